@@ -1,0 +1,23 @@
+# Native build: the core over the in-memory fake platform, with unit tests.
+find_package(GTest REQUIRED)
+
+file(GLOB VELT_FAKE_SOURCES CONFIGURE_DEPENDS platform/fake/*.cpp)
+add_library(velt_platform_fake STATIC ${VELT_FAKE_SOURCES})
+target_link_libraries(velt_core PUBLIC velt_platform_fake)
+target_link_libraries(velt_platform_fake PUBLIC velt_core)
+
+file(GLOB VELT_UNIT_TEST_SOURCES CONFIGURE_DEPENDS tests/unit/*.cpp)
+# A developer may build a subset of the unit tests: -DVELT_UNIT_TEST_FILTER=regex.
+set(VELT_UNIT_TEST_FILTER "" CACHE STRING "Regex selecting unit test sources (empty: all)")
+if(VELT_UNIT_TEST_FILTER)
+  list(FILTER VELT_UNIT_TEST_SOURCES INCLUDE REGEX "${VELT_UNIT_TEST_FILTER}")
+endif()
+add_executable(velt_unit_tests ${VELT_UNIT_TEST_SOURCES})
+target_link_libraries(velt_unit_tests PRIVATE velt_core velt_platform_fake GTest::gtest_main)
+target_compile_definitions(velt_unit_tests PRIVATE
+  VELT_SOURCE_DIR="${CMAKE_SOURCE_DIR}" VELT_BINARY_DIR="${CMAKE_BINARY_DIR}"
+  VELT_PAYLOAD_FILE="${VELT_PAYLOAD_FILE}")
+include(GoogleTest)
+gtest_discover_tests(velt_unit_tests DISCOVERY_TIMEOUT 60 PROPERTIES LABELS unit)
+
+include(cmake/NativeTools.cmake OPTIONAL)

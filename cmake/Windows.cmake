@@ -1,0 +1,26 @@
+# Windows builds (i686 product, x86_64 for tests under wine64).
+set(VELT_LINK_FLAGS -static -static-libgcc -static-libstdc++ -Wl,--dynamicbase -Wl,--nxcompat)
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+  list(APPEND VELT_LINK_FLAGS -Wl,--high-entropy-va)
+endif()
+
+file(GLOB VELT_WIN32_SOURCES CONFIGURE_DEPENDS platform/win32/*.cpp)
+add_library(velt_platform_win32 STATIC ${VELT_WIN32_SOURCES})
+target_compile_definitions(velt_platform_win32 PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX)
+target_link_libraries(velt_platform_win32 PUBLIC velt_core advapi32 shell32 user32)
+target_link_libraries(velt_core PUBLIC velt_platform_win32)
+
+# The product.
+configure_file(driver/entry/velt_update.rc.in ${CMAKE_BINARY_DIR}/generated/velt_update.rc @ONLY)
+add_executable(velt-update WIN32 driver/entry/velt_update_main.cpp
+  ${CMAKE_BINARY_DIR}/generated/velt_update.rc)
+set_source_files_properties(${CMAKE_BINARY_DIR}/generated/velt_update.rc PROPERTIES
+  OBJECT_DEPENDS "${VELT_PAYLOAD_FILE};${VELT_PAYLOAD_CHECK_STAMP};${CMAKE_SOURCE_DIR}/driver/entry/velt_update.manifest")
+target_link_libraries(velt-update PRIVATE velt_core velt_platform_win32)
+target_link_options(velt-update PRIVATE ${VELT_LINK_FLAGS})
+
+include(cmake/ProductChecks.cmake OPTIONAL)
+
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+  include(cmake/WineTests.cmake)
+endif()

@@ -1,0 +1,81 @@
+#include "driver/install_environment.h"
+
+#include "driver/startup_settings.h"
+#include "driver/uninstall_entry.h"
+#include "driver/update_constants.h"
+#include "platform/system.h"
+
+namespace velt {
+
+std::string ProductFolder;
+std::string UninstallKeyPath;
+bool IsAdmin = true;
+
+namespace {
+
+const char* const kShellFolderValues[] = {"Programs", "Desktop", "Startup"};
+
+// "ProgramFilesDir" of the machine key, with a trailing backslash; empty when
+// missing. Errors raised while reading are left to the caller.
+std::string ReadProgramFilesFolder() {
+  platform::TRegistry& registry = Registry();
+  registry.SetRootKey(platform::HkeyLocalMachine());
+  platform::ScopedRegistryKey close(registry);
+  std::string folder;
+  if (registry.OpenKey(kSystemKeyPrefix, false) && registry.ValueExists("ProgramFilesDir")) {
+    folder = registry.ReadString("ProgramFilesDir");
+  }
+  AddTrailingBackslash(folder);
+  return folder;
+}
+
+// Reads the per-user shell folders (their texts are not used); false when an
+// error was raised, which means the registry cannot be trusted.
+bool CanReadShellFolders() {
+  platform::TRegistry& registry = Registry();
+  try {
+    registry.SetRootKey(platform::HkeyCurrentUser());
+    platform::ScopedRegistryKey close(registry);
+    if (registry.OpenKey(std::string(kSystemKeyPrefix) + "Explorer\\Shell Folders", false)) {
+      for (const char* name : kShellFolderValues) {
+        if (registry.ValueExists(name)) registry.ReadString(name);
+      }
+    }
+    return true;
+  } catch (const platform::AppError&) {
+    return false;
+  }
+}
+
+}  // namespace
+
+void StartInstallEnvironment() {
+  ProductFolder.clear();
+  UninstallKeyPath.clear();
+  IsAdmin = true;
+}
+
+void EndInstallEnvironment() { StartInstallEnvironment(); }
+
+void AddTrailingBackslash(std::string& path) {
+  if (!path.empty() && path.back() != '\\') path += '\\';
+}
+
+bool GatherEnvironment() {
+  std::string program_files = ReadProgramFilesFolder();
+  IsAdmin = platform::IsUserAnAdmin();
+  if (!CanReadShellFolders()) {
+    ShowBilingualError("No access to system registry", "Нет доступа к системному реестру");
+    return false;
+  }
+  UninstallKeyPath = std::string(kSystemKeyPrefix) + "Uninstall\\";
+  std::string folder = program_files + ProductName;
+  if (!ReadUninstallFolder(UninstallKeyPath + ProductName, &folder)) {
+    ReadUninstallFolder(Wow64UninstallPath(UninstallKeyPath) + ProductName, &folder);
+  }
+  ProductFolder = folder;
+  AddTrailingBackslash(ProductFolder);
+  return true;
+}
+
+}  // namespace velt

@@ -1,0 +1,58 @@
+#include "driver/program.h"
+
+#include <new>
+
+#include "driver/exit_codes.h"
+#include "driver/install_environment.h"
+#include "driver/startup_settings.h"
+#include "driver/top_level_error.h"
+#include "driver/update_constants.h"
+#include "driver/update_sequence.h"
+#include "language/language.h"
+#include "platform/app_error.h"
+#include "sysinfo/os_description.h"
+
+namespace velt {
+namespace {
+
+// Modules start in this order and end in the reverse order.
+void StartModules() {
+  StartSystemDescription();
+  StartStartupSettings();
+  StartLanguage();
+  StartInstallEnvironment();
+  StartUpdateDriver();
+}
+
+void EndModules() {
+  EndUpdateDriver();
+  EndInstallEnvironment();
+  EndLanguage();
+  EndStartupSettings();
+  EndSystemDescription();
+}
+
+int RunModules() {
+  SetBuildConstants();
+  try {
+    return RunUpdate();
+  } catch (const platform::AppError& error) {
+    ShowTopLevelError(error.ClassName(), error.Address(), error.what());
+  } catch (const std::bad_alloc&) {
+    ShowTopLevelError("EOutOfMemory", nullptr, "Out of memory");
+  } catch (const std::exception& error) {
+    ShowTopLevelError("Exception", nullptr, error.what());
+  }
+  return kExitUncaughtError;
+}
+
+}  // namespace
+
+int RunProgram() {
+  StartModules();
+  int exit_code = RunModules();
+  EndModules();
+  return exit_code;
+}
+
+}  // namespace velt

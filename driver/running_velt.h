@@ -1,0 +1,23 @@
+// A running Velt: the probe, the request to quit, and starting Velt.
+#pragma once
+
+namespace velt {
+
+void StartRunningVelt();
+// Releases the probe's mapping handle, kept while Velt was found running.
+void EndRunningVelt();
+
+// Whether Velt runs: it holds the named mapping "velt_memfile". When it does,
+// the probe's handle stays open until the module ends; otherwise it is closed
+// at once, so the probe never leaves a mapping behind.
+bool IsVeltRunning();
+
+// Posts WM_QUIT to the top-level window of class "TVeltMainForm", if any.
+// Does not wait.
+void AskVeltToQuit();
+
+// Makes ProductFolder the current directory (a failure is ignored) and opens
+// ProductFolder + ProductName + ".exe" through the shell; does not wait.
+void LaunchVelt();
+
+}  // namespace velt

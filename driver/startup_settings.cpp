@@ -1,0 +1,99 @@
+#include "driver/startup_settings.h"
+
+#include <memory>
+#include <vector>
+
+#include "driver/update_constants.h"
+#include "platform/system.h"
+#include "platform/ui.h"
+#include "sysinfo/os_description.h"
+
+namespace velt {
+
+uint32_t UserLcid = 0;
+bool CyrillicLocale = false;
+std::string FirstArgument;
+
+const char kSettingsKeyPrefix[] = "Software\\Kolm\\";
+const char kSystemKeyPrefix[] = "Software\\Microsoft\\Windows\\CurrentVersion\\";
+
+namespace {
+
+constexpr uint32_t kAccessAllKeys = 0xF003F;
+constexpr uint32_t kAccessAllKeys64BitView = 0xF013F;
+constexpr uint32_t kBilingualErrorStyle = platform::kMbIconError | platform::kMbServiceNotification;
+constexpr uint16_t kLanguageRussianNeutral = 0x0019;
+
+const uint32_t kCyrillicLocales[] = {1026, 1049, 1058, 1059, 1087, 1092, 2073};
+
+std::unique_ptr<platform::TRegistry> SharedRegistry;
+uint32_t RandomSeed = 0;
+
+}  // namespace
+
+bool IsCyrillicLocale(uint32_t lcid) {
+  for (uint32_t cyrillic : kCyrillicLocales) {
+    if (lcid == cyrillic) return true;
+  }
+  return false;
+}
+
+std::string AsciiLowercase(const std::string& text) {
+  std::string result = text;
+  for (char& c : result) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return result;
+}
+
+std::string LowercaseArgument(int index) {
+  std::vector<std::string> words = platform::SplitCommandLine(platform::GetCommandLine());
+  if (index < 1 || static_cast<size_t>(index) > words.size()) return std::string();
+  return AsciiLowercase(words[index - 1]);
+}
+
+void StartStartupSettings() {
+  int64_t counter = 0;
+  RandomSeed = platform::QueryPerformanceCounter(&counter) ? static_cast<uint32_t>(counter)
+                                                           : platform::GetTickCount();
+  UserLcid = platform::GetUserDefaultLcid();
+  CyrillicLocale = IsCyrillicLocale(UserLcid);
+  DescribeWindows();  // only Is64BitWindows is wanted
+  SharedRegistry = std::make_unique<platform::TRegistry>(Is64BitWindows ? kAccessAllKeys64BitView
+                                                                        : kAccessAllKeys);
+  FirstArgument = LowercaseArgument(1);
+}
+
+void EndStartupSettings() {
+  SharedRegistry.reset();
+  UserLcid = 0;
+  CyrillicLocale = false;
+  FirstArgument.clear();
+}
+
+platform::TRegistry& Registry() { return *SharedRegistry; }
+
+uint32_t Random(uint32_t range) {
+  RandomSeed = RandomSeed * 0x08088405u + 1u;
+  return static_cast<uint32_t>((static_cast<uint64_t>(RandomSeed) * range) >> 32);
+}
+
+bool OpenSettingsKey() {
+  try {
+    Registry().SetRootKey(platform::HkeyCurrentUser());
+    Registry().OpenKey(kSettingsKeyPrefix + ProductName, true);
+    return true;
+  } catch (const platform::AppError&) {
+    return false;
+  }
+}
+
+void ShowBilingualError(const std::string& english, const std::string& russian) {
+  if (CyrillicLocale) {
+    platform::MessageBoxEx(russian, ProgramTitle, kBilingualErrorStyle, kLanguageRussianNeutral);
+  } else {
+    platform::MessageBox(english, ProgramTitleEnglish, kBilingualErrorStyle);
+  }
+}
+
+}  // namespace velt

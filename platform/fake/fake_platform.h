@@ -1,0 +1,189 @@
+// The in-memory platform used by native unit tests. Every platform operation acts
+// on one process-wide FakeWorld; tests arrange it, run the code, then inspect the
+// records. Nothing here touches the real machine, and Sleep only advances a clock.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/files.h"
+#include "platform/system.h"
+
+namespace fake {
+
+struct FakeValue {
+  std::string name;  // as written
+  uint32_t type = 0;
+  std::string data;  // raw bytes; strings include their terminating NUL
+};
+
+struct FakeKey {
+  std::map<std::string, FakeValue> values;  // by lowercase name
+};
+
+struct FakeEntry {
+  std::string name;  // as listed (last path component, original case)
+  bool directory = false;
+  uint32_t attributes = 0;
+  std::string data;
+  // Another process holds the file open without sharing until the fake clock
+  // reaches this time (ms); -1: not held. Opens, replacements and deletions fail
+  // with a sharing violation while held.
+  int64_t held_until_ms = -1;
+  uint64_t sequence = 0;  // creation order, used for directory listing order
+};
+
+struct MessageBoxRecord {
+  std::string text;
+  std::string caption;
+  uint32_t style = 0;
+  uint16_t language = 0;
+  bool extended = false;  // MessageBoxExA (true) or MessageBoxA (false)
+};
+
+struct PostRecord {
+  void* window = nullptr;
+  uint32_t message = 0;
+  uintptr_t wparam = 0;
+  intptr_t lparam = 0;
+};
+
+struct LaunchRecord {
+  std::string verb, file, parameters, directory;
+  int show = 0;
+  std::string current_directory;  // the process's current directory at the call
+};
+
+struct ProcessRecord {
+  std::string command_line;
+  uint32_t creation_flags = 0;
+  int show_window = 0;
+  std::string current_directory;
+};
+
+// An open handle of this process.
+struct FakeHandle {
+  enum Kind { kFile, kFind, kMapping, kProcess, kThread } kind = kFile;
+  std::string path;  // normalized (files), mapping name (mappings)
+  bool write = false;
+  bool share_read = false;
+  uint64_t position = 0;
+  std::vector<platform::FindData> listing;  // finds: remaining entries
+  size_t next = 0;
+};
+
+struct FakeWorld {
+  // Registry: key path "HKCU\\path" or "HKLM\\path" (lowercase, no trailing
+  // backslash) in a view: "" for the native view, "wow64_32" reached through
+  // KEY_WOW64_32KEY. Opens with KEY_WOW64_64KEY use the native view.
+  std::map<std::string, FakeKey> registry;
+  bool registry_fails = false;  // every registry call fails with access denied
+
+  // Files and folders by normalized path (lowercase, backslashes, absolute).
+  std::map<std::string, FakeEntry> entries;
+  std::string current_directory = "C:\\";
+  uint64_t next_sequence = 1;
+  // Free space shared by all writes: once used up, WriteFile reports success
+  // with a short count, as on a full disk; -1: unlimited.
+  int64_t disk_free_bytes = -1;
+  // Operations that fail with access denied while named here: "CreateFile",
+  // "ReadFile", "WriteFile", "FlushFileBuffers", "MoveFileReplacing",
+  // "DeleteFile", "FindFirstFile", "SetCurrentDirectory".
+  std::vector<std::string> failing;
+  uint32_t last_error = 0;
+
+  // Message boxes: answers given in order (kIdOk for OK boxes when none left,
+  // kIdNo for others), and every box shown.
+  std::deque<int> box_answers;
+  std::vector<MessageBoxRecord> boxes;
+  // Called while a box is shown (before it returns), e.g. to inspect state.
+  std::function<void(const MessageBoxRecord&)> on_box;
+
+  // Windows by class name, posts, launches, created processes.
+  std::map<std::string, void*> windows;
+  std::vector<PostRecord> posts;
+  std::vector<LaunchRecord> launches;
+  std::vector<ProcessRecord> processes;
+  // Runs "inside" a created process (e.g. writes its redirected output). Return
+  // false to make the creation fail.
+  std::function<bool(const ProcessRecord&)> on_create_process;
+
+  // Named mappings that exist (held by other processes), and mappings this
+  // process holds open right now.
+  std::vector<std::string> existing_mappings;
+  std::map<std::string, int> open_mappings;
+  bool mapping_creation_fails = false;
+
+  // Time.
+  int64_t now_ms = 0;
+  std::vector<uint32_t> sleeps;
+  bool has_performance_counter = true;
+  int64_t performance_counter = 0x123456789ALL;
+  uint32_t tick_count = 4242;
+
+  // User, process and system.
+  uint32_t lcid = 1033;
+  bool is_admin = true;
+  std::string command_line = "velt-update.exe";
+  std::string module_file_name = "C:\\Temp\\velt-update.exe";
+  std::map<std::string, std::string> environment;  // by uppercase name
+  bool version_ex_works = true;  // extended record available
+  bool version_plain_works = true;
+  platform::OsVersionInfo version;
+  bool has_native_system_info = true;
+  uint16_t native_architecture = 0;
+  uint16_t architecture = 0;
+  std::map<int, int> system_metrics;
+  // OemToChar: byte map applied to every byte (identity when absent).
+  std::map<unsigned char, unsigned char> oem_to_ansi;
+
+  // Resources by (uppercase name, uppercase type).
+  std::map<std::pair<std::string, std::string>, std::string> resources;
+  int loaded_resources = 0;  // loaded and not yet freed
+  bool crypto_works = true;
+
+  // Open handles by id, for leak checks (see OpenHandleCount).
+  std::map<uintptr_t, FakeHandle> handles;
+  uintptr_t next_handle = 0x100;
+  std::map<uintptr_t, std::string> open_keys;  // registry keys: id -> "view|hkxx\\path"
+};
+
+// The world every platform call acts on.
+FakeWorld& World();
+// Starts a fresh world (all defaults, nothing open).
+void ResetWorld();
+
+// Handles of each kind still open (kernel and find handles, registry keys).
+int OpenHandleCount();
+int OpenRegistryKeyCount();
+bool IsFailing(const std::string& operation);
+
+// Arranging the world. Paths may use any case; parents are created as needed.
+void AddDirectory(const std::string& path, uint32_t attributes = 0);
+void AddFile(const std::string& path, const std::string& data, uint32_t attributes = 0);
+// The entry at `path`, or null.
+FakeEntry* FindEntry(const std::string& path);
+// The contents of a file; empty when missing.
+std::string FileData(const std::string& path);
+bool Exists(const std::string& path);
+// The normalized form of a path (absolute, lowercase), as used in `entries`.
+std::string NormalizePath(const std::string& path);
+
+// Registry helpers. `key` is "HKCU\\..." or "HKLM\\..."; `view` as above.
+void SetRegString(const std::string& key, const std::string& name, const std::string& value,
+                  const std::string& view = "");
+void SetRegDword(const std::string& key, const std::string& name, uint32_t value,
+                 const std::string& view = "");
+void SetRegValue(const std::string& key, const std::string& name, uint32_t type,
+                 const std::string& data, const std::string& view = "");
+void AddRegKey(const std::string& key, const std::string& view = "");
+bool RegKeyExists(const std::string& key, const std::string& view = "");
+// The value, or null.
+const FakeValue* GetRegValue(const std::string& key, const std::string& name,
+                             const std::string& view = "");
+
+}  // namespace fake

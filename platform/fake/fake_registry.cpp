@@ -1,0 +1,107 @@
+// Fake registry: keys by view and path, values with raw bytes.
+#include <cctype>
+
+#include "platform/errors.h"
+#include "platform/fake/fake_platform.h"
+#include "platform/registry.h"
+
+namespace platform {
+namespace {
+
+using fake::World;
+
+std::string Lower(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return text;
+}
+
+// "view|hkcu\\path" for a root or open key plus a sub-key; empty when `root`
+// is neither a predefined root nor an open key.
+std::string KeyPath(RegKey root, const std::string& sub_key, uint32_t access) {
+  std::string base;
+  if (root == HkeyCurrentUser()) {
+    base = "hkcu";
+  } else if (root == HkeyLocalMachine()) {
+    base = "hklm";
+  } else {
+    auto it = World().open_keys.find(reinterpret_cast<uintptr_t>(root));
+    if (it == World().open_keys.end()) return std::string();
+    base = it->second;
+  }
+  if (base.find('|') == std::string::npos) {
+    base = ((access & kKeyWow64_32Key) ? "wow64_32|" : "|") + base;
+  }
+  std::string sub = Lower(sub_key);
+  while (!sub.empty() && sub.front() == '\\') sub.erase(0, 1);
+  while (!sub.empty() && sub.back() == '\\') sub.pop_back();
+  return sub.empty() ? base : base + "\\" + sub;
+}
+
+RegKey NewKey(const std::string& path) {
+  uintptr_t id = World().next_handle;
+  World().next_handle += 4;
+  World().open_keys[id] = path;
+  return reinterpret_cast<RegKey>(id);
+}
+
+fake::FakeKey* OpenedKey(RegKey key) {
+  auto it = World().open_keys.find(reinterpret_cast<uintptr_t>(key));
+  if (it == World().open_keys.end()) return nullptr;
+  auto found = World().registry.find(it->second);
+  return found == World().registry.end() ? nullptr : &found->second;
+}
+
+}  // namespace
+
+long RegOpenKeyEx(RegKey root, const std::string& sub_key, uint32_t access, RegKey* result) {
+  if (World().registry_fails) return kErrorAccessDenied;
+  std::string path = KeyPath(root, sub_key, access);
+  if (path.empty()) return 6;
+  bool is_root = path.find('\\') == std::string::npos;
+  if (!is_root && World().registry.count(path) == 0) return kErrorFileNotFound;
+  *result = NewKey(path);
+  return kErrorSuccess;
+}
+
+long RegCreateKeyEx(RegKey root, const std::string& sub_key, uint32_t access, RegKey* result) {
+  if (World().registry_fails) return kErrorAccessDenied;
+  std::string path = KeyPath(root, sub_key, access);
+  if (path.empty()) return 6;
+  for (size_t pos = path.find('\\'); pos != std::string::npos; pos = path.find('\\', pos + 1)) {
+    World().registry[path.substr(0, pos)];
+  }
+  World().registry[path];
+  *result = NewKey(path);
+  return kErrorSuccess;
+}
+
+long RegQueryValueEx(RegKey key, const std::string& name, uint32_t* type, std::string* data,
+                     uint32_t max_size) {
+  if (World().registry_fails) return kErrorAccessDenied;
+  fake::FakeKey* opened = OpenedKey(key);
+  if (!opened) return 6;
+  auto it = opened->values.find(Lower(name));
+  if (it == opened->values.end()) return kErrorFileNotFound;
+  if (data && it->second.data.size() > max_size) return kErrorMoreData;
+  if (type) *type = it->second.type;
+  if (data) *data = it->second.data;
+  return kErrorSuccess;
+}
+
+long RegSetValueEx(RegKey key, const std::string& name, uint32_t type, const std::string& data) {
+  if (World().registry_fails) return kErrorAccessDenied;
+  fake::FakeKey* opened = OpenedKey(key);
+  if (!opened) return 6;
+  fake::FakeValue& value = opened->values[Lower(name)];
+  value.name = name;
+  value.type = type;
+  value.data = data;
+  return kErrorSuccess;
+}
+
+long RegCloseKey(RegKey key) {
+  if (key == HkeyCurrentUser() || key == HkeyLocalMachine()) return kErrorSuccess;
+  return World().open_keys.erase(reinterpret_cast<uintptr_t>(key)) ? kErrorSuccess : 6;
+}
+
+}  // namespace platform

@@ -1,0 +1,165 @@
+// The fake world: paths, arranging helpers and registry helpers.
+#include <algorithm>
+#include <cctype>
+
+#include "platform/fake/fake_platform.h"
+#include "platform/registry.h"
+
+namespace fake {
+namespace {
+
+std::string Lower(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return text;
+}
+
+std::string LastComponent(const std::string& path) {
+  size_t slash = path.find_last_of("\\/");
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string RegistryPath(const std::string& key, const std::string& view) {
+  std::string path = Lower(key);
+  while (!path.empty() && path.back() == '\\') path.pop_back();
+  return view + "|" + path;
+}
+
+}  // namespace
+
+FakeWorld& World() {
+  static FakeWorld world;
+  return world;
+}
+
+void ResetWorld() { World() = FakeWorld(); }
+
+bool IsFailing(const std::string& operation) {
+  const auto& failing = World().failing;
+  return std::find(failing.begin(), failing.end(), operation) != failing.end();
+}
+
+int OpenHandleCount() { return static_cast<int>(World().handles.size()); }
+int OpenRegistryKeyCount() { return static_cast<int>(World().open_keys.size()); }
+
+std::string NormalizePath(const std::string& raw) {
+  std::string path = raw;
+  std::replace(path.begin(), path.end(), '/', '\\');
+  bool absolute = (path.size() >= 2 && path[1] == ':') || (!path.empty() && path[0] == '\\');
+  if (!absolute) {
+    std::string base = World().current_directory;
+    if (!base.empty() && base.back() != '\\') base += '\\';
+    path = base + path;
+  } else if (path[0] == '\\' && (path.size() < 2 || path[1] != '\\')) {
+    path = World().current_directory.substr(0, 2) + path;
+  }
+  // Resolve "." and ".." and drop empty components.
+  std::vector<std::string> parts;
+  size_t start = 0;
+  while (start <= path.size()) {
+    size_t end = path.find('\\', start);
+    if (end == std::string::npos) end = path.size();
+    std::string part = path.substr(start, end - start);
+    if (part == "..") {
+      if (parts.size() > 1) parts.pop_back();
+    } else if (!part.empty() && part != ".") {
+      parts.push_back(part);
+    }
+    start = end + 1;
+  }
+  std::string result;
+  for (size_t i = 0; i < parts.size(); ++i) result += (i ? "\\" : "") + parts[i];
+  return Lower(result);
+}
+
+FakeEntry* FindEntry(const std::string& path) {
+  auto it = World().entries.find(NormalizePath(path));
+  return it == World().entries.end() ? nullptr : &it->second;
+}
+
+bool Exists(const std::string& path) {
+  std::string normalized = NormalizePath(path);
+  return normalized.size() == 2 || World().entries.count(normalized) != 0;
+}
+
+std::string FileData(const std::string& path) {
+  FakeEntry* entry = FindEntry(path);
+  return entry && !entry->directory ? entry->data : std::string();
+}
+
+void AddDirectory(const std::string& path, uint32_t attributes) {
+  std::string raw = path;
+  std::replace(raw.begin(), raw.end(), '/', '\\');
+  while (!raw.empty() && raw.back() == '\\') raw.pop_back();
+  std::string normalized = NormalizePath(raw);
+  if (normalized.size() <= 2) return;  // a drive root always exists
+  size_t slash = normalized.rfind('\\');
+  if (slash != std::string::npos) {
+    size_t raw_slash = raw.rfind('\\');
+    AddDirectory(raw_slash == std::string::npos ? normalized.substr(0, slash)
+                                                : raw.substr(0, raw_slash));
+  }
+  FakeEntry& entry = World().entries[normalized];
+  if (entry.sequence == 0) {
+    entry.sequence = World().next_sequence++;
+    entry.name = LastComponent(raw);
+  }
+  entry.directory = true;
+  entry.attributes = attributes | platform::kAttrDirectory;
+}
+
+void AddFile(const std::string& path, const std::string& data, uint32_t attributes) {
+  std::string raw = path;
+  std::replace(raw.begin(), raw.end(), '/', '\\');
+  size_t slash = raw.rfind('\\');
+  if (slash != std::string::npos) AddDirectory(raw.substr(0, slash));
+  FakeEntry& entry = World().entries[NormalizePath(raw)];
+  if (entry.sequence == 0) entry.sequence = World().next_sequence++;
+  entry.name = LastComponent(raw);
+  entry.directory = false;
+  entry.attributes = attributes == 0 ? platform::kAttrArchive : attributes;
+  entry.data = data;
+}
+
+void AddRegKey(const std::string& key, const std::string& view) {
+  std::string path = RegistryPath(key, view);
+  // Create every ancestor, as the registry would.
+  for (size_t pos = path.find('\\'); pos != std::string::npos; pos = path.find('\\', pos + 1)) {
+    World().registry[path.substr(0, pos)];
+  }
+  World().registry[path];
+}
+
+bool RegKeyExists(const std::string& key, const std::string& view) {
+  return World().registry.count(RegistryPath(key, view)) != 0;
+}
+
+void SetRegValue(const std::string& key, const std::string& name, uint32_t type,
+                 const std::string& data, const std::string& view) {
+  AddRegKey(key, view);
+  FakeValue& value = World().registry[RegistryPath(key, view)].values[Lower(name)];
+  value.name = name;
+  value.type = type;
+  value.data = data;
+}
+
+void SetRegString(const std::string& key, const std::string& name, const std::string& value,
+                  const std::string& view) {
+  SetRegValue(key, name, platform::kRegSz, value + std::string(1, '\0'), view);
+}
+
+void SetRegDword(const std::string& key, const std::string& name, uint32_t value,
+                 const std::string& view) {
+  std::string data(4, '\0');
+  for (int i = 0; i < 4; ++i) data[i] = static_cast<char>((value >> (8 * i)) & 0xFF);
+  SetRegValue(key, name, platform::kRegDword, data, view);
+}
+
+const FakeValue* GetRegValue(const std::string& key, const std::string& name,
+                             const std::string& view) {
+  auto it = World().registry.find(RegistryPath(key, view));
+  if (it == World().registry.end()) return nullptr;
+  auto value = it->second.values.find(Lower(name));
+  return value == it->second.values.end() ? nullptr : &value->second;
+}
+
+}  // namespace fake

@@ -1,0 +1,64 @@
+// Files and directories, shaped like the Win32 ANSI file functions. Paths are
+// ANSI strings; relative paths resolve against the process's current directory.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "platform/handles.h"
+
+namespace platform {
+
+constexpr uint32_t kAttrReadOnly = 0x1;
+constexpr uint32_t kAttrHidden = 0x2;
+constexpr uint32_t kAttrSystem = 0x4;
+constexpr uint32_t kAttrDirectory = 0x10;
+constexpr uint32_t kAttrArchive = 0x20;
+constexpr uint32_t kAttrNormal = 0x80;
+constexpr uint32_t kAttrReparsePoint = 0x400;
+constexpr uint32_t kInvalidFileAttributes = 0xFFFFFFFF;
+
+enum class FileAccess { kRead, kWrite };
+// kNone: no other opener may read, write or delete while the handle is open.
+// kRead: others may read but not write or delete.
+enum class FileShare { kNone, kRead };
+enum class FileDisposition { kOpenExisting, kCreateAlways };
+
+// GetFileAttributesA; kInvalidFileAttributes when the path does not exist.
+uint32_t GetFileAttributes(const std::string& path);
+// True when `path` exists and is not a directory.
+bool FileExists(const std::string& path);
+// True when `path` exists and is a directory.
+bool DirectoryExists(const std::string& path);
+
+// CreateFileA. Returns an invalid handle on failure (GetLastError tells why).
+ScopedHandle CreateFile(const std::string& path, FileAccess access, FileShare share,
+                        FileDisposition disposition);
+// ReadFile: reads up to `size` bytes; `*read` is 0 at the end of the file.
+bool ReadFile(RawHandle file, void* buffer, uint32_t size, uint32_t* read);
+// WriteFile: `*written` may be less than `size` even when the call succeeds.
+bool WriteFile(RawHandle file, const void* data, uint32_t size, uint32_t* written);
+// Moves the file pointer to `offset` bytes from the start.
+bool SeekFile(RawHandle file, uint64_t offset);
+// FlushFileBuffers.
+bool FlushFileBuffers(RawHandle file);
+// MoveFileExA with MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH.
+bool MoveFileReplacing(const std::string& from, const std::string& to);
+// DeleteFileA.
+bool DeleteFile(const std::string& path);
+
+// One entry of a directory listing (WIN32_FIND_DATAA).
+struct FindData {
+  std::string name;
+  uint32_t attributes = 0;
+  uint64_t size = 0;
+};
+// FindFirstFileA: on success fills `*first` and returns the open enumeration.
+ScopedFindHandle FindFirstFile(const std::string& pattern, FindData* first);
+// FindNextFileA: false when no entry is left.
+bool FindNextFile(RawHandle find, FindData* next);
+
+bool SetCurrentDirectory(const std::string& path);
+std::string GetCurrentDirectory();
+
+}  // namespace platform

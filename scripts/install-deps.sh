@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Installs what the build and the tests need, skipping what is already there.
+set -euo pipefail
+
+packages=(cmake ninja-build g++ libgtest-dev googletest
+          g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686
+          binutils-mingw-w64-x86-64 wine64)
+missing=()
+for package in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||
+    missing+=("$package")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -qq
+  apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi

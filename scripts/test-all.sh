@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# Builds the three configurations and runs every test: native unit tests, the
+# product's build checks, and the Windows-side and end-to-end tests under wine64.
+set -uo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/install-deps.sh || exit 1
+
+summary=()
+failed=0
+run_preset() {
+  local preset=$1
+  echo "=== $preset: configure and build"
+  if ! cmake --preset "$preset" >/dev/null || ! cmake --build --preset "$preset"; then
+    echo "=== $preset: build FAILED"
+    failed=1
+    summary+=("$preset: build failed")
+    return
+  fi
+  echo "=== $preset: tests"
+  local log
+  log=$(mktemp)
+  ctest --preset "$preset" 2>&1 | tee "$log"
+  local status=${PIPESTATUS[0]}
+  [ "$status" -eq 0 ] || failed=1
+  summary+=("$preset: $(grep -E 'tests passed|No tests were found' "$log" | tail -n 1)")
+  rm -f "$log"
+}
+
+run_preset native
+run_preset win32
+run_preset win64
+
+echo
+echo "=== Summary"
+printf '%s\n' "${summary[@]}"
+exit $failed
