@@ -4,15 +4,15 @@
 namespace velt {
 
 enum ExitCode : int {
-  kExitOk = 0,                   // update written, or the user answered No
-  kExitUncaughtError = 1,        // the top-level error report was shown
-  kExitNoRegistryAccess = 2,     // per-user shell folders unreadable
-  kExitNoInstallation = 3,       // no velt.exe in the installation folder
-  kExitLanguageFailed = 4,       // language files missing or faulty
-  kExitNotAdmin = 5,             // the user is not an administrator
-  kExitSelfCheckFailed = 6,      // the installer's own payload is damaged
-  kExitPackageLocked = 7,        // installed package file still locked
-  kExitInstallFailed = 8,        // the package could not be written
+  kExitOk = 0,                // update written, or the user answered No
+  kExitUncaughtError = 1,     // the top-level error report was shown
+  kExitNoRegistryAccess = 2,  // per-user shell folders unreadable
+  kExitNoInstallation = 3,    // no velt.exe in the installation folder
+  kExitLanguageFailed = 4,    // language files missing or faulty
+  kExitNotAdmin = 5,          // the user is not an administrator
+  kExitSelfCheckFailed = 6,   // the installer's own payload is damaged
+  kExitPackageLocked = 7,     // installed package file still locked
+  kExitInstallFailed = 8,     // the package could not be written
 };
 
 }  // namespace velt

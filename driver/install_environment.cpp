@@ -38,7 +38,8 @@ bool CanReadShellFolders() {
     platform::ScopedRegistryKey close(registry);
     if (registry.OpenKey(std::string(kSystemKeyPrefix) + "Explorer\\Shell Folders", false)) {
       for (const char* name : kShellFolderValues) {
-        if (registry.ValueExists(name)) registry.ReadString(name);
+        if (registry.ValueExists(name))
+          registry.ReadString(name);
       }
     }
     return true;
@@ -55,10 +56,13 @@ void StartInstallEnvironment() {
   IsAdmin = true;
 }
 
-void EndInstallEnvironment() { StartInstallEnvironment(); }
+void EndInstallEnvironment() {
+  StartInstallEnvironment();
+}
 
 void AddTrailingBackslash(std::string& path) {
-  if (!path.empty() && path.back() != '\\') path += '\\';
+  if (!path.empty() && path.back() != '\\')
+    path += '\\';
 }
 
 bool GatherEnvironment() {

@@ -18,22 +18,28 @@ platform::ScopedHandle RunningMapping;
 
 }  // namespace
 
-void StartRunningVelt() { RunningMapping.Reset(); }
+void StartRunningVelt() {
+  RunningMapping.Reset();
+}
 
-void EndRunningVelt() { RunningMapping.Reset(); }
+void EndRunningVelt() {
+  RunningMapping.Reset();
+}
 
 bool IsVeltRunning() {
   uint32_t last_error = 0;
   platform::ScopedHandle mapping =
       platform::CreateFileMapping(kRunningMappingName, kRunningMappingSize, &last_error);
-  if (last_error != platform::kErrorAlreadyExists) return false;  // `mapping` closes now
+  if (last_error != platform::kErrorAlreadyExists)
+    return false;  // `mapping` closes now
   RunningMapping = std::move(mapping);
   return true;
 }
 
 void AskVeltToQuit() {
   platform::WindowHandle window = platform::FindWindow(kMainWindowClass);
-  if (window) platform::PostMessage(window, platform::kWmQuit, 0, 0);
+  if (window)
+    platform::PostMessage(window, platform::kWmQuit, 0, 0);
 }
 
 void LaunchVelt() {

@@ -33,7 +33,8 @@ uint32_t RandomSeed = 0;
 
 bool IsCyrillicLocale(uint32_t lcid) {
   for (uint32_t cyrillic : kCyrillicLocales) {
-    if (lcid == cyrillic) return true;
+    if (lcid == cyrillic)
+      return true;
   }
   return false;
 }
@@ -41,14 +42,16 @@ bool IsCyrillicLocale(uint32_t lcid) {
 std::string AsciiLowercase(const std::string& text) {
   std::string result = text;
   for (char& c : result) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    if (c >= 'A' && c <= 'Z')
+      c = static_cast<char>(c - 'A' + 'a');
   }
   return result;
 }
 
 std::string LowercaseArgument(int index) {
   std::vector<std::string> words = platform::SplitCommandLine(platform::GetCommandLine());
-  if (index < 1 || static_cast<size_t>(index) > words.size()) return std::string();
+  if (index < 1 || static_cast<size_t>(index) > words.size())
+    return std::string();
   return AsciiLowercase(words[index - 1]);
 }
 
@@ -71,7 +74,9 @@ void EndStartupSettings() {
   FirstArgument.clear();
 }
 
-platform::TRegistry& Registry() { return *SharedRegistry; }
+platform::TRegistry& Registry() {
+  return *SharedRegistry;
+}
 
 uint32_t Random(uint32_t range) {
   RandomSeed = RandomSeed * 0x08088405u + 1u;

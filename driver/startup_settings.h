@@ -10,8 +10,8 @@
 
 namespace velt {
 
-extern uint32_t UserLcid;       // GetUserDefaultLCID at start-up
-extern bool CyrillicLocale;     // UserLcid is one of the seven Cyrillic-script locales
+extern uint32_t UserLcid;          // GetUserDefaultLCID at start-up
+extern bool CyrillicLocale;        // UserLcid is one of the seven Cyrillic-script locales
 extern std::string FirstArgument;  // first command-line argument, A-Z lowercased
 
 extern const char kSettingsKeyPrefix[];  // "Software\\Kolm\\"

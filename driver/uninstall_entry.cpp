@@ -10,9 +10,11 @@ bool UninstallFolderPart(const std::string& value, std::string* folder) {
     size_t closing = path.find('"', 1);
     path = path.substr(1, closing == std::string::npos ? std::string::npos : closing - 1);
   }
-  if (path.size() < 2) return false;
+  if (path.size() < 2)
+    return false;
   size_t slash = path.rfind('\\', path.size() - 2);
-  if (slash == std::string::npos) return false;
+  if (slash == std::string::npos)
+    return false;
   *folder = path.substr(0, slash + 1);
   return true;
 }
@@ -29,7 +31,8 @@ bool ReadUninstallFolder(const std::string& key_path, std::string* folder) {
 
 std::string Wow64UninstallPath(const std::string& uninstall_path) {
   size_t slash = uninstall_path.find('\\');
-  if (slash == std::string::npos) return uninstall_path;
+  if (slash == std::string::npos)
+    return uninstall_path;
   return uninstall_path.substr(0, slash + 1) + "WOW6432Node\\" + uninstall_path.substr(slash + 1);
 }
 

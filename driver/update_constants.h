@@ -7,14 +7,14 @@
 
 namespace velt {
 
-extern std::string ContentKey;       // "flute"
-extern std::string PackageFileName;  // "vtup.cok"
-extern int32_t UpdateVersion;        // 11
+extern std::string ContentKey;         // "flute"
+extern std::string PackageFileName;    // "vtup.cok"
+extern int32_t UpdateVersion;          // 11
 extern std::string UpdateVersionText;  // "11"
 extern std::string PackageExtension;   // ".cok"
 
-extern std::string ProductName;          // "Velt"
-extern std::string ProgramTitle;         // Russian title; replaced by the language file's "progname"
+extern std::string ProductName;   // "Velt"
+extern std::string ProgramTitle;  // Russian title; replaced by the language file's "progname"
 extern std::string ProgramTitleEnglish;  // "Velt update"
 
 // Sets ContentKey, PackageFileName and UpdateVersion (the entry's job).

@@ -20,8 +20,8 @@ bool ModestMode = false;
 
 namespace {
 
-constexpr uint32_t kQuestionStyle = platform::kMbYesNo | platform::kMbIconQuestion |
-                                    platform::kMbTaskModal | platform::kMbTopMost;
+constexpr uint32_t kQuestionStyle =
+    platform::kMbYesNo | platform::kMbIconQuestion | platform::kMbTaskModal | platform::kMbTopMost;
 
 bool AskYesNo(const std::string& caption, const std::string& text) {
   return platform::MessageBoxEx(text, caption, kQuestionStyle,
@@ -71,7 +71,8 @@ void RecordInstallationSize() {
   platform::ScopedRegistryKey close(registry);
   registry.OpenKey(UninstallKeyPath + ProductName, true);
   int32_t size_kb = GetFolderSizeKB(ProductFolder);
-  if (size_kb != -1) registry.WriteInteger("EstimatedSize", size_kb);
+  if (size_kb != -1)
+    registry.WriteInteger("EstimatedSize", size_kb);
 }
 
 bool UserWantsToRunVelt() {
@@ -88,11 +89,14 @@ void StartUpdateDriver() {
   StartRunningVelt();
 }
 
-void EndUpdateDriver() { EndRunningVelt(); }
+void EndUpdateDriver() {
+  EndRunningVelt();
+}
 
 int RunUpdate() {
   SetProgramNames();
-  if (!GatherEnvironment()) return kExitNoRegistryAccess;
+  if (!GatherEnvironment())
+    return kExitNoRegistryAccess;
   ApplyLastRunFolder();
   if (!platform::FileExists(ProductFolder + "velt.exe")) {
     ShowBilingualError(
@@ -100,13 +104,16 @@ int RunUpdate() {
         "Нет установленной программы \"Вельт\"!\r\nПожалуйста, сначала установите её.");
     return kExitNoInstallation;
   }
-  if (!LoadLanguage()) return kExitLanguageFailed;
+  if (!LoadLanguage())
+    return kExitLanguageFailed;
   if (!IsAdmin) {
     ShowLocalizedError(GetTextLines("noright"));
     return kExitNotAdmin;
   }
-  if (IsVeltRunning()) AskVeltToQuit();
-  if (!CheckInstallerIntegrity()) return kExitSelfCheckFailed;
+  if (IsVeltRunning())
+    AskVeltToQuit();
+  if (!CheckInstallerIntegrity())
+    return kExitSelfCheckFailed;
 
   ModestMode = FirstArgument == "modest";
   const std::string package_path = ProductFolder + PackageFileName;
@@ -115,16 +122,19 @@ int RunUpdate() {
       !InstalledVersionAllowsUpdate(package_path, &exit_code)) {
     return exit_code;
   }
-  if (!ModestMode && !UserConfirmsInstall()) return kExitOk;
+  if (!ModestMode && !UserConfirmsInstall())
+    return kExitOk;
 
-  const std::string resource_name = PackageFileName.substr(0, PackageFileName.find(PackageExtension));
+  const std::string resource_name =
+      PackageFileName.substr(0, PackageFileName.find(PackageExtension));
   const std::string resource_type = PackageExtension.substr(1);
   const bool written = InstallResourceFile(resource_name, resource_type,
                                            ProductFolder + resource_name + "." + resource_type);
   RecordInstallationSize();
 
   if (ModestMode) {
-    if (LowercaseArgument(2) == "runapp") LaunchVelt();
+    if (LowercaseArgument(2) == "runapp")
+      LaunchVelt();
   } else if (written && UserWantsToRunVelt()) {
     LaunchVelt();
   }

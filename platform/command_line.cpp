@@ -12,8 +12,10 @@ std::vector<std::string> SplitCommandLine(const std::string& command_line) {
   const size_t n = command_line.size();
   auto is_blank = [](char c) { return static_cast<unsigned char>(c) <= ' '; };
   while (true) {
-    while (i < n && is_blank(command_line[i])) ++i;
-    if (i >= n) break;
+    while (i < n && is_blank(command_line[i]))
+      ++i;
+    if (i >= n)
+      break;
     std::string word;
     bool quoted = false;
     while (i < n && (quoted || !is_blank(command_line[i]))) {
@@ -27,7 +29,8 @@ std::vector<std::string> SplitCommandLine(const std::string& command_line) {
     words.push_back(word);
   }
   // The first word is the program itself.
-  if (!words.empty()) words.erase(words.begin());
+  if (!words.empty())
+    words.erase(words.begin());
   return words;
 }
 

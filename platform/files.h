@@ -32,7 +32,9 @@ bool FileExists(const std::string& path);
 bool DirectoryExists(const std::string& path);
 
 // CreateFileA. Returns an invalid handle on failure (GetLastError tells why).
-ScopedHandle CreateFile(const std::string& path, FileAccess access, FileShare share,
+ScopedHandle CreateFile(const std::string& path,
+                        FileAccess access,
+                        FileShare share,
                         FileDisposition disposition);
 // ReadFile: reads up to `size` bytes; `*read` is 0 at the end of the file.
 bool ReadFile(RawHandle file, void* buffer, uint32_t size, uint32_t* read);

@@ -29,7 +29,8 @@ class ScopedGeneric {
   ScopedGeneric& operator=(const ScopedGeneric&) = delete;
   ScopedGeneric(ScopedGeneric&& other) noexcept : raw_(other.Release()) {}
   ScopedGeneric& operator=(ScopedGeneric&& other) noexcept {
-    if (this != &other) Reset(other.Release());
+    if (this != &other)
+      Reset(other.Release());
     return *this;
   }
   ~ScopedGeneric() { Reset(); }
@@ -38,7 +39,8 @@ class ScopedGeneric {
   RawHandle Get() const { return raw_; }
   // Closes the owned handle (if any) and takes ownership of `raw`.
   void Reset(RawHandle raw = nullptr) {
-    if (raw_ != nullptr) Traits::Close(raw_);
+    if (raw_ != nullptr)
+      Traits::Close(raw_);
     raw_ = IsValidRawHandle(raw) ? raw : nullptr;
   }
   // Gives up ownership without closing.

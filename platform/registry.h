@@ -8,8 +8,12 @@
 namespace platform {
 
 using RegKey = void*;
-inline RegKey HkeyCurrentUser() { return reinterpret_cast<RegKey>(static_cast<intptr_t>(0x80000001L)); }
-inline RegKey HkeyLocalMachine() { return reinterpret_cast<RegKey>(static_cast<intptr_t>(0x80000002L)); }
+inline RegKey HkeyCurrentUser() {
+  return reinterpret_cast<RegKey>(static_cast<intptr_t>(0x80000001L));
+}
+inline RegKey HkeyLocalMachine() {
+  return reinterpret_cast<RegKey>(static_cast<intptr_t>(0x80000002L));
+}
 
 constexpr uint32_t kRegNone = 0;
 constexpr uint32_t kRegSz = 1;
@@ -29,7 +33,10 @@ long RegCreateKeyEx(RegKey root, const std::string& sub_key, uint32_t access, Re
 // RegQueryValueExA. `data` may be null to ask only for the type. A value longer
 // than `max_size` bytes fails with kErrorMoreData. String data keep their
 // terminating NUL bytes as stored.
-long RegQueryValueEx(RegKey key, const std::string& name, uint32_t* type, std::string* data,
+long RegQueryValueEx(RegKey key,
+                     const std::string& name,
+                     uint32_t* type,
+                     std::string* data,
                      uint32_t max_size = 0x7FFFFFFF);
 // RegSetValueExA.
 long RegSetValueEx(RegKey key, const std::string& name, uint32_t type, const std::string& data);

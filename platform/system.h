@@ -36,8 +36,8 @@ struct OsVersionInfo {
   uint32_t minor = 0;
   uint32_t build = 0;
   uint32_t platform_id = 0;
-  std::string csd_version;  // up to its first NUL
-  uint16_t suite_mask = 0;  // extended record only
+  std::string csd_version;   // up to its first NUL
+  uint16_t suite_mask = 0;   // extended record only
   uint8_t product_type = 0;  // extended record only
 };
 // GetVersionExA with the extended (OSVERSIONINFOEXA) or the plain record.

@@ -10,7 +10,9 @@ __attribute__((noinline)) ERegistryException::ERegistryException(const std::stri
 
 TRegistry::TRegistry(uint32_t access) : access_(access), root_(HkeyCurrentUser()) {}
 
-TRegistry::~TRegistry() { CloseKey(); }
+TRegistry::~TRegistry() {
+  CloseKey();
+}
 
 void TRegistry::SetRootKey(RegKey root) {
   CloseKey();
@@ -20,48 +22,59 @@ void TRegistry::SetRootKey(RegKey root) {
 bool TRegistry::OpenKey(const std::string& key, bool can_create) {
   CloseKey();
   std::string path = key;
-  while (!path.empty() && path.front() == '\\') path.erase(0, 1);
+  while (!path.empty() && path.front() == '\\')
+    path.erase(0, 1);
   RegKey opened = nullptr;
   long result = can_create ? RegCreateKeyEx(root_, path, access_, &opened)
                            : RegOpenKeyEx(root_, path, access_, &opened);
-  if (result != kErrorSuccess) return false;
+  if (result != kErrorSuccess)
+    return false;
   current_ = opened;
   return true;
 }
 
-bool TRegistry::ValueExists(const std::string& name) { return GetDataType(name) != kRegNone; }
+bool TRegistry::ValueExists(const std::string& name) {
+  return GetDataType(name) != kRegNone;
+}
 
 uint32_t TRegistry::GetDataType(const std::string& name) {
-  if (!current_) return kRegNone;
+  if (!current_)
+    return kRegNone;
   uint32_t type = kRegNone;
-  if (RegQueryValueEx(current_, name, &type, nullptr) != kErrorSuccess) return kRegNone;
+  if (RegQueryValueEx(current_, name, &type, nullptr) != kErrorSuccess)
+    return kRegNone;
   return type;
 }
 
 std::string TRegistry::ReadString(const std::string& name) {
-  if (!current_) return std::string();
+  if (!current_)
+    return std::string();
   uint32_t type = kRegNone;
   std::string data;
-  if (RegQueryValueEx(current_, name, &type, &data) != kErrorSuccess) return std::string();
+  if (RegQueryValueEx(current_, name, &type, &data) != kErrorSuccess)
+    return std::string();
   if (type != kRegSz && type != kRegExpandSz) {
     throw ERegistryException("Invalid data type for '" + name + "'");
   }
   size_t nul = data.find('\0');
-  if (nul != std::string::npos) data.resize(nul);
+  if (nul != std::string::npos)
+    data.resize(nul);
   return data;
 }
 
 void TRegistry::WriteInteger(const std::string& name, int32_t value) {
   std::string data(4, '\0');
   uint32_t bits = static_cast<uint32_t>(value);
-  for (int i = 0; i < 4; ++i) data[i] = static_cast<char>((bits >> (8 * i)) & 0xFF);
+  for (int i = 0; i < 4; ++i)
+    data[i] = static_cast<char>((bits >> (8 * i)) & 0xFF);
   if (!current_ || RegSetValueEx(current_, name, kRegDword, data) != kErrorSuccess) {
     throw ERegistryException("Failed to set data for '" + name + "'");
   }
 }
 
 void TRegistry::CloseKey() {
-  if (current_) RegCloseKey(current_);
+  if (current_)
+    RegCloseKey(current_);
   current_ = nullptr;
 }
 

@@ -20,7 +20,9 @@ constexpr int kIdNo = 7;
 // MessageBoxA(NULL, text, caption, style).
 int MessageBox(const std::string& text, const std::string& caption, uint32_t style);
 // MessageBoxExA(NULL, text, caption, style, language).
-int MessageBoxEx(const std::string& text, const std::string& caption, uint32_t style,
+int MessageBoxEx(const std::string& text,
+                 const std::string& caption,
+                 uint32_t style,
                  uint16_t language);
 
 using WindowHandle = void*;

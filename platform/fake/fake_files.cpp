@@ -19,11 +19,14 @@ bool Fail(uint32_t error) {
   return false;
 }
 
-bool FailingOp(const char* name) { return fake::IsFailing(name) && !Fail(kErrorAccessDenied); }
+bool FailingOp(const char* name) {
+  return fake::IsFailing(name) && !Fail(kErrorAccessDenied);
+}
 
 FakeHandle* Lookup(RawHandle handle, FakeHandle::Kind kind) {
   auto it = World().handles.find(reinterpret_cast<uintptr_t>(handle));
-  if (it == World().handles.end() || it->second.kind != kind) return nullptr;
+  if (it == World().handles.end() || it->second.kind != kind)
+    return nullptr;
   return &it->second;
 }
 
@@ -42,18 +45,23 @@ bool HeldByOtherProcess(const FakeEntry& entry) {
 // for `write` access with `share_read` sharing (no sharing of writes ever).
 bool ConflictsWithOpenHandles(const std::string& path, bool write, bool share_read) {
   for (const auto& [id, handle] : World().handles) {
-    if (handle.kind != FakeHandle::kFile || handle.path != path) continue;
-    if (write || !handle.share_read) return true;   // our open isn't shared by theirs
-    if (handle.write || !share_read) return true;   // theirs isn't shared by ours
+    if (handle.kind != FakeHandle::kFile || handle.path != path)
+      continue;
+    if (write || !handle.share_read)
+      return true;  // our open isn't shared by theirs
+    if (handle.write || !share_read)
+      return true;  // theirs isn't shared by ours
   }
   return false;
 }
 
 bool InUse(const std::string& path) {
   FakeEntry* entry = fake::FindEntry(path);
-  if (entry && HeldByOtherProcess(*entry)) return true;
+  if (entry && HeldByOtherProcess(*entry))
+    return true;
   for (const auto& [id, handle] : World().handles) {
-    if (handle.kind == FakeHandle::kFile && handle.path == path) return true;
+    if (handle.kind == FakeHandle::kFile && handle.path == path)
+      return true;
   }
   return false;
 }
@@ -64,15 +72,20 @@ std::string Parent(const std::string& normalized) {
 }
 
 bool WildcardMatch(const char* mask, const char* name) {
-  if (*mask == '\0') return *name == '\0';
+  if (*mask == '\0')
+    return *name == '\0';
   if (*mask == '*') {
-    if (std::strcmp(mask, "*.*") == 0) return true;
+    if (std::strcmp(mask, "*.*") == 0)
+      return true;
     for (const char* n = name;; ++n) {
-      if (WildcardMatch(mask + 1, n)) return true;
-      if (*n == '\0') return false;
+      if (WildcardMatch(mask + 1, n))
+        return true;
+      if (*n == '\0')
+        return false;
     }
   }
-  if (*name == '\0') return false;
+  if (*name == '\0')
+    return false;
   if (*mask != '?' && std::tolower(static_cast<unsigned char>(*mask)) !=
                           std::tolower(static_cast<unsigned char>(*name)))
     return false;
@@ -81,7 +94,9 @@ bool WildcardMatch(const char* mask, const char* name) {
 
 }  // namespace
 
-uint32_t GetLastError() { return World().last_error; }
+uint32_t GetLastError() {
+  return World().last_error;
+}
 
 bool CloseHandle(RawHandle handle) {
   auto it = World().handles.find(reinterpret_cast<uintptr_t>(handle));
@@ -99,7 +114,8 @@ bool CloseHandle(RawHandle handle) {
 }
 
 bool FindClose(RawHandle handle) {
-  if (!Lookup(handle, FakeHandle::kFind)) return Fail(6);
+  if (!Lookup(handle, FakeHandle::kFind))
+    return Fail(6);
   World().handles.erase(reinterpret_cast<uintptr_t>(handle));
   return true;
 }
@@ -110,7 +126,8 @@ uint32_t GetFileAttributes(const std::string& path) {
     return kInvalidFileAttributes;
   }
   std::string normalized = fake::NormalizePath(path);
-  if (normalized.size() == 2) return kAttrDirectory;
+  if (normalized.size() == 2)
+    return kAttrDirectory;
   FakeEntry* entry = fake::FindEntry(path);
   if (!entry) {
     Fail(kErrorFileNotFound);
@@ -119,20 +136,25 @@ uint32_t GetFileAttributes(const std::string& path) {
   return entry->attributes;
 }
 
-ScopedHandle CreateFile(const std::string& path, FileAccess access, FileShare share,
+ScopedHandle CreateFile(const std::string& path,
+                        FileAccess access,
+                        FileShare share,
                         FileDisposition disposition) {
-  if (FailingOp("CreateFile")) return ScopedHandle();
+  if (FailingOp("CreateFile"))
+    return ScopedHandle();
   std::string normalized = fake::NormalizePath(path);
   bool write = access == FileAccess::kWrite;
   bool share_read = share == FileShare::kRead;
   FakeEntry* entry = fake::FindEntry(path);
-  if (entry && entry->directory) return (Fail(kErrorAccessDenied), ScopedHandle());
-  if (entry && (HeldByOtherProcess(*entry) || ConflictsWithOpenHandles(normalized, write,
-                                                                        share_read))) {
+  if (entry && entry->directory)
+    return (Fail(kErrorAccessDenied), ScopedHandle());
+  if (entry &&
+      (HeldByOtherProcess(*entry) || ConflictsWithOpenHandles(normalized, write, share_read))) {
     return (Fail(kErrorSharingViolation), ScopedHandle());
   }
   if (disposition == FileDisposition::kOpenExisting) {
-    if (!entry) return (Fail(kErrorFileNotFound), ScopedHandle());
+    if (!entry)
+      return (Fail(kErrorFileNotFound), ScopedHandle());
   } else {
     std::string parent = Parent(normalized);
     if (parent.size() > 2 && !fake::Exists(parent)) {
@@ -158,14 +180,18 @@ ScopedHandle CreateFile(const std::string& path, FileAccess access, FileShare sh
 
 bool ReadFile(RawHandle file, void* buffer, uint32_t size, uint32_t* read) {
   FakeHandle* handle = Lookup(file, FakeHandle::kFile);
-  if (!handle) return Fail(6);
-  if (FailingOp("ReadFile")) return false;
+  if (!handle)
+    return Fail(6);
+  if (FailingOp("ReadFile"))
+    return false;
   FakeEntry* entry = fake::FindEntry(handle->path);
-  if (!entry) return Fail(kErrorFileNotFound);
+  if (!entry)
+    return Fail(kErrorFileNotFound);
   uint64_t available =
       handle->position < entry->data.size() ? entry->data.size() - handle->position : 0;
   uint32_t count = static_cast<uint32_t>(std::min<uint64_t>(available, size));
-  if (count) std::memcpy(buffer, entry->data.data() + handle->position, count);
+  if (count)
+    std::memcpy(buffer, entry->data.data() + handle->position, count);
   handle->position += count;
   *read = count;
   return true;
@@ -173,18 +199,23 @@ bool ReadFile(RawHandle file, void* buffer, uint32_t size, uint32_t* read) {
 
 bool WriteFile(RawHandle file, const void* data, uint32_t size, uint32_t* written) {
   FakeHandle* handle = Lookup(file, FakeHandle::kFile);
-  if (!handle || !handle->write) return Fail(6);
-  if (FailingOp("WriteFile")) return false;
+  if (!handle || !handle->write)
+    return Fail(6);
+  if (FailingOp("WriteFile"))
+    return false;
   FakeEntry* entry = fake::FindEntry(handle->path);
-  if (!entry) return Fail(kErrorFileNotFound);
+  if (!entry)
+    return Fail(kErrorFileNotFound);
   uint32_t count = size;
   int64_t& free_bytes = World().disk_free_bytes;
   if (free_bytes >= 0) {
     count = static_cast<uint32_t>(std::min<int64_t>(count, free_bytes));
     free_bytes -= count;
   }
-  if (entry->data.size() < handle->position + count) entry->data.resize(handle->position + count);
-  if (count) std::memcpy(&entry->data[handle->position], data, count);
+  if (entry->data.size() < handle->position + count)
+    entry->data.resize(handle->position + count);
+  if (count)
+    std::memcpy(&entry->data[handle->position], data, count);
   handle->position += count;
   *written = count;
   return true;
@@ -192,23 +223,28 @@ bool WriteFile(RawHandle file, const void* data, uint32_t size, uint32_t* writte
 
 bool SeekFile(RawHandle file, uint64_t offset) {
   FakeHandle* handle = Lookup(file, FakeHandle::kFile);
-  if (!handle) return Fail(6);
+  if (!handle)
+    return Fail(6);
   handle->position = offset;
   return true;
 }
 
 bool FlushFileBuffers(RawHandle file) {
   FakeHandle* handle = Lookup(file, FakeHandle::kFile);
-  if (!handle || !handle->write) return Fail(6);
+  if (!handle || !handle->write)
+    return Fail(6);
   return !FailingOp("FlushFileBuffers");
 }
 
 bool MoveFileReplacing(const std::string& from, const std::string& to) {
-  if (FailingOp("MoveFileReplacing")) return false;
+  if (FailingOp("MoveFileReplacing"))
+    return false;
   std::string source = fake::NormalizePath(from), target = fake::NormalizePath(to);
   auto it = World().entries.find(source);
-  if (it == World().entries.end()) return Fail(kErrorFileNotFound);
-  if (InUse(source) || InUse(target)) return Fail(kErrorSharingViolation);
+  if (it == World().entries.end())
+    return Fail(kErrorFileNotFound);
+  if (InUse(source) || InUse(target))
+    return Fail(kErrorSharingViolation);
   FakeEntry* existing = fake::FindEntry(to);
   if (existing && (existing->directory || (existing->attributes & kAttrReadOnly))) {
     return Fail(kErrorAccessDenied);
@@ -217,32 +253,41 @@ bool MoveFileReplacing(const std::string& from, const std::string& to) {
   World().entries.erase(it);
   size_t slash = to.find_last_of("\\/");
   moved.name = slash == std::string::npos ? to : to.substr(slash + 1);
-  if (existing) moved.sequence = existing->sequence;
+  if (existing)
+    moved.sequence = existing->sequence;
   World().entries[target] = moved;
   return true;
 }
 
 bool DeleteFile(const std::string& path) {
-  if (FailingOp("DeleteFile")) return false;
+  if (FailingOp("DeleteFile"))
+    return false;
   FakeEntry* entry = fake::FindEntry(path);
-  if (!entry || entry->directory) return Fail(kErrorFileNotFound);
-  if (InUse(fake::NormalizePath(path))) return Fail(kErrorSharingViolation);
-  if (entry->attributes & kAttrReadOnly) return Fail(kErrorAccessDenied);
+  if (!entry || entry->directory)
+    return Fail(kErrorFileNotFound);
+  if (InUse(fake::NormalizePath(path)))
+    return Fail(kErrorSharingViolation);
+  if (entry->attributes & kAttrReadOnly)
+    return Fail(kErrorAccessDenied);
   World().entries.erase(fake::NormalizePath(path));
   return true;
 }
 
 ScopedFindHandle FindFirstFile(const std::string& pattern, FindData* first) {
-  if (FailingOp("FindFirstFile")) return ScopedFindHandle();
+  if (FailingOp("FindFirstFile"))
+    return ScopedFindHandle();
   std::string raw = pattern;
   std::replace(raw.begin(), raw.end(), '/', '\\');
   size_t slash = raw.rfind('\\');
   std::string mask = slash == std::string::npos ? raw : raw.substr(slash + 1);
-  std::string folder = fake::NormalizePath(slash == std::string::npos ? "." : raw.substr(0, slash + 1));
-  if (folder.size() > 2 && !fake::Exists(folder)) return (Fail(kErrorPathNotFound), ScopedFindHandle());
+  std::string folder =
+      fake::NormalizePath(slash == std::string::npos ? "." : raw.substr(0, slash + 1));
+  if (folder.size() > 2 && !fake::Exists(folder))
+    return (Fail(kErrorPathNotFound), ScopedFindHandle());
   std::vector<std::pair<uint64_t, FindData>> found;
   for (const auto& [path, entry] : World().entries) {
-    if (Parent(path) != folder || !WildcardMatch(mask.c_str(), entry.name.c_str())) continue;
+    if (Parent(path) != folder || !WildcardMatch(mask.c_str(), entry.name.c_str()))
+      continue;
     found.push_back({entry.sequence, FindData{entry.name, entry.attributes, entry.data.size()}});
   }
   std::sort(found.begin(), found.end(),
@@ -255,8 +300,10 @@ ScopedFindHandle FindFirstFile(const std::string& pattern, FindData* first) {
       handle.listing.push_back(FindData{"..", kAttrDirectory, 0});
     }
   }
-  for (auto& item : found) handle.listing.push_back(item.second);
-  if (handle.listing.empty()) return (Fail(kErrorFileNotFound), ScopedFindHandle());
+  for (auto& item : found)
+    handle.listing.push_back(item.second);
+  if (handle.listing.empty())
+    return (Fail(kErrorFileNotFound), ScopedFindHandle());
   *first = handle.listing[0];
   handle.next = 1;
   return ScopedFindHandle(NewHandle(handle));
@@ -264,22 +311,29 @@ ScopedFindHandle FindFirstFile(const std::string& pattern, FindData* first) {
 
 bool FindNextFile(RawHandle find, FindData* next) {
   FakeHandle* handle = Lookup(find, FakeHandle::kFind);
-  if (!handle) return Fail(6);
-  if (handle->next >= handle->listing.size()) return Fail(kErrorNoMoreFiles);
+  if (!handle)
+    return Fail(6);
+  if (handle->next >= handle->listing.size())
+    return Fail(kErrorNoMoreFiles);
   *next = handle->listing[handle->next++];
   return true;
 }
 
 bool SetCurrentDirectory(const std::string& path) {
-  if (FailingOp("SetCurrentDirectory")) return false;
-  if (path.empty()) return Fail(kErrorPathNotFound);
+  if (FailingOp("SetCurrentDirectory"))
+    return false;
+  if (path.empty())
+    return Fail(kErrorPathNotFound);
   std::string normalized = fake::NormalizePath(path);
   FakeEntry* entry = fake::FindEntry(path);
-  if (normalized.size() > 2 && !(entry && entry->directory)) return Fail(kErrorPathNotFound);
+  if (normalized.size() > 2 && !(entry && entry->directory))
+    return Fail(kErrorPathNotFound);
   World().current_directory = normalized;
   return true;
 }
 
-std::string GetCurrentDirectory() { return World().current_directory; }
+std::string GetCurrentDirectory() {
+  return World().current_directory;
+}
 
 }  // namespace platform

@@ -131,7 +131,7 @@ struct FakeWorld {
   std::string command_line = "velt-update.exe";
   std::string module_file_name = "C:\\Temp\\velt-update.exe";
   std::map<std::string, std::string> environment;  // by uppercase name
-  bool version_ex_works = true;  // extended record available
+  bool version_ex_works = true;                    // extended record available
   bool version_plain_works = true;
   platform::OsVersionInfo version;
   bool has_native_system_info = true;
@@ -174,16 +174,24 @@ bool Exists(const std::string& path);
 std::string NormalizePath(const std::string& path);
 
 // Registry helpers. `key` is "HKCU\\..." or "HKLM\\..."; `view` as above.
-void SetRegString(const std::string& key, const std::string& name, const std::string& value,
+void SetRegString(const std::string& key,
+                  const std::string& name,
+                  const std::string& value,
                   const std::string& view = "");
-void SetRegDword(const std::string& key, const std::string& name, uint32_t value,
+void SetRegDword(const std::string& key,
+                 const std::string& name,
+                 uint32_t value,
                  const std::string& view = "");
-void SetRegValue(const std::string& key, const std::string& name, uint32_t type,
-                 const std::string& data, const std::string& view = "");
+void SetRegValue(const std::string& key,
+                 const std::string& name,
+                 uint32_t type,
+                 const std::string& data,
+                 const std::string& view = "");
 void AddRegKey(const std::string& key, const std::string& view = "");
 bool RegKeyExists(const std::string& key, const std::string& view = "");
 // The value, or null.
-const FakeValue* GetRegValue(const std::string& key, const std::string& name,
+const FakeValue* GetRegValue(const std::string& key,
+                             const std::string& name,
                              const std::string& view = "");
 
 }  // namespace fake

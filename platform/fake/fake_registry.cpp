@@ -11,7 +11,8 @@ namespace {
 using fake::World;
 
 std::string Lower(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  for (char& c : text)
+    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   return text;
 }
 
@@ -25,15 +26,18 @@ std::string KeyPath(RegKey root, const std::string& sub_key, uint32_t access) {
     base = "hklm";
   } else {
     auto it = World().open_keys.find(reinterpret_cast<uintptr_t>(root));
-    if (it == World().open_keys.end()) return std::string();
+    if (it == World().open_keys.end())
+      return std::string();
     base = it->second;
   }
   if (base.find('|') == std::string::npos) {
     base = ((access & kKeyWow64_32Key) ? "wow64_32|" : "|") + base;
   }
   std::string sub = Lower(sub_key);
-  while (!sub.empty() && sub.front() == '\\') sub.erase(0, 1);
-  while (!sub.empty() && sub.back() == '\\') sub.pop_back();
+  while (!sub.empty() && sub.front() == '\\')
+    sub.erase(0, 1);
+  while (!sub.empty() && sub.back() == '\\')
+    sub.pop_back();
   return sub.empty() ? base : base + "\\" + sub;
 }
 
@@ -46,7 +50,8 @@ RegKey NewKey(const std::string& path) {
 
 fake::FakeKey* OpenedKey(RegKey key) {
   auto it = World().open_keys.find(reinterpret_cast<uintptr_t>(key));
-  if (it == World().open_keys.end()) return nullptr;
+  if (it == World().open_keys.end())
+    return nullptr;
   auto found = World().registry.find(it->second);
   return found == World().registry.end() ? nullptr : &found->second;
 }
@@ -54,19 +59,24 @@ fake::FakeKey* OpenedKey(RegKey key) {
 }  // namespace
 
 long RegOpenKeyEx(RegKey root, const std::string& sub_key, uint32_t access, RegKey* result) {
-  if (World().registry_fails) return kErrorAccessDenied;
+  if (World().registry_fails)
+    return kErrorAccessDenied;
   std::string path = KeyPath(root, sub_key, access);
-  if (path.empty()) return 6;
+  if (path.empty())
+    return 6;
   bool is_root = path.find('\\') == std::string::npos;
-  if (!is_root && World().registry.count(path) == 0) return kErrorFileNotFound;
+  if (!is_root && World().registry.count(path) == 0)
+    return kErrorFileNotFound;
   *result = NewKey(path);
   return kErrorSuccess;
 }
 
 long RegCreateKeyEx(RegKey root, const std::string& sub_key, uint32_t access, RegKey* result) {
-  if (World().registry_fails) return kErrorAccessDenied;
+  if (World().registry_fails)
+    return kErrorAccessDenied;
   std::string path = KeyPath(root, sub_key, access);
-  if (path.empty()) return 6;
+  if (path.empty())
+    return 6;
   for (size_t pos = path.find('\\'); pos != std::string::npos; pos = path.find('\\', pos + 1)) {
     World().registry[path.substr(0, pos)];
   }
@@ -75,23 +85,34 @@ long RegCreateKeyEx(RegKey root, const std::string& sub_key, uint32_t access, Re
   return kErrorSuccess;
 }
 
-long RegQueryValueEx(RegKey key, const std::string& name, uint32_t* type, std::string* data,
+long RegQueryValueEx(RegKey key,
+                     const std::string& name,
+                     uint32_t* type,
+                     std::string* data,
                      uint32_t max_size) {
-  if (World().registry_fails) return kErrorAccessDenied;
+  if (World().registry_fails)
+    return kErrorAccessDenied;
   fake::FakeKey* opened = OpenedKey(key);
-  if (!opened) return 6;
+  if (!opened)
+    return 6;
   auto it = opened->values.find(Lower(name));
-  if (it == opened->values.end()) return kErrorFileNotFound;
-  if (data && it->second.data.size() > max_size) return kErrorMoreData;
-  if (type) *type = it->second.type;
-  if (data) *data = it->second.data;
+  if (it == opened->values.end())
+    return kErrorFileNotFound;
+  if (data && it->second.data.size() > max_size)
+    return kErrorMoreData;
+  if (type)
+    *type = it->second.type;
+  if (data)
+    *data = it->second.data;
   return kErrorSuccess;
 }
 
 long RegSetValueEx(RegKey key, const std::string& name, uint32_t type, const std::string& data) {
-  if (World().registry_fails) return kErrorAccessDenied;
+  if (World().registry_fails)
+    return kErrorAccessDenied;
   fake::FakeKey* opened = OpenedKey(key);
-  if (!opened) return 6;
+  if (!opened)
+    return 6;
   fake::FakeValue& value = opened->values[Lower(name)];
   value.name = name;
   value.type = type;
@@ -100,7 +121,8 @@ long RegSetValueEx(RegKey key, const std::string& name, uint32_t type, const std
 }
 
 long RegCloseKey(RegKey key) {
-  if (key == HkeyCurrentUser() || key == HkeyLocalMachine()) return kErrorSuccess;
+  if (key == HkeyCurrentUser() || key == HkeyLocalMachine())
+    return kErrorSuccess;
   return World().open_keys.erase(reinterpret_cast<uintptr_t>(key)) ? kErrorSuccess : 6;
 }
 

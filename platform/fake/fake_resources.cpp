@@ -10,11 +10,14 @@ namespace platform {
 namespace {
 
 std::string Upper(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  for (char& c : text)
+    c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
   return text;
 }
 
-uint32_t Rotr(uint32_t x, int n) { return (x >> n) | (x << (32 - n)); }
+uint32_t Rotr(uint32_t x, int n) {
+  return (x >> n) | (x << (32 - n));
+}
 
 const uint32_t kRoundConstants[64] = {
     0x428a2f98, 0x71374491, 0xb5c0fbcf, 0xe9b5dba5, 0x3956c25b, 0x59f111f1, 0x923f82a4, 0xab1c5ed5,
@@ -52,14 +55,17 @@ void CompressBlock(uint32_t state[8], const uint8_t block[64]) {
 }  // namespace
 
 ScopedResource::~ScopedResource() {
-  if (loaded_) fake::World().loaded_resources--;
+  if (loaded_)
+    fake::World().loaded_resources--;
 }
 
 bool ScopedResource::Load(const std::string& name, const std::string& type) {
   auto& resources = fake::World().resources;
   auto it = resources.find({Upper(name), Upper(type)});
-  if (it == resources.end()) return false;
-  if (!loaded_) fake::World().loaded_resources++;
+  if (it == resources.end())
+    return false;
+  if (!loaded_)
+    fake::World().loaded_resources++;
   loaded_ = reinterpret_cast<RawHandle>(1);
   data_ = reinterpret_cast<const uint8_t*>(it->second.data());
   size_ = static_cast<uint32_t>(it->second.size());
@@ -67,21 +73,27 @@ bool ScopedResource::Load(const std::string& name, const std::string& type) {
 }
 
 bool Sha256(const uint8_t* data, uint32_t size, uint8_t digest[32]) {
-  if (!fake::World().crypto_works) return false;
+  if (!fake::World().crypto_works)
+    return false;
   uint32_t state[8] = {0x6a09e667, 0xbb67ae85, 0x3c6ef372, 0xa54ff53a,
                        0x510e527f, 0x9b05688c, 0x1f83d9ab, 0x5be0cd19};
   uint32_t full = size / 64 * 64;
-  for (uint32_t offset = 0; offset < full; offset += 64) CompressBlock(state, data + offset);
+  for (uint32_t offset = 0; offset < full; offset += 64)
+    CompressBlock(state, data + offset);
   uint8_t tail[128] = {};
   uint32_t rest = size - full;
-  if (rest) std::memcpy(tail, data + full, rest);
+  if (rest)
+    std::memcpy(tail, data + full, rest);
   tail[rest] = 0x80;
   uint32_t tail_size = rest + 9 <= 64 ? 64 : 128;
   uint64_t bits = uint64_t(size) * 8;
-  for (int i = 0; i < 8; ++i) tail[tail_size - 1 - i] = static_cast<uint8_t>(bits >> (8 * i));
-  for (uint32_t offset = 0; offset < tail_size; offset += 64) CompressBlock(state, tail + offset);
+  for (int i = 0; i < 8; ++i)
+    tail[tail_size - 1 - i] = static_cast<uint8_t>(bits >> (8 * i));
+  for (uint32_t offset = 0; offset < tail_size; offset += 64)
+    CompressBlock(state, tail + offset);
   for (int i = 0; i < 8; ++i) {
-    for (int j = 0; j < 4; ++j) digest[4 * i + j] = static_cast<uint8_t>(state[i] >> (24 - 8 * j));
+    for (int j = 0; j < 4; ++j)
+      digest[4 * i + j] = static_cast<uint8_t>(state[i] >> (24 - 8 * j));
   }
   return true;
 }

@@ -9,40 +9,55 @@ namespace platform {
 
 using fake::World;
 
-uint32_t GetUserDefaultLcid() { return World().lcid; }
+uint32_t GetUserDefaultLcid() {
+  return World().lcid;
+}
 
 bool QueryPerformanceCounter(int64_t* count) {
-  if (!World().has_performance_counter) return false;
+  if (!World().has_performance_counter)
+    return false;
   *count = World().performance_counter;
   return true;
 }
 
-uint32_t GetTickCount() { return World().tick_count + static_cast<uint32_t>(World().now_ms); }
+uint32_t GetTickCount() {
+  return World().tick_count + static_cast<uint32_t>(World().now_ms);
+}
 
-bool IsUserAnAdmin() { return World().is_admin; }
+bool IsUserAnAdmin() {
+  return World().is_admin;
+}
 
 void Sleep(uint32_t milliseconds) {
   World().sleeps.push_back(milliseconds);
   World().now_ms += milliseconds;
 }
 
-std::string GetCommandLine() { return World().command_line; }
+std::string GetCommandLine() {
+  return World().command_line;
+}
 
-std::string GetModuleFileName() { return World().module_file_name; }
+std::string GetModuleFileName() {
+  return World().module_file_name;
+}
 
 uint32_t GetEnvironmentVariable(const std::string& name, char* buffer, uint32_t size) {
   std::string key = name;
-  for (char& c : key) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  for (char& c : key)
+    c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
   auto it = World().environment.find(key);
-  if (it == World().environment.end()) return 0;
+  if (it == World().environment.end())
+    return 0;
   const std::string& value = it->second;
-  if (value.size() + 1 > size) return static_cast<uint32_t>(value.size() + 1);
+  if (value.size() + 1 > size)
+    return static_cast<uint32_t>(value.size() + 1);
   std::memcpy(buffer, value.c_str(), value.size() + 1);
   return static_cast<uint32_t>(value.size());
 }
 
 bool GetVersionEx(bool extended, OsVersionInfo* info) {
-  if (!(extended ? World().version_ex_works : World().version_plain_works)) return false;
+  if (!(extended ? World().version_ex_works : World().version_plain_works))
+    return false;
   *info = World().version;
   if (!extended) {
     info->suite_mask = 0;
@@ -52,12 +67,15 @@ bool GetVersionEx(bool extended, OsVersionInfo* info) {
 }
 
 bool GetNativeProcessorArchitecture(uint16_t* architecture) {
-  if (!World().has_native_system_info) return false;
+  if (!World().has_native_system_info)
+    return false;
   *architecture = World().native_architecture;
   return true;
 }
 
-uint16_t GetProcessorArchitecture() { return World().architecture; }
+uint16_t GetProcessorArchitecture() {
+  return World().architecture;
+}
 
 int GetSystemMetrics(int index) {
   auto it = World().system_metrics.find(index);
@@ -68,7 +86,8 @@ std::string OemToChar(const std::string& text) {
   std::string result = text;
   for (char& c : result) {
     auto it = World().oem_to_ansi.find(static_cast<unsigned char>(c));
-    if (it != World().oem_to_ansi.end()) c = static_cast<char>(it->second);
+    if (it != World().oem_to_ansi.end())
+      c = static_cast<char>(it->second);
   }
   return result;
 }

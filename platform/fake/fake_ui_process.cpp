@@ -12,7 +12,8 @@ using fake::World;
 
 int ShowBox(fake::MessageBoxRecord record) {
   World().boxes.push_back(record);
-  if (World().on_box) World().on_box(record);
+  if (World().on_box)
+    World().on_box(record);
   if (!World().box_answers.empty()) {
     int answer = World().box_answers.front();
     World().box_answers.pop_front();
@@ -37,7 +38,9 @@ int MessageBox(const std::string& text, const std::string& caption, uint32_t sty
   return ShowBox({text, caption, style, 0, false});
 }
 
-int MessageBoxEx(const std::string& text, const std::string& caption, uint32_t style,
+int MessageBoxEx(const std::string& text,
+                 const std::string& caption,
+                 uint32_t style,
                  uint16_t language) {
   return ShowBox({text, caption, style, language, true});
 }
@@ -70,17 +73,20 @@ ScopedHandle CreateFileMapping(const std::string& name, uint32_t, uint32_t* last
   return ScopedHandle(NewHandle(FakeHandle::kMapping, name));
 }
 
-intptr_t ShellExecute(const std::string& verb, const std::string& file,
-                      const std::string& parameters, const std::string& directory, int show) {
-  World().launches.push_back(
-      {verb, file, parameters, directory, show, World().current_directory});
+intptr_t ShellExecute(const std::string& verb,
+                      const std::string& file,
+                      const std::string& parameters,
+                      const std::string& directory,
+                      int show) {
+  World().launches.push_back({verb, file, parameters, directory, show, World().current_directory});
   return 42;
 }
 
-bool CreateProcess(const std::string& command_line, uint32_t creation_flags, int show_window,
+bool CreateProcess(const std::string& command_line,
+                   uint32_t creation_flags,
+                   int show_window,
                    ProcessInfo* info) {
-  fake::ProcessRecord record{command_line, creation_flags, show_window,
-                             World().current_directory};
+  fake::ProcessRecord record{command_line, creation_flags, show_window, World().current_directory};
   World().processes.push_back(record);
   if (World().on_create_process && !World().on_create_process(record)) {
     World().last_error = kErrorFileNotFound;

@@ -9,7 +9,8 @@ namespace fake {
 namespace {
 
 std::string Lower(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  for (char& c : text)
+    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   return text;
 }
 
@@ -20,7 +21,8 @@ std::string LastComponent(const std::string& path) {
 
 std::string RegistryPath(const std::string& key, const std::string& view) {
   std::string path = Lower(key);
-  while (!path.empty() && path.back() == '\\') path.pop_back();
+  while (!path.empty() && path.back() == '\\')
+    path.pop_back();
   return view + "|" + path;
 }
 
@@ -31,15 +33,21 @@ FakeWorld& World() {
   return world;
 }
 
-void ResetWorld() { World() = FakeWorld(); }
+void ResetWorld() {
+  World() = FakeWorld();
+}
 
 bool IsFailing(const std::string& operation) {
   const auto& failing = World().failing;
   return std::find(failing.begin(), failing.end(), operation) != failing.end();
 }
 
-int OpenHandleCount() { return static_cast<int>(World().handles.size()); }
-int OpenRegistryKeyCount() { return static_cast<int>(World().open_keys.size()); }
+int OpenHandleCount() {
+  return static_cast<int>(World().handles.size());
+}
+int OpenRegistryKeyCount() {
+  return static_cast<int>(World().open_keys.size());
+}
 
 std::string NormalizePath(const std::string& raw) {
   std::string path = raw;
@@ -47,7 +55,8 @@ std::string NormalizePath(const std::string& raw) {
   bool absolute = (path.size() >= 2 && path[1] == ':') || (!path.empty() && path[0] == '\\');
   if (!absolute) {
     std::string base = World().current_directory;
-    if (!base.empty() && base.back() != '\\') base += '\\';
+    if (!base.empty() && base.back() != '\\')
+      base += '\\';
     path = base + path;
   } else if (path[0] == '\\' && (path.size() < 2 || path[1] != '\\')) {
     path = World().current_directory.substr(0, 2) + path;
@@ -57,17 +66,20 @@ std::string NormalizePath(const std::string& raw) {
   size_t start = 0;
   while (start <= path.size()) {
     size_t end = path.find('\\', start);
-    if (end == std::string::npos) end = path.size();
+    if (end == std::string::npos)
+      end = path.size();
     std::string part = path.substr(start, end - start);
     if (part == "..") {
-      if (parts.size() > 1) parts.pop_back();
+      if (parts.size() > 1)
+        parts.pop_back();
     } else if (!part.empty() && part != ".") {
       parts.push_back(part);
     }
     start = end + 1;
   }
   std::string result;
-  for (size_t i = 0; i < parts.size(); ++i) result += (i ? "\\" : "") + parts[i];
+  for (size_t i = 0; i < parts.size(); ++i)
+    result += (i ? "\\" : "") + parts[i];
   return Lower(result);
 }
 
@@ -89,9 +101,11 @@ std::string FileData(const std::string& path) {
 void AddDirectory(const std::string& path, uint32_t attributes) {
   std::string raw = path;
   std::replace(raw.begin(), raw.end(), '/', '\\');
-  while (!raw.empty() && raw.back() == '\\') raw.pop_back();
+  while (!raw.empty() && raw.back() == '\\')
+    raw.pop_back();
   std::string normalized = NormalizePath(raw);
-  if (normalized.size() <= 2) return;  // a drive root always exists
+  if (normalized.size() <= 2)
+    return;  // a drive root always exists
   size_t slash = normalized.rfind('\\');
   if (slash != std::string::npos) {
     size_t raw_slash = raw.rfind('\\');
@@ -111,9 +125,11 @@ void AddFile(const std::string& path, const std::string& data, uint32_t attribut
   std::string raw = path;
   std::replace(raw.begin(), raw.end(), '/', '\\');
   size_t slash = raw.rfind('\\');
-  if (slash != std::string::npos) AddDirectory(raw.substr(0, slash));
+  if (slash != std::string::npos)
+    AddDirectory(raw.substr(0, slash));
   FakeEntry& entry = World().entries[NormalizePath(raw)];
-  if (entry.sequence == 0) entry.sequence = World().next_sequence++;
+  if (entry.sequence == 0)
+    entry.sequence = World().next_sequence++;
   entry.name = LastComponent(raw);
   entry.directory = false;
   entry.attributes = attributes == 0 ? platform::kAttrArchive : attributes;
@@ -133,8 +149,11 @@ bool RegKeyExists(const std::string& key, const std::string& view) {
   return World().registry.count(RegistryPath(key, view)) != 0;
 }
 
-void SetRegValue(const std::string& key, const std::string& name, uint32_t type,
-                 const std::string& data, const std::string& view) {
+void SetRegValue(const std::string& key,
+                 const std::string& name,
+                 uint32_t type,
+                 const std::string& data,
+                 const std::string& view) {
   AddRegKey(key, view);
   FakeValue& value = World().registry[RegistryPath(key, view)].values[Lower(name)];
   value.name = name;
@@ -142,22 +161,29 @@ void SetRegValue(const std::string& key, const std::string& name, uint32_t type,
   value.data = data;
 }
 
-void SetRegString(const std::string& key, const std::string& name, const std::string& value,
+void SetRegString(const std::string& key,
+                  const std::string& name,
+                  const std::string& value,
                   const std::string& view) {
   SetRegValue(key, name, platform::kRegSz, value + std::string(1, '\0'), view);
 }
 
-void SetRegDword(const std::string& key, const std::string& name, uint32_t value,
+void SetRegDword(const std::string& key,
+                 const std::string& name,
+                 uint32_t value,
                  const std::string& view) {
   std::string data(4, '\0');
-  for (int i = 0; i < 4; ++i) data[i] = static_cast<char>((value >> (8 * i)) & 0xFF);
+  for (int i = 0; i < 4; ++i)
+    data[i] = static_cast<char>((value >> (8 * i)) & 0xFF);
   SetRegValue(key, name, platform::kRegDword, data, view);
 }
 
-const FakeValue* GetRegValue(const std::string& key, const std::string& name,
+const FakeValue* GetRegValue(const std::string& key,
+                             const std::string& name,
                              const std::string& view) {
   auto it = World().registry.find(RegistryPath(key, view));
-  if (it == World().registry.end()) return nullptr;
+  if (it == World().registry.end())
+    return nullptr;
   auto value = it->second.values.find(Lower(name));
   return value == it->second.values.end() ? nullptr : &value->second;
 }

@@ -22,7 +22,8 @@
 namespace velt_test {
 
 inline const char kVeltFolder[] = "C:\\Program Files\\Velt\\";
-inline const char kUninstallKey[] = "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Velt";
+inline const char kUninstallKey[] =
+    "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Velt";
 inline const char kSettingsKey[] = "HKCU\\Software\\Kolm\\Velt";
 
 // A language file with one text per message key, each naming its key, so a
@@ -90,7 +91,8 @@ class UpdateTest : public ::testing::Test {
     started_ = true;
   }
   void EndModules() {
-    if (!started_) return;
+    if (!started_)
+      return;
     velt::EndUpdateDriver();
     velt::EndInstallEnvironment();
     velt::EndLanguage();
@@ -107,7 +109,8 @@ class UpdateTest : public ::testing::Test {
   }
 
   void Answer(std::initializer_list<int> answers) {
-    for (int answer : answers) fake::World().box_answers.push_back(answer);
+    for (int answer : answers)
+      fake::World().box_answers.push_back(answer);
   }
 
   std::string Package() { return fake::FileData(std::string(kVeltFolder) + "vtup.cok"); }

@@ -244,7 +244,8 @@ TEST_F(UpdateTest, NotAnAdministratorIsToldInTheLoadedLanguage) {
 }
 
 TEST_F(UpdateTest, MissingLanguageFileEndsBeforeAnythingIsWritten) {
-  fake::World().entries.erase(fake::NormalizePath(std::string(kVeltFolder) + "language\\english.lng"));
+  fake::World().entries.erase(
+      fake::NormalizePath(std::string(kVeltFolder) + "language\\english.lng"));
   EXPECT_EQ(Run("modest"), velt::kExitLanguageFailed);
   ASSERT_EQ(Boxes().size(), 1u);
   EXPECT_EQ(Package(), PackageWithVersionByte(42));
@@ -284,7 +285,7 @@ TEST_F(UpdateTest, ProbeKeepsTheMappingOnlyWhileVeltRuns) {
   fake::World().existing_mappings.push_back("velt_memfile");
   Answer({kIdNo});
   Run();
-  EXPECT_EQ(OpenMappingHandles(), 1);  // the probe's, kept until the module ends
+  EXPECT_EQ(OpenMappingHandles(), 1);        // the probe's, kept until the module ends
   EXPECT_TRUE(fake::World().posts.empty());  // no window of the class: nothing posted
   EndModules();
   EXPECT_EQ(OpenMappingHandles(), 0);
@@ -301,7 +302,8 @@ TEST_F(UpdateTest, UnreadableShellFoldersEndTheUpdate) {
 }
 
 TEST_F(UpdateTest, Wow64EntryGivesTheFolderButTheSizeGoesToThePlainPath) {
-  fake::World().registry.erase("|hklm\\software\\microsoft\\windows\\currentversion\\uninstall\\velt");
+  fake::World().registry.erase(
+      "|hklm\\software\\microsoft\\windows\\currentversion\\uninstall\\velt");
   ASSERT_FALSE(fake::RegKeyExists(kUninstallKey));
   fake::AddFile("D:\\Velt32\\velt.exe", "MZ");
   fake::AddFile("D:\\Velt32\\language\\english.lng", EnglishLanguageFile());
