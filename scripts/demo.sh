@@ -1,0 +1,94 @@
+#!/usr/bin/env bash
+# Builds the installer (the 32-bit product and its x86_64 twin, which Wine can run
+# here) and runs a demonstration update under wine64 against a sample Velt
+# installation: once in English (install, decline the launch) and once in Russian
+# (install, start Velt). Prints what was shown and what changed.
+set -euo pipefail
+repo="$(cd "$(dirname "$0")/.." && pwd)"
+cd "$repo"
+bash scripts/install-deps.sh
+
+echo "=== Building the product (win32) and the runnable x86_64 build (win64)"
+cmake --preset win32 >/dev/null
+cmake --build --preset win32 --target velt-update
+cmake --preset win64 >/dev/null
+cmake --build --preset win64 --target velt-update velt box-answerer
+
+export VELT_WINEPREFIX="$repo/build/demo-prefix"
+export WINEPREFIX="$VELT_WINEPREFIX" WINEDEBUG=-all
+wine() { "$repo/scripts/wine-run.sh" "$@"; }
+bash scripts/wine-prefix.sh
+
+drive_c="$VELT_WINEPREFIX/drive_c"
+velt_dir="$drive_c/Program Files/Velt"
+payload="$repo/build/win64/payload/vtup.cok"
+uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Velt'
+
+version_byte() { [ -f "$1" ] && od -An -tu1 -j4 -N1 "$1" | tr -d ' ' || echo "none"; }
+describe_package() {
+  local file="$velt_dir/vtup.cok" byte
+  byte=$(version_byte "$file")
+  printf '  vtup.cok: %s bytes, version byte %s (version %s)' \
+    "$(stat -c %s "$file")" "$byte" "$((byte - 32))"
+  if cmp -s "$file" "$payload"; then echo ", identical to the carried payload"; else echo; fi
+}
+
+prepare_installation() {
+  rm -rf "$velt_dir"
+  mkdir -p "$velt_dir/language"
+  cp build/win64/tools/velt.exe "$velt_dir/velt.exe"
+  cp samples/installation/language/*.lng "$velt_dir/language/"
+  # The installed data file of the previous release: version 10 (byte 42).
+  build/win64/host/velt-payload build --version 10 --generate 12 40000 "$velt_dir/vtup.cok" \
+    >/dev/null
+  wine reg add "$uninstall_key" /v UninstallString /t REG_SZ \
+    /d 'C:\Program Files\Velt\uninst.exe' /f >/dev/null 2>&1
+  wine reg delete "$uninstall_key" /v EstimatedSize /f >/dev/null 2>&1 || true
+}
+
+run_update() {
+  local language=$1
+  shift
+  echo "  running velt-update.exe, answering: $*"
+  local answers=()
+  for answer in "$@"; do answers+=(--answer "$answer"); done
+  cp build/win64/velt-update.exe "$drive_c/velt-update.exe"
+  set +e
+  LANG=$language wine build/win64/tools/box-answerer.exe "${answers[@]}" -- \
+    'C:\velt-update.exe' | sed 's/^/    /'
+  local status=${PIPESTATUS[0]}
+  set -e
+  echo "  exit code: $status"
+}
+
+report_after() {
+  describe_package
+  echo "  EstimatedSize: $(wine reg query "$uninstall_key" /v EstimatedSize 2>/dev/null |
+    tr -d '\r' | awk '/EstimatedSize/ {print $3}') (KiB; folder holds $(du -sb "$velt_dir" |
+    cut -f1) bytes)"
+  if [ -f "$velt_dir/velt-started.txt" ]; then
+    echo "  Velt was started: $(tr -d '\r' < "$velt_dir/velt-started.txt")"
+  else
+    echo "  Velt was not started"
+  fi
+}
+
+echo
+echo "=== The product"
+file build/win32/velt-update.exe | sed 's/^/  /'
+echo "  carries a payload of $(stat -c %s "$payload") bytes, version byte $(version_byte "$payload")"
+
+echo
+echo "=== English run (LANG=en_US.UTF-8): install, then decline starting Velt"
+prepare_installation
+describe_package
+run_update en_US.UTF-8 yes no
+report_after
+
+echo
+echo "=== Russian run (LANG=ru_RU.UTF-8): install, then start Velt"
+prepare_installation
+describe_package
+run_update ru_RU.UTF-8 yes yes
+sleep 1
+report_after
