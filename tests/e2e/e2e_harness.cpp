@@ -1,0 +1,195 @@
+#include "tests/e2e/e2e_harness.h"
+
+#include <tlhelp32.h>
+
+#include "tests/e2e/e2e_files.h"
+#include "tests/e2e/e2e_registry.h"
+
+namespace velt::e2e {
+
+namespace {
+
+constexpr char kLaunchRecordName[] = "velt-started.txt";
+
+void ForgetRegistryState() {
+  DeleteRegistryTree(HKEY_LOCAL_MACHINE, kUninstallEntryKey);
+  DeleteRegistryTree(HKEY_LOCAL_MACHINE, kWowUninstallEntryKey);
+  DeleteRegistryTree(HKEY_CURRENT_USER, kSettingsKey);
+  DeleteRegistryKeyIfEmpty(HKEY_CURRENT_USER, kSettingsParentKey);
+}
+
+std::string TestDataLanguageFolder() {
+  return ToWinePath(VELT_SOURCE_DIR "/tests/e2e/data/language/");
+}
+
+// Ids of the velt.exe processes whose parent is `parent_id`.
+std::vector<DWORD> VeltChildren(DWORD parent_id) {
+  std::vector<DWORD> children;
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (snapshot == INVALID_HANDLE_VALUE)
+    return children;
+  PROCESSENTRY32 entry = {};
+  entry.dwSize = sizeof(entry);
+  for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
+    if (entry.th32ParentProcessID == parent_id && lstrcmpiA(entry.szExeFile, "velt.exe") == 0) {
+      children.push_back(entry.th32ProcessID);
+    }
+  }
+  CloseHandle(snapshot);
+  return children;
+}
+
+// The updater has ended. A launch it made shows as a velt.exe child still
+// running or as the stand-in's launch record; the stand-in writes the record
+// first thing and exits, so the children are waited for before it is read.
+void CollectLaunch(DWORD updater_id, const std::string& folder, UpdateRun* run) {
+  for (DWORD child_id : VeltChildren(updater_id)) {
+    HANDLE child = OpenProcess(SYNCHRONIZE, FALSE, child_id);
+    if (child == nullptr)
+      continue;
+    WaitForSingleObject(child, 10000);
+    CloseHandle(child);
+  }
+  bool ok = false;
+  std::string record = ReadBinaryFile(folder + kLaunchRecordName, &ok);
+  if (!ok)
+    return;
+  run->velt_launched = true;
+  run->velt_launch_record = record;
+  size_t cwd = record.rfind("started cwd=");
+  if (cwd == std::string::npos)
+    return;
+  cwd += 12;
+  run->velt_launch_cwd = record.substr(cwd, record.find(" args=", cwd) - cwd);
+}
+
+}  // namespace
+
+std::string UpdateE2eTest::UpdaterPath() {
+  return ToWinePath(VELT_UPDATE_EXE);
+}
+std::string UpdateE2eTest::StandInPath() {
+  return ToWinePath(VELT_TOOLS_DIR "/velt.exe");
+}
+
+void UpdateE2eTest::SetUp() {
+  ForgetRegistryState();
+  root_ = MakeTempFolder("velt e2e");
+  ASSERT_FALSE(root_.empty()) << "cannot create a temporary folder";
+  folder_ = root_ + "Velt\\";
+  ASSERT_TRUE(CreateDirectoryA(folder_.c_str(), nullptr));
+  ASSERT_TRUE(CreateDirectoryA((folder_ + "language").c_str(), nullptr));
+  ASSERT_TRUE(CopyFileA(StandInPath().c_str(), (folder_ + "velt.exe").c_str(), FALSE))
+      << "cannot copy " << StandInPath();
+  ASSERT_TRUE(UseLanguageFiles(TestDataLanguageFolder()));
+  WritePackage(PackageWithVersionByte(42));
+  SetUninstallString(folder_ + "uninst.exe");
+}
+
+void UpdateE2eTest::TearDown() {
+  running_velt_.End();
+  ForgetRegistryState();
+  if (!root_.empty())
+    EXPECT_TRUE(RemoveTree(root_)) << "cannot remove " << root_;
+}
+
+UpdateRun UpdateE2eTest::RunUpdate(const std::vector<std::string>& args,
+                                   const std::vector<int>& answers,
+                                   DWORD timeout_ms) {
+  UpdateRun run;
+  std::string command = "\"" + UpdaterPath() + "\"";
+  for (const std::string& arg : args)
+    command += " \"" + arg + "\"";
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION info = {};
+  if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, root_.c_str(),
+                      &startup, &info)) {
+    ADD_FAILURE() << "cannot start " << command << " (error " << GetLastError() << ")";
+    return run;
+  }
+  CloseHandle(info.hThread);
+
+  MessageBoxAnswerer answerer(info.dwProcessId, answers);
+  DWORD started = GetTickCount();
+  while (WaitForSingleObject(info.hProcess, 20) == WAIT_TIMEOUT) {
+    answerer.AnswerPending();
+    if (GetTickCount() - started > timeout_ms) {
+      run.timed_out = true;
+      TerminateProcess(info.hProcess, 124);
+      WaitForSingleObject(info.hProcess, 5000);
+      ADD_FAILURE() << "velt-update did not end within " << timeout_ms << " ms";
+      break;
+    }
+  }
+  DWORD exit_code = 0;
+  GetExitCodeProcess(info.hProcess, &exit_code);
+  CloseHandle(info.hProcess);
+  run.exit_code = static_cast<int>(exit_code);
+  run.boxes = answerer.boxes();
+  CollectLaunch(info.dwProcessId, folder_, &run);
+  return run;
+}
+
+std::string UpdateE2eTest::PackageWithVersionByte(uint8_t version_byte) {
+  std::string bytes = "vtup";
+  bytes += static_cast<char>(version_byte);
+  bytes += std::string("\x01\x02\x03 old package", 15);
+  return bytes;
+}
+
+void UpdateE2eTest::WritePackage(const std::string& bytes) {
+  ASSERT_TRUE(WriteBinaryFile(PackagePath(), bytes));
+}
+
+std::string UpdateE2eTest::ReadPackage() const {
+  return ReadBinaryFile(PackagePath());
+}
+
+std::string UpdateE2eTest::CarriedPackage() {
+  bool ok = false;
+  std::string bytes = ReadBinaryFile(ToWinePath(VELT_BINARY_DIR "/payload/vtup.cok"), &ok);
+  EXPECT_TRUE(ok) << "the build's payload file is missing";
+  return bytes;
+}
+
+bool UpdateE2eTest::UseLanguageFiles(const std::string& source_folder) {
+  std::string language = folder_ + "language\\";
+  RemoveTree(language);
+  CreateDirectoryA(language.c_str(), nullptr);
+  return CopyFolderFiles(source_folder, language) > 0;
+}
+
+std::string UpdateE2eTest::SampleLanguageFolder() {
+  std::string folder = ToWinePath(VELT_SOURCE_DIR "/samples/installation/language/");
+  return FileExists(folder + "english.lng") ? folder : std::string();
+}
+
+void UpdateE2eTest::SetUninstallString(const std::string& value, bool wow6432_node) {
+  ASSERT_TRUE(SetRegistryString(HKEY_LOCAL_MACHINE,
+                                wow6432_node ? kWowUninstallEntryKey : kUninstallEntryKey,
+                                "UninstallString", value));
+}
+
+void UpdateE2eTest::RemoveUninstallEntry() {
+  DeleteRegistryTree(HKEY_LOCAL_MACHINE, kUninstallEntryKey);
+  DeleteRegistryTree(HKEY_LOCAL_MACHINE, kWowUninstallEntryKey);
+}
+
+void UpdateE2eTest::SetUserSetting(const std::string& name, const std::string& value) {
+  ASSERT_TRUE(SetRegistryString(HKEY_CURRENT_USER, kSettingsKey, name, value));
+}
+
+bool UpdateE2eTest::ReadEstimatedSize(DWORD* kib) const {
+  return ReadRegistryDword(HKEY_LOCAL_MACHINE, kUninstallEntryKey, "EstimatedSize", kib);
+}
+
+bool UpdateE2eTest::StartRunningVelt(int hold_ms) {
+  return running_velt_.Start(StandInPath(), folder_, root_ + "running-velt.txt", hold_ms);
+}
+
+std::string UpdateE2eTest::RunningVeltRecord() const {
+  return ReadBinaryFile(root_ + "running-velt.txt");
+}
+
+}  // namespace velt::e2e

@@ -1,0 +1,100 @@
+// The end-to-end fixture: a sample installation of Velt in a fresh temporary
+// folder, the registry entries that point the updater at it, and a runner that
+// starts the real velt-update.exe, answers its message boxes from a script and
+// reports what happened.
+//
+//   TEST_F(UpdateE2eTest, Example) {
+//     WritePackage(PackageWithVersionByte(42));
+//     UpdateRun run = RunUpdate({}, {IDYES, IDNO});
+//     EXPECT_EQ(run.exit_code, 0);
+//     ASSERT_EQ(run.boxes.size(), 2u);          // SeenBox: caption, text, buttons...
+//     EXPECT_EQ(ReadPackage(), CarriedPackage());
+//     EXPECT_FALSE(run.velt_launched);
+//   }
+//
+// The default installation: folder "<temp>\velt e2e <id>\Velt\" holding
+// velt.exe (the stand-in), vtup.cok with version byte 42, language\english.lng
+// and language\russian.lng (the test texts in tests/e2e/data/language), and
+// the HKLM uninstall entry with UninstallString = folder + "uninst.exe". The
+// fixture deletes the uninstall entries (both paths) and HKCU
+// "Software\Kolm\Velt" before and after each test, and the temporary folder
+// afterwards. Tests share the machine-wide registry and the "velt_memfile"
+// name, so they must not run in parallel with each other.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "tests/e2e/message_box_answerer.h"
+#include "tests/e2e/stand_in_process.h"
+
+namespace velt::e2e {
+
+// What one run of velt-update.exe did.
+struct UpdateRun {
+  int exit_code = -1;
+  bool timed_out = false;          // the run was ended after the timeout
+  std::vector<SeenBox> boxes;      // in the order they were shown
+  bool velt_launched = false;      // the updater started velt.exe
+  std::string velt_launch_cwd;     // current directory of that velt.exe
+  std::string velt_launch_record;  // the stand-in's whole record of the launch
+};
+
+class UpdateE2eTest : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+
+  // Runs velt-update.exe with `args` (each quoted), pressing `answers` (IDYES,
+  // IDNO, IDOK) in the order the boxes appear. The current directory of the run
+  // is the temporary root (not the installation folder). On timeout the run is
+  // ended and the test fails.
+  UpdateRun RunUpdate(const std::vector<std::string>& args,
+                      const std::vector<int>& answers,
+                      DWORD timeout_ms = 30000);
+
+  // The installation folder, with a trailing backslash.
+  const std::string& folder() const { return folder_; }
+  // The temporary root that holds the installation folder.
+  const std::string& root() const { return root_; }
+  std::string PackagePath() const { return folder_ + "vtup.cok"; }
+
+  // "vtup", the version byte and a few filler bytes.
+  static std::string PackageWithVersionByte(uint8_t version_byte);
+  void WritePackage(const std::string& bytes);
+  std::string ReadPackage() const;
+  // The package that velt-update.exe carries (the build's payload file).
+  static std::string CarriedPackage();
+  // Replaces the installation's language files with those of `source_folder`
+  // (trailing backslash); false when it holds none.
+  bool UseLanguageFiles(const std::string& source_folder);
+  // The sample installation's language files, or empty when the repository has none.
+  static std::string SampleLanguageFolder();
+
+  void SetUninstallString(const std::string& value, bool wow6432_node = false);
+  void RemoveUninstallEntry();
+  // A string value under HKCU "Software\Kolm\Velt".
+  void SetUserSetting(const std::string& name, const std::string& value);
+  // "EstimatedSize" of the plain uninstall entry; false when missing.
+  bool ReadEstimatedSize(DWORD* kib) const;
+
+  // Starts the stand-in as a running Velt (see StandInProcess::Start), recording
+  // into root() + "running-velt.txt".
+  bool StartRunningVelt(int hold_ms);
+  StandInProcess& running_velt() { return running_velt_; }
+  std::string RunningVeltRecord() const;
+
+  static std::string UpdaterPath();
+  static std::string StandInPath();
+
+ private:
+  std::string root_;
+  std::string folder_;
+  StandInProcess running_velt_;
+};
+
+}  // namespace velt::e2e
