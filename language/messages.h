@@ -1,0 +1,24 @@
+// Messages built on the language lookups: placeholder substitution and the
+// localized error box.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace velt {
+
+// Fills "%1".."%4" in `text` from `arguments` (element 0 fills "%1"). Each
+// placeholder is filled only while every lower-numbered one was present at its
+// turn; a placeholder without a supplied argument stays as it is.
+std::string SubstitutePlaceholders(const std::string& text,
+                                   const std::vector<std::string>& arguments);
+
+// GetText(key) / GetTextLines(key) with placeholders filled.
+std::string FormatText(const std::string& key, const std::vector<std::string>& arguments);
+std::string FormatTextLines(const std::string& key, const std::vector<std::string>& arguments);
+
+// An error box with `text`, the caption ProgramTitle and the low 16 bits of
+// LanguageId as its language. Use only after LoadLanguage returned true.
+void ShowLocalizedError(const std::string& text);
+
+}  // namespace velt
