@@ -1,0 +1,142 @@
+# Windows-side tests, run under wine64 through CMAKE_CROSSCOMPILING_EMULATOR
+# (scripts/wine-run.sh): the platform tests (tests/win), the end-to-end tests
+# (tests/e2e) and the helper programs they drive (tools/win/<name>/).
+#
+# All Wine tests share one prefix and its registry, so they run serially and
+# after the fixture that prepares the prefix.
+
+# GoogleTest from the distribution's sources: gtest only, static, built on demand.
+set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+set(gtest_disable_pthreads ON CACHE BOOL "" FORCE)
+add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+
+set(VELT_TOOLS_DIR ${CMAKE_BINARY_DIR}/tools)
+set(VELT_WINE_PREFIX_FIXTURE velt_wine_prefix)
+
+add_test(NAME wine_prefix_ready COMMAND ${CMAKE_SOURCE_DIR}/scripts/wine-prefix.sh)
+set_tests_properties(wine_prefix_ready PROPERTIES
+  FIXTURES_SETUP ${VELT_WINE_PREFIX_FIXTURE} LABELS "win;e2e" TIMEOUT 300)
+
+# The helper programs: every tools/win/<name>/ becomes <name>.exe from its *.cpp;
+# a file named WIN32_GUI in the folder makes it a GUI-subsystem program.
+set(VELT_TOOL_TARGETS "")
+file(GLOB VELT_TOOL_DIRS CONFIGURE_DEPENDS LIST_DIRECTORIES true tools/win/*)
+foreach(tool_dir IN LISTS VELT_TOOL_DIRS)
+  if(NOT IS_DIRECTORY ${tool_dir})
+    continue()
+  endif()
+  get_filename_component(tool_name ${tool_dir} NAME)
+  file(GLOB tool_sources CONFIGURE_DEPENDS ${tool_dir}/*.cpp ${tool_dir}/*.rc)
+  if(NOT tool_sources)
+    continue()
+  endif()
+  if(EXISTS ${tool_dir}/WIN32_GUI)
+    add_executable(${tool_name} WIN32 ${tool_sources})
+  else()
+    add_executable(${tool_name} ${tool_sources})
+  endif()
+  target_link_libraries(${tool_name} PRIVATE velt_core velt_platform_win32)
+  target_link_options(${tool_name} PRIVATE -static)
+  set_target_properties(${tool_name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${VELT_TOOLS_DIR})
+  list(APPEND VELT_TOOL_TARGETS ${tool_name})
+endforeach()
+
+# Paths the tests need, as Unix paths (under Wine, drive Z: is the Unix root).
+function(velt_wine_test_definitions target)
+  target_compile_definitions(${target} PRIVATE
+    VELT_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
+    VELT_BINARY_DIR="${CMAKE_BINARY_DIR}"
+    VELT_UPDATE_EXE="$<TARGET_FILE:velt-update>"
+    VELT_TOOLS_DIR="${VELT_TOOLS_DIR}")
+endfunction()
+
+# velt_add_wine_test_run(NAME name TARGET target [FILTER gtest_filter]
+#                        [ENVIRONMENT VAR=VALUE...] [LABELS label...] [TIMEOUT s])
+# Registers one ctest test that runs the GoogleTest binary `target` under Wine
+# with --gtest_filter=FILTER and the given environment (e.g. LANG=ru_RU.UTF-8).
+# LABELS defaults to the target's label (win or e2e).
+function(velt_add_wine_test_run)
+  cmake_parse_arguments(RUN "" "NAME;TARGET;FILTER;TIMEOUT" "ENVIRONMENT;LABELS" ${ARGN})
+  if(NOT RUN_NAME OR NOT RUN_TARGET)
+    message(FATAL_ERROR "velt_add_wine_test_run needs NAME and TARGET")
+  endif()
+  set(args "")
+  if(RUN_FILTER)
+    list(APPEND args --gtest_filter=${RUN_FILTER})
+  endif()
+  if(NOT RUN_LABELS)
+    get_target_property(RUN_LABELS ${RUN_TARGET} VELT_TEST_LABEL)
+  endif()
+  if(NOT RUN_TIMEOUT)
+    set(RUN_TIMEOUT 300)
+  endif()
+  add_test(NAME ${RUN_NAME} COMMAND ${RUN_TARGET} ${args})
+  set_tests_properties(${RUN_NAME} PROPERTIES
+    RUN_SERIAL TRUE
+    FIXTURES_REQUIRED ${VELT_WINE_PREFIX_FIXTURE}
+    LABELS "${RUN_LABELS}"
+    TIMEOUT ${RUN_TIMEOUT}
+    # A filter that selects nothing must not pass silently.
+    FAIL_REGULAR_EXPRESSION "\\[==========\\] 0 tests from")
+  if(RUN_ENVIRONMENT)
+    set_tests_properties(${RUN_NAME} PROPERTIES ENVIRONMENT "${RUN_ENVIRONMENT}")
+  endif()
+endfunction()
+
+# One ctest test per GoogleTest suite of `target`. The binary cannot be listed
+# at configure time (it runs under Wine), so the suites are taken from the
+# TEST/TEST_F/TEST_P lines of its sources. Suites whose name ends in
+# "Environment", or that hold "Russian", need a particular environment and are
+# left to explicit velt_add_wine_test_run calls.
+function(velt_add_wine_suites target)
+  set(suites "")
+  foreach(source IN LISTS ARGN)
+    file(STRINGS ${source} lines REGEX "^[ \t]*(TEST|TEST_F|TEST_P|TYPED_TEST)\\(")
+    foreach(line IN LISTS lines)
+      string(REGEX REPLACE "^[ \t]*[A-Z_]+\\([ \t]*([A-Za-z0-9_]+).*" "\\1" suite "${line}")
+      list(APPEND suites ${suite})
+    endforeach()
+  endforeach()
+  list(REMOVE_DUPLICATES suites)
+  list(FILTER suites EXCLUDE REGEX "Environment$|Russian")
+  foreach(suite IN LISTS suites)
+    velt_add_wine_test_run(NAME ${target}.${suite} TARGET ${target} FILTER "${suite}.*:*/${suite}.*")
+  endforeach()
+endfunction()
+
+function(velt_add_wine_test_binary target label)
+  add_executable(${target} ${ARGN})
+  target_link_libraries(${target} PRIVATE velt_core velt_platform_win32 gtest_main)
+  target_link_options(${target} PRIVATE -static)
+  set_target_properties(${target} PROPERTIES VELT_TEST_LABEL ${label})
+  velt_wine_test_definitions(${target})
+  set(test_sources "")
+  foreach(source IN LISTS ARGN)
+    if(source MATCHES "\\.cpp$")
+      list(APPEND test_sources ${source})
+    endif()
+  endforeach()
+  velt_add_wine_suites(${target} ${test_sources})
+endfunction()
+
+file(GLOB VELT_WIN_TEST_SOURCES CONFIGURE_DEPENDS tests/win/*.cpp tests/win/*.rc)
+if(VELT_WIN_TEST_SOURCES)
+  velt_add_wine_test_binary(velt_win_tests win ${VELT_WIN_TEST_SOURCES})
+  velt_add_wine_test_run(NAME velt_win_tests.RussianLocaleEnvironment TARGET velt_win_tests
+    FILTER "RussianLocaleEnvironment.*" ENVIRONMENT LANG=ru_RU.UTF-8 LC_ALL=ru_RU.UTF-8)
+  # The system-description tests start describe-windows.exe.
+  if(TARGET describe-windows)
+    add_dependencies(velt_win_tests describe-windows)
+  endif()
+endif()
+
+file(GLOB VELT_E2E_TEST_SOURCES CONFIGURE_DEPENDS tests/e2e/*.cpp tests/e2e/*.rc)
+if(VELT_E2E_TEST_SOURCES)
+  velt_add_wine_test_binary(velt_e2e_tests e2e ${VELT_E2E_TEST_SOURCES})
+  add_dependencies(velt_e2e_tests velt-update ${VELT_TOOL_TARGETS})
+  # Wine takes the locale from the environment it starts in, not from the
+  # environment block a child gets, so the Russian runs start Wine in Russian.
+  velt_add_wine_test_run(NAME velt_e2e_tests.RussianLocale TARGET velt_e2e_tests
+    FILTER "*Russian*" ENVIRONMENT LANG=ru_RU.UTF-8 LC_ALL=ru_RU.UTF-8)
+endif()

@@ -1,0 +1,104 @@
+// Files and directories over the Win32 ANSI file functions.
+#include <vector>
+
+#include "platform/files.h"
+#include "platform/win32/win32_api.h"
+
+namespace platform {
+namespace {
+
+FindData ToFindData(const WIN32_FIND_DATAA& raw) {
+  FindData data;
+  data.name = raw.cFileName;
+  data.attributes = raw.dwFileAttributes;
+  data.size = (static_cast<uint64_t>(raw.nFileSizeHigh) << 32) | raw.nFileSizeLow;
+  return data;
+}
+
+}  // namespace
+
+uint32_t GetFileAttributes(const std::string& path) {
+  return ::GetFileAttributesA(path.c_str());
+}
+
+ScopedHandle CreateFile(const std::string& path,
+                        FileAccess access,
+                        FileShare share,
+                        FileDisposition disposition) {
+  const DWORD desired = access == FileAccess::kRead ? GENERIC_READ : GENERIC_WRITE;
+  const DWORD share_mode = share == FileShare::kRead ? FILE_SHARE_READ : 0;
+  const DWORD creation =
+      disposition == FileDisposition::kOpenExisting ? OPEN_EXISTING : CREATE_ALWAYS;
+  HANDLE file = ::CreateFileA(path.c_str(), desired, share_mode, nullptr, creation,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+  return ScopedHandle(file);
+}
+
+bool ReadFile(RawHandle file, void* buffer, uint32_t size, uint32_t* read) {
+  DWORD done = 0;
+  const bool ok = ::ReadFile(file, buffer, size, &done, nullptr) != FALSE;
+  *read = done;
+  return ok;
+}
+
+bool WriteFile(RawHandle file, const void* data, uint32_t size, uint32_t* written) {
+  DWORD done = 0;
+  const bool ok = ::WriteFile(file, data, size, &done, nullptr) != FALSE;
+  *written = done;
+  return ok;
+}
+
+bool SeekFile(RawHandle file, uint64_t offset) {
+  LARGE_INTEGER distance;
+  distance.QuadPart = static_cast<LONGLONG>(offset);
+  return ::SetFilePointerEx(file, distance, nullptr, FILE_BEGIN) != FALSE;
+}
+
+bool FlushFileBuffers(RawHandle file) {
+  return ::FlushFileBuffers(file) != FALSE;
+}
+
+bool MoveFileReplacing(const std::string& from, const std::string& to) {
+  return ::MoveFileExA(from.c_str(), to.c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+}
+
+bool DeleteFile(const std::string& path) {
+  return ::DeleteFileA(path.c_str()) != FALSE;
+}
+
+ScopedFindHandle FindFirstFile(const std::string& pattern, FindData* first) {
+  WIN32_FIND_DATAA raw;
+  HANDLE find = ::FindFirstFileA(pattern.c_str(), &raw);
+  if (find == INVALID_HANDLE_VALUE)
+    return ScopedFindHandle();
+  *first = ToFindData(raw);
+  return ScopedFindHandle(find);
+}
+
+bool FindNextFile(RawHandle find, FindData* next) {
+  WIN32_FIND_DATAA raw;
+  if (!::FindNextFileA(find, &raw))
+    return false;
+  *next = ToFindData(raw);
+  return true;
+}
+
+bool SetCurrentDirectory(const std::string& path) {
+  return ::SetCurrentDirectoryA(path.c_str()) != FALSE;
+}
+
+std::string GetCurrentDirectory() {
+  std::vector<char> buffer(MAX_PATH + 1);
+  for (;;) {
+    const DWORD length = ::GetCurrentDirectoryA(static_cast<DWORD>(buffer.size()), buffer.data());
+    if (length == 0)
+      return std::string();
+    // A result not below the buffer size is the size needed, NUL included.
+    if (length < buffer.size())
+      return std::string(buffer.data(), length);
+    buffer.resize(length + 1);
+  }
+}
+
+}  // namespace platform

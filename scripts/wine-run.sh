@@ -1,0 +1,30 @@
+#!/bin/bash
+# Runs a Windows executable under wine64 in the project's prefix (see
+# wine-prefix.sh) and exits with the program's exit code. Used as CMake's
+# CMAKE_CROSSCOMPILING_EMULATOR.
+#
+# VELT_WINESERVER_LINGER (seconds, default 30): how long the wineserver stays
+# alive after the last Wine process ends, so that the next test run reuses it
+# instead of paying Wine's start-up again. 0 lets it exit at once.
+set -uo pipefail
+
+repo="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+"$repo/scripts/wine-prefix.sh" || { echo "wine-run: cannot prepare the Wine prefix" >&2; exit 125; }
+
+export WINEPREFIX="${VELT_WINEPREFIX:-$repo/build/wineprefix}"
+export WINEDEBUG=-all
+unset DISPLAY WAYLAND_DISPLAY
+
+# Start the server ahead of Wine with a bounded linger time. It exits with 0
+# when it started a new server, and non-zero when one already serves the prefix.
+# Standard streams must never be ours for anything that outlives this script:
+# a caller reading our output through a pipe (ctest) waits for every holder.
+if /usr/lib/wine/wineserver -p"${VELT_WINESERVER_LINGER:-30}" </dev/null >/dev/null 2>&1; then
+  # A fresh server: let a throw-away program start Wine's background services
+  # (services.exe and what it launches), so that they inherit /dev/null
+  # rather than the test's output.
+  /usr/lib/wine/wine64 cmd.exe /c exit </dev/null >/dev/null 2>&1
+fi
+
+/usr/lib/wine/wine64 "$@"
+exit $?

@@ -1,0 +1,137 @@
+// Named mappings, child processes, waits, the shell and top-level windows.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "platform/errors.h"
+#include "platform/files.h"
+#include "platform/process.h"
+#include "platform/ui.h"
+#include "platform/win32/win32_api.h"
+
+namespace {
+
+std::string UniqueName(const std::string& stem) {
+  return stem + "_" + std::to_string(::GetCurrentProcessId()) + "_" +
+         ::testing::UnitTest::GetInstance()->current_test_info()->name();
+}
+
+TEST(FileMappingTest, ASecondCreateOfTheSameNameReportsAlreadyExists) {
+  const std::string name = UniqueName("velt_test_memfile");
+  uint32_t error = 99;
+  {
+    platform::ScopedHandle first = platform::CreateFileMapping(name, 4096, &error);
+    ASSERT_TRUE(first.IsValid());
+    EXPECT_EQ(error, platform::kErrorSuccess);
+    platform::ScopedHandle second = platform::CreateFileMapping(name, 4096, &error);
+    EXPECT_TRUE(second.IsValid());
+    EXPECT_EQ(error, platform::kErrorAlreadyExists);
+  }
+  // Once every handle is closed the name is free again.
+  platform::ScopedHandle again = platform::CreateFileMapping(name, 4096, &error);
+  EXPECT_TRUE(again.IsValid());
+  EXPECT_EQ(error, platform::kErrorSuccess);
+}
+
+TEST(ProcessTest, RunsACommandInAHiddenConsoleAndWaitsForItsExit) {
+  char temp[MAX_PATH];
+  ASSERT_NE(::GetTempPathA(MAX_PATH, temp), 0u);
+  const std::string output = std::string(temp) + UniqueName("velt_ver");
+  char comspec[MAX_PATH];
+  ASSERT_GT(::GetEnvironmentVariableA("ComSpec", comspec, MAX_PATH), 0u);
+
+  platform::ProcessInfo info;
+  ASSERT_TRUE(platform::CreateProcess(
+      std::string(comspec) + " /c ver > \"" + output + "\"",
+      platform::kCreateNewConsole | platform::kCreateNewProcessGroup, platform::kSwHide, &info))
+      << platform::GetLastError();
+  ASSERT_TRUE(info.process.IsValid());
+  EXPECT_TRUE(info.thread.IsValid());
+  EXPECT_EQ(platform::WaitForSingleObject(info.process.Get(), 30000), WAIT_OBJECT_0);
+  DWORD exit_code = 99;
+  ASSERT_TRUE(::GetExitCodeProcess(info.process.Get(), &exit_code));
+  EXPECT_EQ(exit_code, 0u);
+
+  platform::ScopedHandle file =
+      platform::CreateFile(output, platform::FileAccess::kRead, platform::FileShare::kRead,
+                           platform::FileDisposition::kOpenExisting);
+  ASSERT_TRUE(file.IsValid());
+  char buffer[512];
+  uint32_t read = 0;
+  ASSERT_TRUE(platform::ReadFile(file.Get(), buffer, sizeof(buffer), &read));
+  file.Reset();
+  ::DeleteFileA(output.c_str());
+  EXPECT_NE(std::string(buffer, read).find("Windows"), std::string::npos)
+      << std::string(buffer, read);
+}
+
+TEST(ProcessTest, ExitCodesComeBackAndMissingProgramsFail) {
+  platform::ProcessInfo info;
+  ASSERT_TRUE(platform::CreateProcess("cmd.exe /c exit 7", 0, platform::kSwHide, &info));
+  EXPECT_EQ(platform::WaitForSingleObject(info.process.Get(), platform::kInfinite), WAIT_OBJECT_0);
+  DWORD exit_code = 0;
+  ASSERT_TRUE(::GetExitCodeProcess(info.process.Get(), &exit_code));
+  EXPECT_EQ(exit_code, 7u);
+
+  platform::ProcessInfo missing;
+  EXPECT_FALSE(
+      platform::CreateProcess("velt_no_such_program_here.exe", 0, platform::kSwHide, &missing));
+  EXPECT_EQ(platform::GetLastError(), platform::kErrorFileNotFound);
+  EXPECT_FALSE(missing.process.IsValid());
+  EXPECT_FALSE(missing.thread.IsValid());
+}
+
+TEST(ProcessTest, WaitTimesOutOnAnUnsignalledObject) {
+  platform::ScopedHandle event(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
+  ASSERT_TRUE(event.IsValid());
+  EXPECT_EQ(platform::WaitForSingleObject(event.Get(), 20), WAIT_TIMEOUT);
+  ASSERT_TRUE(::SetEvent(event.Get()));
+  EXPECT_EQ(platform::WaitForSingleObject(event.Get(), 0), WAIT_OBJECT_0);
+}
+
+TEST(ShellExecuteTest, ReportsSuccessAboveThirtyTwoAndFailureBelow) {
+  EXPECT_LE(platform::ShellExecute("open", "C:\\velt_no_such_dir\\velt.exe", "", "",
+                                   platform::kSwShowNormal),
+            32);
+  EXPECT_GT(platform::ShellExecute("open", "cmd.exe", "/c exit 0", "", platform::kSwHide), 32);
+}
+
+// A hidden top-level window of a private class, as the installed program's
+// main window would be found and asked to quit.
+class WindowTest : public ::testing::Test {
+ protected:
+  static constexpr const char* kClass = "VeltPlatformTestWindow";
+  void SetUp() override {
+    WNDCLASSA window_class = {};
+    window_class.lpfnWndProc = ::DefWindowProcA;
+    window_class.hInstance = ::GetModuleHandleA(nullptr);
+    window_class.lpszClassName = kClass;
+    ::RegisterClassA(&window_class);
+    window_ = ::CreateWindowExA(0, kClass, "Velt", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr,
+                                nullptr, ::GetModuleHandleA(nullptr), nullptr);
+    ASSERT_NE(window_, nullptr);
+  }
+  void TearDown() override {
+    if (window_ != nullptr)
+      ::DestroyWindow(window_);
+  }
+  HWND window_ = nullptr;
+};
+
+TEST_F(WindowTest, FindsTheWindowByClassAndPostsQuitToIt) {
+  EXPECT_EQ(platform::FindWindow(kClass), window_);
+  EXPECT_EQ(platform::FindWindow("VeltNoSuchWindowClass"), nullptr);
+  ASSERT_TRUE(platform::PostMessage(window_, platform::kWmQuit, 3, 4));
+  MSG message;
+  ASSERT_TRUE(::PeekMessageA(&message, window_, 0, 0, PM_REMOVE));
+  EXPECT_EQ(message.message, static_cast<UINT>(WM_QUIT));
+  EXPECT_EQ(message.wParam, 3u);
+  EXPECT_EQ(message.lParam, 4);
+  HWND destroyed = window_;
+  ::DestroyWindow(window_);
+  window_ = nullptr;
+  EXPECT_EQ(platform::FindWindow(kClass), nullptr);
+  EXPECT_FALSE(platform::PostMessage(destroyed, platform::kWmQuit, 0, 0));
+}
+
+}  // namespace

@@ -1,0 +1,186 @@
+// The raw registry functions and TRegistry against Wine's registry, in a
+// scratch key under HKEY_CURRENT_USER that each test creates and removes.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "platform/errors.h"
+#include "platform/registry.h"
+#include "platform/tregistry.h"
+#include "platform/win32/win32_api.h"
+
+namespace {
+
+using platform::RegKey;
+
+class RegistryTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    path_ = "Software\\VeltPlatformTests\\" + std::to_string(::GetCurrentProcessId()) + "_" +
+            ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    ::RegDeleteTreeA(HKEY_CURRENT_USER, path_.c_str());
+    ASSERT_EQ(platform::RegCreateKeyEx(platform::HkeyCurrentUser(), path_, platform::kKeyAllAccess,
+                                       &key_),
+              0);
+  }
+  void TearDown() override {
+    if (key_ != nullptr)
+      platform::RegCloseKey(key_);
+    ::RegDeleteTreeA(HKEY_CURRENT_USER, path_.c_str());
+    ::RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\VeltPlatformTests");
+  }
+
+  void Set(const std::string& name, uint32_t type, const std::string& data) {
+    ASSERT_EQ(platform::RegSetValueEx(key_, name, type, data), 0);
+  }
+
+  std::string path_;
+  RegKey key_ = nullptr;
+};
+
+TEST_F(RegistryTest, StringValuesComeBackWithTheirNulBytesAsStored) {
+  Set("WithNul", platform::kRegSz, std::string("C:\\Velt\0", 8));
+  Set("Expand", platform::kRegExpandSz, std::string("%TEMP%\\x\0", 10));
+  Set("", platform::kRegSz, std::string("default\0", 8));
+  uint32_t type = 0;
+  std::string data;
+  ASSERT_EQ(platform::RegQueryValueEx(key_, "WithNul", &type, &data), 0);
+  EXPECT_EQ(type, platform::kRegSz);
+  EXPECT_EQ(data, std::string("C:\\Velt\0", 8));
+  ASSERT_EQ(platform::RegQueryValueEx(key_, "expand", &type, &data), 0) << "names ignore case";
+  EXPECT_EQ(type, platform::kRegExpandSz);
+  EXPECT_EQ(data, std::string("%TEMP%\\x\0", 10));
+  ASSERT_EQ(platform::RegQueryValueEx(key_, "", &type, &data), 0);
+  EXPECT_EQ(data, std::string("default\0", 8));
+}
+
+TEST_F(RegistryTest, UpperHalfBytesRoundTripThroughTheAnsiCodePage) {
+  // "Вельт" in Windows-1251; the same bytes are letters in Windows-1252 too.
+  const std::string text("C:\\\xC2\xE5\xEB\xFC\xF2\\uninst.exe\0", 20);
+  Set("UninstallString", platform::kRegSz, text);
+  std::string data;
+  ASSERT_EQ(platform::RegQueryValueEx(key_, "UninstallString", nullptr, &data), 0);
+  EXPECT_EQ(data, text);
+}
+
+TEST_F(RegistryTest, BinaryAndDwordValuesKeepEveryByte) {
+  const std::string binary("\x00\x01\xFF\x00zz", 6);
+  Set("Bin", platform::kRegBinary, binary);
+  Set("Num", platform::kRegDword, std::string("\x78\x56\x34\x12", 4));
+  uint32_t type = 0;
+  std::string data;
+  ASSERT_EQ(platform::RegQueryValueEx(key_, "Bin", &type, &data), 0);
+  EXPECT_EQ(type, platform::kRegBinary);
+  EXPECT_EQ(data, binary);
+  ASSERT_EQ(platform::RegQueryValueEx(key_, "Num", &type, &data), 0);
+  EXPECT_EQ(type, platform::kRegDword);
+  EXPECT_EQ(data, std::string("\x78\x56\x34\x12", 4));
+  DWORD native = 0;
+  DWORD size = sizeof(native);
+  ASSERT_EQ(::RegQueryValueExA(static_cast<HKEY>(key_), "Num", nullptr, nullptr,
+                               reinterpret_cast<BYTE*>(&native), &size),
+            ERROR_SUCCESS);
+  EXPECT_EQ(native, 0x12345678u);
+}
+
+TEST_F(RegistryTest, ValuesLongerThanTheLimitFailWithMoreDataAndLeaveOutputs) {
+  Set("Ten", platform::kRegBinary, "0123456789");
+  uint32_t type = 77;
+  std::string data = "untouched";
+  EXPECT_EQ(platform::RegQueryValueEx(key_, "Ten", &type, &data, 9), platform::kErrorMoreData);
+  EXPECT_EQ(type, 77u);
+  EXPECT_EQ(data, "untouched");
+  EXPECT_EQ(platform::RegQueryValueEx(key_, "Ten", &type, &data, 10), 0);
+  EXPECT_EQ(data, "0123456789");
+}
+
+TEST_F(RegistryTest, TypeOnlyQueriesAndMissingValuesAndKeys) {
+  Set("Empty", platform::kRegSz, std::string("\0", 1));
+  uint32_t type = 0;
+  EXPECT_EQ(platform::RegQueryValueEx(key_, "Empty", &type, nullptr), 0);
+  EXPECT_EQ(type, platform::kRegSz);
+  std::string data = "untouched";
+  type = 77;
+  EXPECT_EQ(platform::RegQueryValueEx(key_, "Missing", &type, &data), platform::kErrorFileNotFound);
+  EXPECT_EQ(type, 77u);
+  EXPECT_EQ(data, "untouched");
+
+  RegKey missing = reinterpret_cast<RegKey>(1);
+  EXPECT_EQ(platform::RegOpenKeyEx(platform::HkeyCurrentUser(), path_ + "\\Missing",
+                                   platform::kKeyQueryValue, &missing),
+            platform::kErrorFileNotFound);
+  EXPECT_EQ(missing, reinterpret_cast<RegKey>(1));
+}
+
+TEST_F(RegistryTest, AQueryOnlyKeyRefusesWrites) {
+  Set("Value", platform::kRegSz, std::string("x\0", 2));
+  RegKey reader = nullptr;
+  ASSERT_EQ(
+      platform::RegOpenKeyEx(platform::HkeyCurrentUser(), path_, platform::kKeyQueryValue, &reader),
+      0);
+  std::string data;
+  EXPECT_EQ(platform::RegQueryValueEx(reader, "Value", nullptr, &data), 0);
+  EXPECT_EQ(data, std::string("x\0", 2));
+  EXPECT_EQ(platform::RegSetValueEx(reader, "Value", platform::kRegSz, std::string("y\0", 2)),
+            platform::kErrorAccessDenied);
+  EXPECT_EQ(platform::RegCloseKey(reader), 0);
+}
+
+TEST_F(RegistryTest, CreateOpensAnExistingKeyWithItsValues) {
+  Set("Kept", platform::kRegDword, std::string("\x01\x00\x00\x00", 4));
+  RegKey again = nullptr;
+  ASSERT_EQ(
+      platform::RegCreateKeyEx(platform::HkeyCurrentUser(), path_, platform::kKeyAllAccess, &again),
+      0);
+  std::string data;
+  EXPECT_EQ(platform::RegQueryValueEx(again, "Kept", nullptr, &data), 0);
+  EXPECT_EQ(data.size(), 4u);
+  platform::RegCloseKey(again);
+}
+
+TEST_F(RegistryTest, TRegistryOpensReadsAndWritesBelowItsRoot) {
+  Set("Folder", platform::kRegSz, std::string("C:\\Velt\\\0", 9));
+  Set("NoNul", platform::kRegSz, "abc");
+  Set("Number", platform::kRegDword, std::string("\x05\x00\x00\x00", 4));
+
+  platform::TRegistry registry(platform::kKeyAllAccess);
+  registry.SetRootKey(platform::HkeyCurrentUser());
+  EXPECT_FALSE(registry.OpenKey(path_ + "\\Missing", false));
+  EXPECT_FALSE(registry.HasOpenKey());
+  ASSERT_TRUE(registry.OpenKey("\\" + path_, false));
+  EXPECT_EQ(registry.ReadString("Folder"), "C:\\Velt\\");
+  EXPECT_EQ(registry.ReadString("NoNul"), "abc");
+  EXPECT_EQ(registry.ReadString("Missing"), "");
+  EXPECT_FALSE(registry.ValueExists("Missing"));
+  EXPECT_EQ(registry.GetDataType("Number"), platform::kRegDword);
+  EXPECT_THROW(registry.ReadString("Number"), platform::ERegistryException);
+
+  registry.WriteInteger("EstimatedSize", -2);
+  EXPECT_EQ(registry.GetDataType("EstimatedSize"), platform::kRegDword);
+  std::string data;
+  ASSERT_EQ(platform::RegQueryValueEx(key_, "EstimatedSize", nullptr, &data), 0);
+  EXPECT_EQ(data, std::string("\xFE\xFF\xFF\xFF", 4));
+}
+
+TEST_F(RegistryTest, TRegistryCreatesKeysAndRaisesOnRefusedWrites) {
+  {
+    platform::TRegistry writer(platform::kKeyAllAccess);
+    ASSERT_TRUE(writer.OpenKey(path_ + "\\Created", true));
+    platform::ScopedRegistryKey closer(writer);
+    writer.WriteInteger("One", 1);
+  }
+  platform::TRegistry reader(platform::kKeyQueryValue);
+  EXPECT_THROW(reader.WriteInteger("One", 2), platform::ERegistryException) << "no key open";
+  ASSERT_TRUE(reader.OpenKey(path_ + "\\Created", false));
+  EXPECT_TRUE(reader.ValueExists("One"));
+  EXPECT_THROW(reader.WriteInteger("One", 2), platform::ERegistryException);
+  try {
+    reader.WriteInteger("One", 3);
+  } catch (const platform::ERegistryException& error) {
+    EXPECT_STREQ(error.ClassName(), "ERegistryException");
+  }
+  reader.CloseKey();
+  EXPECT_FALSE(reader.ValueExists("One"));
+}
+
+}  // namespace

@@ -1,0 +1,138 @@
+// Environment variables, version and processor facts, counters, the OEM
+// conversion and the process's own name under Wine.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cctype>
+#include <iostream>
+#include <string>
+
+#include "platform/errors.h"
+#include "platform/files.h"
+#include "platform/system.h"
+#include "platform/win32/win32_api.h"
+
+namespace {
+
+std::string Lower(std::string text) {
+  std::transform(text.begin(), text.end(), text.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return text;
+}
+
+class EnvironmentVariableTest : public ::testing::Test {
+ protected:
+  void TearDown() override { ::SetEnvironmentVariableA(kName, nullptr); }
+  static constexpr const char* kName = "VELT_PLATFORM_TEST_VAR";
+};
+
+TEST_F(EnvironmentVariableTest, FillsA260BufferOrReportsTheSizeNeeded) {
+  char buffer[260];
+  ASSERT_TRUE(::SetEnvironmentVariableA(kName, "C:\\windows\\system32\\cmd.exe"));
+  EXPECT_EQ(platform::GetEnvironmentVariable(kName, buffer, sizeof(buffer)), 27u);
+  EXPECT_STREQ(buffer, "C:\\windows\\system32\\cmd.exe");
+
+  const std::string fits(259, 'f');
+  ASSERT_TRUE(::SetEnvironmentVariableA(kName, fits.c_str()));
+  EXPECT_EQ(platform::GetEnvironmentVariable(kName, buffer, sizeof(buffer)), 259u);
+  EXPECT_EQ(std::string(buffer), fits);
+
+  // One character more no longer fits with its NUL: the size needed comes back.
+  const std::string too_long(260, 't');
+  ASSERT_TRUE(::SetEnvironmentVariableA(kName, too_long.c_str()));
+  EXPECT_EQ(platform::GetEnvironmentVariable(kName, buffer, sizeof(buffer)), 261u);
+}
+
+TEST_F(EnvironmentVariableTest, MissingAndEmptyVariablesGiveZero) {
+  char buffer[260] = "untouched";
+  ::SetEnvironmentVariableA(kName, nullptr);
+  EXPECT_EQ(platform::GetEnvironmentVariable(kName, buffer, sizeof(buffer)), 0u);
+  EXPECT_EQ(platform::GetLastError(), 203u);  // ERROR_ENVVAR_NOT_FOUND
+  ASSERT_TRUE(::SetEnvironmentVariableA(kName, ""));
+  EXPECT_EQ(platform::GetEnvironmentVariable(kName, buffer, sizeof(buffer)), 0u);
+}
+
+TEST(SystemVersionTest, PlainAndExtendedRecordsAgree) {
+  platform::OsVersionInfo plain;
+  platform::OsVersionInfo extended;
+  ASSERT_TRUE(platform::GetVersionEx(false, &plain));
+  ASSERT_TRUE(platform::GetVersionEx(true, &extended));
+  std::cout << "[ observed ] version " << extended.major << "." << extended.minor << "."
+            << extended.build << " platform " << extended.platform_id << " csd '"
+            << extended.csd_version << "' suite " << extended.suite_mask << " product "
+            << int(extended.product_type) << "\n";
+  EXPECT_EQ(plain.platform_id, 2u);  // VER_PLATFORM_WIN32_NT
+  EXPECT_GE(plain.major, 5u);
+  EXPECT_EQ(plain.major, extended.major);
+  EXPECT_EQ(plain.minor, extended.minor);
+  EXPECT_EQ(plain.build, extended.build);
+  EXPECT_EQ(plain.csd_version, extended.csd_version);
+  EXPECT_EQ(plain.suite_mask, 0u) << "the plain record carries no suite mask";
+  EXPECT_EQ(plain.product_type, 0u);
+  EXPECT_EQ(extended.product_type, VER_NT_WORKSTATION);
+  EXPECT_EQ(extended.csd_version.find('\0'), std::string::npos);
+}
+
+TEST(SystemProcessorTest, A64BitProcessSeesAnAmd64Machine) {
+  uint16_t native = 0xFFFF;
+  ASSERT_TRUE(platform::GetNativeProcessorArchitecture(&native));
+  EXPECT_EQ(native, PROCESSOR_ARCHITECTURE_AMD64);
+  EXPECT_EQ(platform::GetProcessorArchitecture(), PROCESSOR_ARCHITECTURE_AMD64);
+}
+
+TEST(SystemCounterTest, CountersAdvanceAcrossASleep) {
+  int64_t before = 0;
+  int64_t after = 0;
+  ASSERT_TRUE(platform::QueryPerformanceCounter(&before));
+  const uint32_t ticks = platform::GetTickCount();
+  platform::Sleep(50);
+  ASSERT_TRUE(platform::QueryPerformanceCounter(&after));
+  EXPECT_GT(after, before);
+  const uint32_t elapsed = platform::GetTickCount() - ticks;
+  EXPECT_GE(elapsed, 40u);
+  EXPECT_LT(elapsed, 5000u);
+}
+
+TEST(SystemIdentityTest, ModuleNameAndCommandLineNameThisProgram) {
+  const std::string module = platform::GetModuleFileName();
+  ASSERT_GT(module.size(), 4u);
+  EXPECT_EQ(Lower(module.substr(module.size() - 4)), ".exe");
+  EXPECT_EQ(module[1], ':') << module;
+  EXPECT_TRUE(platform::FileExists(module)) << module;
+  const std::string base = Lower(module.substr(module.find_last_of('\\') + 1));
+  EXPECT_NE(Lower(platform::GetCommandLine()).find(base.substr(0, base.size() - 4)),
+            std::string::npos)
+      << platform::GetCommandLine();
+}
+
+TEST(SystemIdentityTest, WineReportsAnAdministrator) {
+  EXPECT_TRUE(platform::IsUserAnAdmin());
+}
+
+TEST(SystemMetricsTest, TheScreenHasASize) {
+  const int width = platform::GetSystemMetrics(SM_CXSCREEN);
+  const int height = platform::GetSystemMetrics(SM_CYSCREEN);
+  std::cout << "[ observed ] screen " << width << "x" << height << "\n";
+  EXPECT_GT(width, 0);
+  EXPECT_GT(height, 0);
+}
+
+TEST(OemToCharTest, KeepsLengthAsciiAndEmbeddedNuls) {
+  EXPECT_EQ(platform::OemToChar(""), "");
+  const std::string text("Microsoft Windows [Version 10.0]\r\n\0tail", 39);
+  EXPECT_EQ(platform::OemToChar(text), text);
+  const std::string high("\x80\xAF\xE0", 3);
+  EXPECT_EQ(platform::OemToChar(high).size(), 3u);
+}
+
+// Run with LANG=ru_RU.UTF-8 (see cmake/WineTests.cmake): the Russian locale
+// and its code pages, as the installer sees them on a Russian system.
+TEST(RussianLocaleEnvironment, LocaleAndCodePagesAreRussian) {
+  EXPECT_EQ(platform::GetUserDefaultLcid(), 1049u);
+  EXPECT_EQ(::GetACP(), 1251u);
+  EXPECT_EQ(::GetOEMCP(), 866u);
+  // "Апр" in code page 866 becomes the same letters in Windows-1251.
+  EXPECT_EQ(platform::OemToChar(std::string("\x80\xAF\xE0", 3)), "\xC0\xEF\xF0");
+}
+
+}  // namespace
