@@ -1,0 +1,154 @@
+// Edition words for Windows NT: from the extended version record, from the
+// registry's product options, or (NT 6) the registry's product name.
+#include <cstdio>
+#include <string>
+
+#include "platform/registry.h"
+#include "sysinfo/version_facts.h"
+
+namespace velt {
+namespace {
+
+constexpr char kProductOptionsKey[] = "SYSTEM\\CurrentControlSet\\Control\\ProductOptions";
+constexpr char kCurrentVersionKey[] = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion";
+constexpr uint32_t kProductOptionsBuffer = 256;
+
+std::string UpToFirstNul(const std::string& text) {
+  return text.substr(0, text.find('\0'));
+}
+
+std::string AsciiUppercase(std::string text) {
+  for (char& c : text) {
+    if (c >= 'a' && c <= 'z')
+      c = static_cast<char>(c - 'a' + 'A');
+  }
+  return text;
+}
+
+std::string WorkstationEdition(const VersionFacts& facts) {
+  const platform::OsVersionInfo& v = facts.version;
+  if (v.major == 4)
+    return "Workstation";
+  if (v.major != 5)
+    return "Unknown Workstation";
+  if (v.minor == 2 && facts.architecture == kArchitectureAmd64)
+    return "Professional x64";
+  if (platform::GetSystemMetrics(kSmStarter) != 0)
+    return "Starter";
+  if (platform::GetSystemMetrics(kSmMediaCenter) != 0)
+    return "Media Center";
+  if (platform::GetSystemMetrics(kSmTabletPc) != 0)
+    return "Tablet PC";
+  if (v.suite_mask & kSuitePersonal)
+    return "Home";
+  if (v.suite_mask & kSuiteEmbeddedNt)
+    return "Embedded";
+  return "Professional";
+}
+
+// Servers and domain controllers of version 5.2, by processor architecture.
+std::string Server2003Edition(const VersionFacts& facts) {
+  const uint16_t suite = facts.version.suite_mask;
+  switch (facts.architecture) {
+    case kArchitectureIntel:
+      if (suite & kSuiteComputeServer)
+        return "Computer Cluster";
+      if (suite & kSuiteDatacenter)
+        return "Datacenter";
+      if (suite & kSuiteEnterprise)
+        return "Enterprise";
+      if (suite == kSuiteBlade)
+        return "Web";
+      return "Standard";
+    case kArchitectureIa64:
+      if (suite & kSuiteDatacenter)
+        return "Datacenter for Itanium-based Systems";
+      if (suite & kSuiteEnterprise)
+        return "Enterprise for Itanium-based Systems";
+      return "Standard Itanium-based";
+    case kArchitectureAmd64:
+      if (suite & kSuiteDatacenter)
+        return "Datacenter x64";
+      if (suite & kSuiteEnterprise)
+        return "Enterprise x64";
+      return "Standard x64";
+    default: {
+      char text[64];
+      std::snprintf(text, sizeof(text), "Unknown on Architecture 0x%X", facts.architecture);
+      return text;
+    }
+  }
+}
+
+std::string ServerEdition(const VersionFacts& facts) {
+  const platform::OsVersionInfo& v = facts.version;
+  const uint16_t suite = v.suite_mask;
+  if (v.major == 4)
+    return (suite & kSuiteEnterprise) ? "Server 4.0 Enterprise" : "Server 4.0";
+  if (v.major == 5 && v.minor == 0) {
+    if (suite & kSuiteDatacenter)
+      return "Datacenter Server";
+    if (suite & kSuiteEnterprise)
+      return "Advanced Server";
+    return "Server";
+  }
+  if (v.major == 5 && v.minor == 2)
+    return Server2003Edition(facts);
+  return v.product_type == kNtServer ? "Unknown Server" : "Unknown Domain controller";
+}
+
+}  // namespace
+
+std::string NtEditionWords(const VersionFacts& facts) {
+  switch (facts.version.product_type) {
+    case kNtWorkstation:
+      return WorkstationEdition(facts);
+    case kNtDomainController:
+    case kNtServer:
+      return ServerEdition(facts);
+    default:
+      return "Unknown";
+  }
+}
+
+std::string ProductOptionsWords() {
+  platform::RegKey key = nullptr;
+  if (platform::RegOpenKeyEx(platform::HkeyLocalMachine(), kProductOptionsKey,
+                             platform::kKeyQueryValue, &key) != 0) {
+    return "";
+  }
+  uint32_t type = platform::kRegNone;
+  std::string data;
+  long result = platform::RegQueryValueEx(key, "ProductType", &type, &data, kProductOptionsBuffer);
+  platform::RegCloseKey(key);
+  if (result != 0 || type != platform::kRegSz)
+    return "";
+  std::string value = AsciiUppercase(UpToFirstNul(data));
+  if (value == "WINNT")
+    return "Workstation";
+  if (value == "LANMANNT")
+    return "Server";
+  if (value == "SERVERNT")
+    return "Advanced Server";
+  return "Unknown";
+}
+
+void ApplyNt6ProductName(const VersionFacts& facts, std::string* product) {
+  platform::RegKey key = nullptr;
+  if (platform::RegOpenKeyEx(platform::HkeyLocalMachine(), kCurrentVersionKey,
+                             platform::kKeyAllAccess | platform::kKeyWow64_64Key, &key) == 0) {
+    uint32_t type = platform::kRegNone;
+    std::string data;
+    if (platform::RegQueryValueEx(key, "ProductName", &type, &data) == 0 &&
+        (type == platform::kRegSz || type == platform::kRegExpandSz)) {
+      *product = UpToFirstNul(data);
+    }
+    platform::RegCloseKey(key);
+  }
+  if (facts.architecture == kArchitectureAmd64)
+    *product += " 64-bit";
+  if (facts.architecture == kArchitectureIntel)
+    *product += " 32-bit";
+}
+
+}  // namespace velt

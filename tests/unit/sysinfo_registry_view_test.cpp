@@ -1,0 +1,45 @@
+// Start-up takes Is64BitWindows from the description and gives the shared
+// registry object the 64-bit view only on 64-bit systems.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "driver/startup_settings.h"
+#include "platform/fake/fake_platform.h"
+#include "sysinfo/os_description.h"
+#include "tests/unit/sysinfo_test_support.h"
+
+namespace {
+
+struct ViewCase {
+  platform::OsVersionInfo version;
+  uint16_t architecture;
+  uint32_t access;
+};
+
+TEST(RegistryViewTest, StartUpChoosesTheAccessMaskFromTheDescription) {
+  const ViewCase cases[] = {
+      {{6, 1, 7601, 2, "Service Pack 1", 0, 1}, 9, 0xF013F},
+      {{6, 1, 7601, 2, "Service Pack 1", 0, 1}, 0, 0xF003F},
+      {{6, 2, 9200, 2, "", 0, 1}, 9, 0xF013F},                // "ver" path
+      {{5, 2, 3790, 2, "Service Pack 2", 0, 1}, 9, 0xF003F},  // "Professional x64"
+      {{10, 0, 19045, 2, "", 0, 1}, 9, 0xF003F},              // no bitness words on major 10
+      {{5, 1, 2600, 2, "Service Pack 3", 0, 1}, 0, 0xF003F},
+      {{0, 0, 0, 0, "", 0, 0}, 9, 0xF003F},  // "unknown"
+  };
+  for (const ViewCase& c : cases) {
+    fake::ResetWorld();
+    sysinfo_test::ArrangeInterpreter("\r\nMicrosoft Windows [Version 10.0.19045.3570]\r\n");
+    fake::World().version = c.version;
+    fake::World().native_architecture = c.architecture;
+    velt::StartSystemDescription();
+    velt::StartStartupSettings();
+    EXPECT_EQ(velt::Registry().Access(), c.access)
+        << c.version.major << "." << c.version.minor << " arch " << c.architecture;
+    EXPECT_EQ(velt::Is64BitWindows, c.access == 0xF013F);
+    velt::EndStartupSettings();
+    velt::EndSystemDescription();
+  }
+}
+
+}  // namespace
