@@ -82,6 +82,8 @@ struct FakeWorld {
   // KEY_WOW64_32KEY. Opens with KEY_WOW64_64KEY use the native view.
   std::map<std::string, FakeKey> registry;
   bool registry_fails = false;  // every registry call fails with access denied
+  // Every key open or create: the key's "view|path" and the access mask asked for.
+  std::vector<std::pair<std::string, uint32_t>> registry_opens;
 
   // Files and folders by normalized path (lowercase, backslashes, absolute).
   std::map<std::string, FakeEntry> entries;

@@ -64,6 +64,7 @@ long RegOpenKeyEx(RegKey root, const std::string& sub_key, uint32_t access, RegK
   std::string path = KeyPath(root, sub_key, access);
   if (path.empty())
     return 6;
+  World().registry_opens.push_back({path, access});
   bool is_root = path.find('\\') == std::string::npos;
   if (!is_root && World().registry.count(path) == 0)
     return kErrorFileNotFound;
@@ -77,6 +78,7 @@ long RegCreateKeyEx(RegKey root, const std::string& sub_key, uint32_t access, Re
   std::string path = KeyPath(root, sub_key, access);
   if (path.empty())
     return 6;
+  World().registry_opens.push_back({path, access});
   for (size_t pos = path.find('\\'); pos != std::string::npos; pos = path.find('\\', pos + 1)) {
     World().registry[path.substr(0, pos)];
   }

@@ -43,3 +43,27 @@ TEST(RegistryViewTest, StartUpChoosesTheAccessMaskFromTheDescription) {
 }
 
 }  // namespace
+
+namespace {
+
+// The product name of NT 6 systems is read in the 64-bit view, whatever view the
+// shared registry object uses.
+TEST(RegistryViewTest, ProductNameIsReadInThe64BitView) {
+  fake::ResetWorld();
+  fake::World().version = {6, 1, 7601, 2, "Service Pack 1", 0, 1};
+  fake::World().native_architecture = 0;
+  fake::SetRegString("HKLM\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion", "ProductName",
+                     "Windows 7 Home");
+  velt::StartSystemDescription();
+  EXPECT_EQ(velt::DescribeWindows(), "Windows 7 Home 32-bit Service Pack 1");
+  bool read_in_64_bit_view = false;
+  for (const auto& [path, access] : fake::World().registry_opens) {
+    if (path == "|hklm\\software\\microsoft\\windows nt\\currentversion") {
+      read_in_64_bit_view = access == 0xF013F;
+    }
+  }
+  EXPECT_TRUE(read_in_64_bit_view);
+  velt::EndSystemDescription();
+}
+
+}  // namespace
