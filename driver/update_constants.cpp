@@ -15,7 +15,7 @@ std::string ProgramTitleEnglish;
 void SetBuildConstants() {
   ContentKey = "flute";
   PackageFileName = "vtup.cok";
-  UpdateVersion = 11;
+  UpdateVersion = VELT_UPDATE_VERSION;  // set by the build, checked against the payload
 }
 
 void SetProgramNames() {

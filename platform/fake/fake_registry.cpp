@@ -56,9 +56,12 @@ fake::FakeKey* OpenedKey(RegKey key) {
   return found == World().registry.end() ? nullptr : &found->second;
 }
 
-}  // namespace
-
-long RegOpenKeyEx(RegKey root, const std::string& sub_key, uint32_t access, RegKey* result) {
+// Opens `root`\`sub_key` (creating it and its ancestors when `create`).
+long OpenOrCreate(RegKey root,
+                  const std::string& sub_key,
+                  uint32_t access,
+                  bool create,
+                  RegKey* result) {
   if (World().registry_fails)
     return kErrorAccessDenied;
   std::string path = KeyPath(root, sub_key, access);
@@ -66,25 +69,25 @@ long RegOpenKeyEx(RegKey root, const std::string& sub_key, uint32_t access, RegK
     return 6;
   World().registry_opens.push_back({path, access});
   bool is_root = path.find('\\') == std::string::npos;
-  if (!is_root && World().registry.count(path) == 0)
+  if (create) {
+    for (size_t pos = path.find('\\'); pos != std::string::npos; pos = path.find('\\', pos + 1))
+      World().registry[path.substr(0, pos)];
+    World().registry[path];
+  } else if (!is_root && World().registry.count(path) == 0) {
     return kErrorFileNotFound;
+  }
   *result = NewKey(path);
   return kErrorSuccess;
 }
 
+}  // namespace
+
+long RegOpenKeyEx(RegKey root, const std::string& sub_key, uint32_t access, RegKey* result) {
+  return OpenOrCreate(root, sub_key, access, false, result);
+}
+
 long RegCreateKeyEx(RegKey root, const std::string& sub_key, uint32_t access, RegKey* result) {
-  if (World().registry_fails)
-    return kErrorAccessDenied;
-  std::string path = KeyPath(root, sub_key, access);
-  if (path.empty())
-    return 6;
-  World().registry_opens.push_back({path, access});
-  for (size_t pos = path.find('\\'); pos != std::string::npos; pos = path.find('\\', pos + 1)) {
-    World().registry[path.substr(0, pos)];
-  }
-  World().registry[path];
-  *result = NewKey(path);
-  return kErrorSuccess;
+  return OpenOrCreate(root, sub_key, access, true, result);
 }
 
 long RegQueryValueEx(RegKey key,

@@ -1,0 +1,30 @@
+// Writes one resource of the running executable to a file, safely: the bytes go
+// to a temporary file in the destination's folder, which then replaces the
+// destination in one step. The destination is either the old file or the whole
+// new one, never a mixture.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace velt {
+
+// Attempts to replace a destination that another process holds open, and the
+// pause after each failed attempt (the same budget as the installed-version test).
+constexpr int kInstallAttempts = 17;
+constexpr uint32_t kInstallRetryDelayMs = 256;
+
+// Writes the resource `name` of type `type` (matched without regard to case) to
+// `destination`. True when the destination now holds exactly the resource's
+// bytes. On any failure (resource missing, destination held open beyond the
+// retry budget, short write, flush or replacement failing) it shows the bilingual
+// "Can't install file <destination>" box, removes its temporary file, leaves the
+// destination as it was and returns false.
+bool InstallResourceFile(const std::string& name,
+                         const std::string& type,
+                         const std::string& destination);
+
+// The temporary file used for `destination`: same folder, same name + ".new".
+std::string InstallTemporaryPath(const std::string& destination);
+
+}  // namespace velt

@@ -1,0 +1,48 @@
+#include "package/self_check.h"
+
+#include <cstring>
+
+#include "driver/startup_settings.h"
+#include "driver/update_constants.h"
+#include "package/package_format.h"
+#include "package/payload_digest.h"
+#include "platform/resources.h"
+
+namespace velt {
+
+const char kPayloadResourceName[] = "VTUP";
+const char kPayloadResourceType[] = "COK";
+const char kDamagedInstallerEnglish[] = "The installer is damaged. Please download it again.";
+const char kDamagedInstallerRussian[] =
+    "Файл установки повреждён. Пожалуйста, загрузите его заново.";
+
+namespace {
+
+// The payload has the size and digest recorded at build time and a header that
+// describes exactly its bytes with this update's version.
+bool PayloadIsIntact(const uint8_t* data, uint32_t size) {
+  if (size != kPayloadBuildSize)
+    return false;
+  uint8_t digest[32];
+  if (!platform::Sha256(data, size, digest))
+    return false;
+  if (std::memcmp(digest, kPayloadBuildDigest, sizeof digest) != 0)
+    return false;
+  return ValidatePackage(data, size, UpdateVersion, nullptr);
+}
+
+}  // namespace
+
+bool CheckInstallerIntegrity() {
+  bool intact = false;
+  {
+    platform::ScopedResource payload;
+    intact = payload.Load(kPayloadResourceName, kPayloadResourceType) &&
+             PayloadIsIntact(payload.data(), payload.size());
+  }
+  if (!intact)
+    ShowBilingualError(kDamagedInstallerEnglish, kDamagedInstallerRussian);
+  return intact;
+}
+
+}  // namespace velt

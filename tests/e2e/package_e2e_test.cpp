@@ -1,0 +1,110 @@
+// The package under the real updater: the carried sample written byte for byte,
+// the wait for a running Velt holding the package, the size recorded, and a
+// damaged installer refusing to write.
+#include <string>
+
+#include "driver/exit_codes.h"
+#include "tests/e2e/e2e_files.h"
+#include "tests/e2e/e2e_harness.h"
+
+namespace velt::e2e {
+namespace {
+
+class PackageE2eTest : public UpdateE2eTest {
+ protected:
+  bool TemporaryLeft() const { return FileExists(PackagePath() + ".new"); }
+
+  // Runs `exe` silently ("modest") from root(), answering every box with OK.
+  UpdateRun RunOther(const std::string& exe) {
+    UpdateRun run;
+    std::string command = "\"" + exe + "\" modest";
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION info = {};
+    if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, root().c_str(),
+                        &startup, &info)) {
+      ADD_FAILURE() << "cannot start " << command;
+      return run;
+    }
+    CloseHandle(info.hThread);
+    MessageBoxAnswerer answerer(info.dwProcessId, {IDOK});
+    const DWORD started = GetTickCount();
+    while (WaitForSingleObject(info.hProcess, 20) == WAIT_TIMEOUT) {
+      answerer.AnswerPending();
+      if (GetTickCount() - started > 30000) {
+        TerminateProcess(info.hProcess, 124);
+        ADD_FAILURE() << "the damaged installer did not end";
+        break;
+      }
+    }
+    DWORD exit_code = 0;
+    GetExitCodeProcess(info.hProcess, &exit_code);
+    CloseHandle(info.hProcess);
+    run.exit_code = static_cast<int>(exit_code);
+    run.boxes = answerer.boxes();
+    return run;
+  }
+};
+
+TEST_F(PackageE2eTest, FullSizeSampleIsWrittenByteForByte) {
+  const std::string carried = CarriedPackage();
+  ASSERT_EQ(carried.size(), 18338960u);
+  UpdateRun run = RunUpdate({"modest"}, {});
+  EXPECT_EQ(run.exit_code, kExitOk);
+  EXPECT_TRUE(run.boxes.empty());
+  EXPECT_TRUE(ReadPackage() == carried);
+  EXPECT_FALSE(TemporaryLeft());
+}
+
+TEST_F(PackageE2eTest, PackageHeldTwoSecondsAfterQuitIsWrittenOnceReleased) {
+  ASSERT_TRUE(StartRunningVelt(2000));
+  UpdateRun run = RunUpdate({"modest"}, {});
+  EXPECT_EQ(run.exit_code, kExitOk);
+  EXPECT_TRUE(run.boxes.empty());
+  EXPECT_TRUE(ReadPackage() == CarriedPackage());
+  EXPECT_FALSE(TemporaryLeft());
+}
+
+TEST_F(PackageE2eTest, PackageHeldBeyondTheBudgetIsLeftWhole) {
+  const std::string before = ReadPackage();
+  ASSERT_TRUE(StartRunningVelt(9000));
+  UpdateRun run = RunUpdate({"modest"}, {IDOK});
+  EXPECT_EQ(run.exit_code, kExitInstallFailed);
+  ASSERT_EQ(run.boxes.size(), 1u);
+  EXPECT_EQ(ToCodePage(run.boxes[0].text, 1252), "Can't install file " + PackagePath());
+  running_velt().End();
+  EXPECT_EQ(ReadPackage(), before);
+  EXPECT_FALSE(TemporaryLeft());
+}
+
+TEST_F(PackageE2eTest, EstimatedSizeIsTheFolderSize) {
+  UpdateRun run = RunUpdate({"modest"}, {});
+  ASSERT_EQ(run.exit_code, kExitOk);
+  DWORD kib = 0;
+  ASSERT_TRUE(ReadEstimatedSize(&kib));
+  EXPECT_EQ(kib, FolderBytes(folder()) / 1024);
+  EXPECT_GE(kib, 18338960u / 1024);
+}
+
+TEST_F(PackageE2eTest, DamagedInstallerWritesNothing) {
+  const std::string before = ReadPackage();
+  std::string exe = ReadBinaryFile(UpdaterPath());
+  const std::string carried = CarriedPackage();
+  const size_t at = exe.find(carried.substr(0, 4096));
+  ASSERT_NE(at, std::string::npos) << "payload not found in the executable";
+  exe[at + carried.size() / 2] ^= 0x20;
+  const std::string damaged = root() + "damaged-update.exe";
+  ASSERT_TRUE(WriteBinaryFile(damaged, exe));
+
+  UpdateRun run = RunOther(damaged);
+  EXPECT_EQ(run.exit_code, kExitSelfCheckFailed);
+  ASSERT_EQ(run.boxes.size(), 1u);
+  EXPECT_EQ(ToCodePage(run.boxes[0].text, 1252),
+            "The installer is damaged. Please download it again.");
+  EXPECT_EQ(ReadPackage(), before);
+  EXPECT_FALSE(TemporaryLeft());
+  DeleteFileA(damaged.c_str());
+}
+
+}  // namespace
+}  // namespace velt::e2e

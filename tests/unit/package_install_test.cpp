@@ -1,0 +1,144 @@
+// InstallResourceFile on the fake platform: the written bytes, the retry budget
+// for a destination held open, and every failure leaving the old file whole.
+#include <string>
+
+#include "package/resource_install.h"
+#include "package_test_support.h"
+#include "platform/files.h"
+
+namespace velt_test {
+namespace {
+
+const char kFolder[] = "C:\\Program Files\\Velt\\";
+const char kDestination[] = "C:\\Program Files\\Velt\\vtup.cok";
+const char kOldData[] = "vtup*old package";
+
+class InstallTest : public PackageTest {
+ protected:
+  void SetUp() override {
+    PackageTest::SetUp();
+    fake::AddDirectory(kFolder);
+    payload_ = MakePayload({300, 7, 1500}, 43);
+    fake::World().resources[{"VTUP", "COK"}] = payload_;
+  }
+
+  bool Install() { return velt::InstallResourceFile("vtup", "cok", kDestination); }
+
+  // The failure contract: one English box naming the destination, the old file
+  // unchanged and no temporary file left.
+  void ExpectFailureLeftOldFile() {
+    ASSERT_EQ(fake::World().boxes.size(), 1u);
+    EXPECT_EQ(fake::World().boxes[0].text, std::string("Can't install file ") + kDestination);
+    EXPECT_EQ(fake::World().boxes[0].caption, "Velt update");
+    EXPECT_EQ(fake::FileData(kDestination), kOldData);
+    EXPECT_FALSE(fake::Exists(velt::InstallTemporaryPath(kDestination)));
+  }
+
+  std::string payload_;
+};
+
+TEST_F(InstallTest, WritesResourceBytesToNewAndExistingDestinations) {
+  EXPECT_TRUE(Install());
+  EXPECT_EQ(fake::FileData(kDestination), payload_);
+
+  fake::AddFile(kDestination, "\x01\x02 newer, arbitrary header");
+  EXPECT_TRUE(Install());
+  EXPECT_EQ(fake::FileData(kDestination), payload_);
+  EXPECT_TRUE(fake::World().boxes.empty());
+  EXPECT_TRUE(fake::World().sleeps.empty());
+  EXPECT_FALSE(fake::Exists(velt::InstallTemporaryPath(kDestination)));
+}
+
+TEST_F(InstallTest, PayloadWithArbitraryHeaderIsCopiedUnchanged) {
+  std::string odd(70000, '\0');
+  for (size_t i = 0; i < odd.size(); ++i)
+    odd[i] = static_cast<char>(i * 31 + 7);
+  fake::World().resources[{"VTUP", "COK"}] = odd;
+  EXPECT_TRUE(Install());
+  EXPECT_EQ(fake::FileData(kDestination), odd);
+}
+
+TEST_F(InstallTest, LargePayloadIsWrittenWhole) {
+  std::string big(5 * 1024 * 1024 + 123, 'x');
+  big[0] = 'v';
+  big[big.size() - 1] = 'z';
+  fake::World().resources[{"VTUP", "COK"}] = big;
+  EXPECT_TRUE(Install());
+  EXPECT_EQ(fake::FileData(kDestination), big);
+}
+
+TEST_F(InstallTest, MissingResourceWritesNothing) {
+  fake::World().resources.clear();
+  fake::AddFile(kDestination, kOldData);
+  EXPECT_FALSE(Install());
+  ExpectFailureLeftOldFile();
+}
+
+TEST_F(InstallTest, MissingResourceCreatesNoDestination) {
+  fake::World().resources.clear();
+  EXPECT_FALSE(Install());
+  EXPECT_FALSE(fake::Exists(kDestination));
+  EXPECT_EQ(fake::World().boxes.size(), 1u);
+}
+
+TEST_F(InstallTest, WaitsForDestinationReleasedWithinBudget) {
+  fake::AddFile(kDestination, kOldData);
+  fake::FindEntry(kDestination)->held_until_ms = 2000;
+  EXPECT_TRUE(Install());
+  EXPECT_EQ(fake::FileData(kDestination), payload_);
+  EXPECT_TRUE(fake::World().boxes.empty());
+  // 2000 ms need 8 pauses of 256 ms.
+  EXPECT_EQ(fake::World().sleeps, std::vector<uint32_t>(8, velt::kInstallRetryDelayMs));
+}
+
+TEST_F(InstallTest, ReleaseOnLastAttemptStillSucceeds) {
+  fake::AddFile(kDestination, kOldData);
+  fake::FindEntry(kDestination)->held_until_ms = 16 * 256;
+  EXPECT_TRUE(Install());
+  EXPECT_EQ(fake::World().sleeps.size(), 16u);
+}
+
+TEST_F(InstallTest, DestinationHeldBeyondBudgetFails) {
+  fake::AddFile(kDestination, kOldData);
+  fake::FindEntry(kDestination)->held_until_ms = 16 * 256 + 1;
+  EXPECT_FALSE(Install());
+  ExpectFailureLeftOldFile();
+  EXPECT_EQ(fake::World().sleeps.size(), static_cast<size_t>(velt::kInstallAttempts - 1));
+}
+
+TEST_F(InstallTest, ShortWriteOnFullDiskFails) {
+  fake::AddFile(kDestination, kOldData);
+  fake::World().disk_free_bytes = static_cast<int64_t>(payload_.size()) - 1;
+  EXPECT_FALSE(Install());
+  ExpectFailureLeftOldFile();
+}
+
+TEST_F(InstallTest, FailingStepsLeaveOldFile) {
+  for (const char* step : {"WriteFile", "FlushFileBuffers", "MoveFileReplacing", "CreateFile"}) {
+    SCOPED_TRACE(step);
+    fake::World().boxes.clear();
+    fake::AddFile(kDestination, kOldData);
+    fake::World().failing = {step};
+    EXPECT_FALSE(Install());
+    fake::World().failing.clear();
+    ExpectFailureLeftOldFile();
+  }
+}
+
+TEST_F(InstallTest, RussianBoxOnCyrillicLocale) {
+  velt::CyrillicLocale = true;
+  fake::World().resources.clear();
+  EXPECT_FALSE(Install());
+  ASSERT_EQ(fake::World().boxes.size(), 1u);
+  EXPECT_EQ(fake::World().boxes[0].text, std::string(kCantInstallRussian) + kDestination);
+  EXPECT_TRUE(fake::World().boxes[0].extended);
+}
+
+TEST_F(InstallTest, MissingFolderFails) {
+  EXPECT_FALSE(velt::InstallResourceFile("vtup", "cok", "C:\\Nowhere\\vtup.cok"));
+  EXPECT_FALSE(fake::Exists("C:\\Nowhere\\vtup.cok"));
+  EXPECT_EQ(fake::World().boxes.size(), 1u);
+}
+
+}  // namespace
+}  // namespace velt_test

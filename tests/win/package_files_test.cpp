@@ -1,0 +1,111 @@
+// The package's file operations on Wine's real file system: the resource written
+// through a temporary file, the wait for a destination held open, and folder
+// sizes beyond 4 GiB (sparse files, so nothing is really written).
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+#include <thread>
+
+#include "package/folder_size.h"
+#include "package/resource_install.h"
+
+namespace {
+
+// The test binary carries VELTTEST/COK (tests/win/platform_resources_test.rc).
+const char kResourceBytes[] = "vtup\x2A";
+
+class PackageFilesTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char temp[MAX_PATH];
+    ASSERT_GT(GetTempPathA(MAX_PATH, temp), 0u);
+    folder_ =
+        std::string(temp) + "velt package test " + std::to_string(GetCurrentProcessId()) + "\\";
+    ASSERT_TRUE(CreateDirectoryA(folder_.c_str(), nullptr) ||
+                GetLastError() == ERROR_ALREADY_EXISTS);
+  }
+  void TearDown() override {
+    for (const char* name : {"vtup.cok", "vtup.cok.new", "big1", "big2", "huge", "sub\\x"}) {
+      DeleteFileA((folder_ + name).c_str());
+    }
+    RemoveDirectoryA((folder_ + "sub").c_str());
+    RemoveDirectoryA(folder_.c_str());
+  }
+
+  void WriteFile(const std::string& name, const std::string& bytes) {
+    HANDLE file = CreateFileA((folder_ + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    DWORD written = 0;
+    ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    CloseHandle(file);
+  }
+  std::string ReadFile(const std::string& name) {
+    std::string bytes(1024, '\0');
+    HANDLE file = CreateFileA((folder_ + name).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+      return "<missing>";
+    DWORD read = 0;
+    ::ReadFile(file, &bytes[0], static_cast<DWORD>(bytes.size()), &read, nullptr);
+    CloseHandle(file);
+    bytes.resize(read);
+    return bytes;
+  }
+  // A file of `size` bytes with nothing written: a hole on the host's file system.
+  void MakeSparse(const std::string& name, LONGLONG size) {
+    HANDLE file = CreateFileA((folder_ + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    LARGE_INTEGER end;
+    end.QuadPart = size;
+    EXPECT_TRUE(SetFilePointerEx(file, end, nullptr, FILE_BEGIN));
+    EXPECT_TRUE(SetEndOfFile(file));
+    CloseHandle(file);
+  }
+
+  std::string folder_;
+};
+
+TEST_F(PackageFilesTest, WritesResourceOverExistingFile) {
+  WriteFile("vtup.cok", "old package, longer than the new one");
+  EXPECT_TRUE(velt::InstallResourceFile("velttest", "cok", folder_ + "vtup.cok"));
+  EXPECT_EQ(ReadFile("vtup.cok"), std::string(kResourceBytes) + std::string(1, '\0') + "payload");
+  EXPECT_EQ(GetFileAttributesA((folder_ + "vtup.cok.new").c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+TEST_F(PackageFilesTest, WaitsUntilAnotherHolderLetsGo) {
+  WriteFile("vtup.cok", "old");
+  HANDLE held = CreateFileA((folder_ + "vtup.cok").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                            0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  std::thread release([held] {
+    Sleep(1200);
+    CloseHandle(held);
+  });
+  const DWORD start = GetTickCount();
+  const bool written = velt::InstallResourceFile("velttest", "cok", folder_ + "vtup.cok");
+  const DWORD elapsed = GetTickCount() - start;
+  release.join();
+  EXPECT_TRUE(written);
+  EXPECT_GE(elapsed, 1000u);
+  EXPECT_EQ(ReadFile("vtup.cok").substr(0, 5), kResourceBytes);
+}
+
+TEST_F(PackageFilesTest, FolderSizeBeyondFourGibibytes) {
+  MakeSparse("big1", 3LL << 30);
+  MakeSparse("big2", (3LL << 30) + 2048);
+  CreateDirectoryA((folder_ + "sub").c_str(), nullptr);
+  WriteFile("sub\\x", std::string(1024, 'x'));
+  // 6 GiB + 3 KiB: the 32-bit total of the original would have wrapped.
+  EXPECT_EQ(velt::GetFolderSizeKB(folder_), (6 << 20) + 3);
+  EXPECT_EQ(velt::GetFolderSizeKB(folder_.substr(0, folder_.size() - 1)), (6 << 20) + 3);
+}
+
+TEST_F(PackageFilesTest, FolderSizeCappedAtLargestPositiveValue) {
+  MakeSparse("huge", 3LL << 40);  // 3 TiB: more KiB than a signed 32-bit value holds
+  EXPECT_EQ(velt::GetFolderSizeKB(folder_), 0x7FFFFFFF);
+}
+
+}  // namespace
