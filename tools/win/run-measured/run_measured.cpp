@@ -2,8 +2,10 @@
 // (PagefileUsage) every few milliseconds, and prints one line:
 //   wall_ms=<ms> peak_private=<bytes> exit=<code>
 // The peak is the larger of the sampled maximum and the system's own peak.
-#include <psapi.h>
 #include <windows.h>
+
+// After windows.h, whose types it uses.
+#include <psapi.h>
 
 #include <cstdio>
 #include <string>
