@@ -140,3 +140,27 @@ if(VELT_E2E_TEST_SOURCES)
   velt_add_wine_test_run(NAME velt_e2e_tests.RussianLocale TARGET velt_e2e_tests
     FILTER "*Russian*" ENVIRONMENT LANG=ru_RU.UTF-8 LC_ALL=ru_RU.UTF-8)
 endif()
+
+# Tests that need the machine prepared around the test binary run through a
+# script that prepares it, runs one "Environment" suite under Wine and cleans up.
+# A suite that skips itself here means the preparation did not reach it.
+function(velt_add_wine_script_test name script)
+  add_test(NAME ${name} COMMAND ${CMAKE_SOURCE_DIR}/scripts/${script} ${ARGN})
+  set_tests_properties(${name} PROPERTIES
+    RUN_SERIAL TRUE
+    FIXTURES_REQUIRED ${VELT_WINE_PREFIX_FIXTURE}
+    LABELS "e2e"
+    TIMEOUT 300
+    SKIP_RETURN_CODE 77
+    FAIL_REGULAR_EXPRESSION "\\[==========\\] 0 tests from;\\[  SKIPPED \\]")
+endfunction()
+
+if(TARGET velt_e2e_tests)
+  # A small tmpfs as a Wine drive, filled until the package no longer fits.
+  velt_add_wine_script_test(velt_e2e_tests.FullDiskEnvironment e2e-full-disk.sh
+    $<TARGET_FILE:velt_e2e_tests>)
+  # An Authenticode-signed copy of the updater (and of the 32-bit product, when built).
+  velt_add_wine_script_test(velt_e2e_tests.SignedInstallerEnvironment e2e-signed-installer.sh
+    $<TARGET_FILE:velt_e2e_tests> $<TARGET_FILE:velt-update>
+    ${CMAKE_SOURCE_DIR}/build/win32/velt-update.exe)
+endif()

@@ -72,9 +72,13 @@ std::string UpdateE2eTest::StandInPath() {
   return ToWinePath(VELT_TOOLS_DIR "/velt.exe");
 }
 
+std::string UpdateE2eTest::MakeRoot() {
+  return MakeTempFolder("velt e2e");
+}
+
 void UpdateE2eTest::SetUp() {
   ForgetRegistryState();
-  root_ = MakeTempFolder("velt e2e");
+  root_ = MakeRoot();
   ASSERT_FALSE(root_.empty()) << "cannot create a temporary folder";
   folder_ = root_ + "Velt\\";
   ASSERT_TRUE(CreateDirectoryA(folder_.c_str(), nullptr));
@@ -97,7 +101,7 @@ UpdateRun UpdateE2eTest::RunUpdate(const std::vector<std::string>& args,
                                    const std::vector<int>& answers,
                                    DWORD timeout_ms) {
   UpdateRun run;
-  std::string command = "\"" + UpdaterPath() + "\"";
+  std::string command = "\"" + (updater_.empty() ? UpdaterPath() : updater_) + "\"";
   for (const std::string& arg : args)
     command += " \"" + arg + "\"";
   STARTUPINFOA startup = {};

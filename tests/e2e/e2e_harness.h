@@ -91,10 +91,18 @@ class UpdateE2eTest : public ::testing::Test {
   static std::string UpdaterPath();
   static std::string StandInPath();
 
+  // Creates the temporary root (trailing backslash; empty on failure). The
+  // default is a new folder in the system's temporary folder; a test that needs
+  // the installation on a particular drive creates it there.
+  virtual std::string MakeRoot();
+  // The executable RunUpdate starts: UpdaterPath() unless a test names another.
+  void UseUpdater(const std::string& exe) { updater_ = exe; }
+
  private:
   std::string root_;
   std::string folder_;
   StandInProcess running_velt_;
+  std::string updater_;
 };
 
 }  // namespace velt::e2e
