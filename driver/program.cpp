@@ -1,5 +1,6 @@
 #include "driver/program.h"
 
+#include <functional>
 #include <new>
 
 #include "driver/exit_codes.h"
@@ -32,10 +33,11 @@ void EndModules() {
   EndSystemDescription();
 }
 
-int RunModules() {
-  SetBuildConstants();
+// Errors that nothing else caught, raised while starting, updating or ending,
+// end in the top-level report.
+int ReportUncaught(const std::function<int()>& step) {
   try {
-    return RunUpdate();
+    return step();
   } catch (const platform::AppError& error) {
     ShowTopLevelError(error.ClassName(), error.Address(), error.what());
   } catch (const std::bad_alloc&) {
@@ -49,10 +51,16 @@ int RunModules() {
 }  // namespace
 
 int RunProgram() {
-  StartModules();
-  int exit_code = RunModules();
-  EndModules();
-  return exit_code;
+  int exit_code = ReportUncaught([] {
+    StartModules();
+    SetBuildConstants();
+    return RunUpdate();
+  });
+  int end_code = ReportUncaught([] {
+    EndModules();
+    return int{kExitOk};
+  });
+  return exit_code != kExitOk ? exit_code : end_code;
 }
 
 }  // namespace velt

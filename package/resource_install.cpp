@@ -60,14 +60,18 @@ bool DestinationIsHeld(const std::string& path) {
 }
 
 // Replaces `destination` with `source` in one step, waiting for another process
-// to let go of the destination within the retry budget.
+// to let go of the destination within the retry budget. A replacement refused
+// while nobody holds the destination (read-only, denied, a folder) fails at once.
 bool ReplaceDestination(const std::string& source, const std::string& destination) {
   for (int attempt = 1; attempt <= kInstallAttempts; ++attempt) {
     if (!DestinationIsHeld(destination)) {
       if (platform::MoveFileReplacing(source, destination))
         return true;
-      if (!IsHeldByAnotherProcess(platform::GetLastError()))
+      const uint32_t error = platform::GetLastError();
+      if (!IsHeldByAnotherProcess(error) ||
+          (error == platform::kErrorAccessDenied && !DestinationIsHeld(destination))) {
         return false;
+      }
     }
     if (attempt < kInstallAttempts)
       platform::Sleep(kInstallRetryDelayMs);

@@ -106,6 +106,15 @@ TEST_F(InstallTest, DestinationHeldBeyondBudgetFails) {
   EXPECT_EQ(fake::World().sleeps.size(), static_cast<size_t>(velt::kInstallAttempts - 1));
 }
 
+// A replacement refused while nobody holds the destination cannot succeed by
+// waiting: it is reported at once.
+TEST_F(InstallTest, RefusedReplacementOfAFreeDestinationFailsWithoutWaiting) {
+  fake::AddFile(kDestination, kOldData, platform::kAttrReadOnly);
+  EXPECT_FALSE(Install());
+  ExpectFailureLeftOldFile();
+  EXPECT_TRUE(fake::World().sleeps.empty());
+}
+
 TEST_F(InstallTest, ShortWriteOnFullDiskFails) {
   fake::AddFile(kDestination, kOldData);
   fake::World().disk_free_bytes = static_cast<int64_t>(payload_.size()) - 1;
