@@ -13,6 +13,9 @@ repo="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 
 export WINEPREFIX="${VELT_WINEPREFIX:-$repo/build/wineprefix}"
 export WINEDEBUG=-all
+# Wine takes the Windows locale from the Unix one; without any, the tests run
+# in the same English locale as everywhere else.
+if [ -z "${LANG:-}" ] && [ -z "${LC_ALL:-}" ]; then export LANG=C.UTF-8; fi
 unset DISPLAY WAYLAND_DISPLAY
 
 # Start the server ahead of Wine with a bounded linger time. It exits with 0
