@@ -36,16 +36,18 @@ ScopedHandle CreateFile(const std::string& path,
 
 bool ReadFile(RawHandle file, void* buffer, uint32_t size, uint32_t* read) {
   DWORD done = 0;
-  const bool ok = ::ReadFile(file, buffer, size, &done, nullptr) != FALSE;
+  if (!::ReadFile(file, buffer, size, &done, nullptr))
+    return false;
   *read = done;
-  return ok;
+  return true;
 }
 
 bool WriteFile(RawHandle file, const void* data, uint32_t size, uint32_t* written) {
   DWORD done = 0;
-  const bool ok = ::WriteFile(file, data, size, &done, nullptr) != FALSE;
+  if (!::WriteFile(file, data, size, &done, nullptr))
+    return false;
   *written = done;
-  return ok;
+  return true;
 }
 
 bool SeekFile(RawHandle file, uint64_t offset) {
