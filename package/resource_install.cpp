@@ -73,8 +73,7 @@ bool ReplaceDestination(const std::string& source, const std::string& destinatio
         return false;
       }
     }
-    if (attempt < kInstallAttempts)
-      platform::Sleep(kInstallRetryDelayMs);
+    platform::Sleep(kInstallRetryDelayMs);  // after every failed attempt, as the version test
   }
   return false;
 }

@@ -103,7 +103,9 @@ TEST_F(InstallTest, DestinationHeldBeyondBudgetFails) {
   fake::FindEntry(kDestination)->held_until_ms = 16 * 256 + 1;
   EXPECT_FALSE(Install());
   ExpectFailureLeftOldFile();
-  EXPECT_EQ(fake::World().sleeps.size(), static_cast<size_t>(velt::kInstallAttempts - 1));
+  // The same wait as the installed-version test: a pause after every failed attempt.
+  EXPECT_EQ(fake::World().sleeps,
+            std::vector<uint32_t>(velt::kInstallAttempts, velt::kInstallRetryDelayMs));
 }
 
 // A replacement refused while nobody holds the destination cannot succeed by
