@@ -93,8 +93,9 @@ void UpdateE2eTest::SetUp() {
 void UpdateE2eTest::TearDown() {
   running_velt_.End();
   ForgetRegistryState();
-  if (!root_.empty())
+  if (!root_.empty()) {
     EXPECT_TRUE(RemoveTree(root_)) << "cannot remove " << root_;
+  }
 }
 
 UpdateRun UpdateE2eTest::RunUpdate(const std::vector<std::string>& args,
@@ -133,6 +134,23 @@ UpdateRun UpdateE2eTest::RunUpdate(const std::vector<std::string>& args,
   run.boxes = answerer.boxes();
   CollectLaunch(info.dwProcessId, folder_, &run);
   return run;
+}
+
+std::string UpdateE2eTest::WriteDamagedUpdater() {
+  std::string exe = ReadBinaryFile(UpdaterPath());
+  const std::string carried = CarriedPackage();
+  const size_t at = exe.find(carried.substr(0, 4096));
+  if (carried.empty() || at == std::string::npos) {
+    ADD_FAILURE() << "payload not found in the executable";
+    return std::string();
+  }
+  exe[at + carried.size() / 2] ^= 0x20;
+  const std::string damaged = root_ + "damaged-update.exe";
+  if (!WriteBinaryFile(damaged, exe)) {
+    ADD_FAILURE() << "cannot write " << damaged;
+    return std::string();
+  }
+  return damaged;
 }
 
 std::string UpdateE2eTest::PackageWithVersionByte(uint8_t version_byte) {

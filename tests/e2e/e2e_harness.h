@@ -97,6 +97,9 @@ class UpdateE2eTest : public ::testing::Test {
   virtual std::string MakeRoot();
   // The executable RunUpdate starts: UpdaterPath() unless a test names another.
   void UseUpdater(const std::string& exe) { updater_ = exe; }
+  // Writes root() + "damaged-update.exe": the updater with one byte in the
+  // middle of its carried payload flipped. Returns its path; empty on failure.
+  std::string WriteDamagedUpdater();
 
  private:
   std::string root_;

@@ -13,37 +13,6 @@ namespace {
 class PackageE2eTest : public UpdateE2eTest {
  protected:
   bool TemporaryLeft() const { return FileExists(PackagePath() + ".new"); }
-
-  // Runs `exe` silently ("modest") from root(), answering every box with OK.
-  UpdateRun RunOther(const std::string& exe) {
-    UpdateRun run;
-    std::string command = "\"" + exe + "\" modest";
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION info = {};
-    if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, root().c_str(),
-                        &startup, &info)) {
-      ADD_FAILURE() << "cannot start " << command;
-      return run;
-    }
-    CloseHandle(info.hThread);
-    MessageBoxAnswerer answerer(info.dwProcessId, {IDOK});
-    const DWORD started = GetTickCount();
-    while (WaitForSingleObject(info.hProcess, 20) == WAIT_TIMEOUT) {
-      answerer.AnswerPending();
-      if (GetTickCount() - started > 30000) {
-        TerminateProcess(info.hProcess, 124);
-        ADD_FAILURE() << "the damaged installer did not end";
-        break;
-      }
-    }
-    DWORD exit_code = 0;
-    GetExitCodeProcess(info.hProcess, &exit_code);
-    CloseHandle(info.hProcess);
-    run.exit_code = static_cast<int>(exit_code);
-    run.boxes = answerer.boxes();
-    return run;
-  }
 };
 
 TEST_F(PackageE2eTest, FullSizeSampleIsWrittenByteForByte) {
@@ -88,15 +57,11 @@ TEST_F(PackageE2eTest, EstimatedSizeIsTheFolderSize) {
 
 TEST_F(PackageE2eTest, DamagedInstallerWritesNothing) {
   const std::string before = ReadPackage();
-  std::string exe = ReadBinaryFile(UpdaterPath());
-  const std::string carried = CarriedPackage();
-  const size_t at = exe.find(carried.substr(0, 4096));
-  ASSERT_NE(at, std::string::npos) << "payload not found in the executable";
-  exe[at + carried.size() / 2] ^= 0x20;
-  const std::string damaged = root() + "damaged-update.exe";
-  ASSERT_TRUE(WriteBinaryFile(damaged, exe));
+  const std::string damaged = WriteDamagedUpdater();
+  ASSERT_FALSE(damaged.empty());
+  UseUpdater(damaged);
 
-  UpdateRun run = RunOther(damaged);
+  UpdateRun run = RunUpdate({"modest"}, {IDOK});
   EXPECT_EQ(run.exit_code, kExitSelfCheckFailed);
   ASSERT_EQ(run.boxes.size(), 1u);
   EXPECT_EQ(ToCodePage(run.boxes[0].text, 1252),

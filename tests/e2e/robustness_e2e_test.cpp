@@ -208,13 +208,8 @@ TEST_F(RobustnessE2eTest, ProgramFilesDirOfWrongTypeEndsInTheTopLevelReport) {
 }
 
 TEST_F(RobustnessE2eTest, RunningVeltQuitsEvenWhenTheInstallerIsDamaged) {
-  std::string exe = ReadBinaryFile(UpdaterPath());
-  const std::string carried = CarriedPackage();
-  const size_t at = exe.find(carried.substr(0, 4096));
-  ASSERT_NE(at, std::string::npos) << "payload not found in the executable";
-  exe[at + carried.size() / 2] ^= 0x20;
-  const std::string damaged = root() + "damaged-update.exe";
-  ASSERT_TRUE(WriteBinaryFile(damaged, exe));
+  const std::string damaged = WriteDamagedUpdater();
+  ASSERT_FALSE(damaged.empty());
   UseUpdater(damaged);
   const std::string before = ReadPackage();
   ASSERT_TRUE(StartRunningVelt(-1));
