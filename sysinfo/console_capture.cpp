@@ -8,6 +8,7 @@
 #include "platform/handles.h"
 #include "platform/process.h"
 #include "platform/system.h"
+#include "sysinfo/console_output.h"
 
 namespace velt {
 namespace {
@@ -15,7 +16,6 @@ namespace {
 // The interpreter path buffer, in characters (MAX_PATH).
 constexpr uint32_t kInterpreterPathBuffer = 260;
 constexpr uint32_t kProcessFlags = platform::kCreateNewConsole | platform::kCreateNewProcessGroup;
-constexpr char kEndOfFile = 26;  // Ctrl-Z ends a text file
 constexpr int kTemporaryNameLength = 8;
 
 // The whole value of an environment variable; empty when it is not set.
@@ -53,8 +53,8 @@ std::string TemporaryPath() {
   return path;
 }
 
-// The file's bytes up to its end or its first Ctrl-Z; empty when it cannot be opened.
-std::string ReadTextFile(const std::string& path) {
+// The file's bytes; empty when it cannot be opened.
+std::string ReadWholeFile(const std::string& path) {
   std::string text;
   platform::ScopedHandle file =
       platform::CreateFile(path, platform::FileAccess::kRead, platform::FileShare::kRead,
@@ -66,29 +66,7 @@ std::string ReadTextFile(const std::string& path) {
   while (platform::ReadFile(file.Get(), chunk, sizeof(chunk), &read) && read > 0) {
     text.append(chunk, read);
   }
-  std::string::size_type end = text.find(kEndOfFile);
-  if (end != std::string::npos)
-    text.resize(end);
   return text;
-}
-
-// Every line of `text` followed by "\r\n": a line ends at LF, CR is dropped, and
-// at least one (possibly empty) line is always produced.
-std::string JoinLines(const std::string& text) {
-  std::string output;
-  std::string::size_type start = 0;
-  do {
-    std::string::size_type end = text.find('\n', start);
-    if (end == std::string::npos)
-      end = text.size();
-    for (std::string::size_type i = start; i < end; ++i) {
-      if (text[i] != '\r')
-        output += text[i];
-    }
-    output += "\r\n";
-    start = end + 1;
-  } while (start < text.size());
-  return output;
 }
 
 }  // namespace
@@ -108,7 +86,7 @@ std::string RunConsoleCommand(const std::string& command) {
     process.thread.Reset();
   }
 
-  std::string output = JoinLines(ReadTextFile(temporary_path));
+  std::string output = ConsoleOutputLines(ReadWholeFile(temporary_path));
   platform::DeleteFile(temporary_path);
   return platform::OemToChar(output);
 }
