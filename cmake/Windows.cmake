@@ -1,4 +1,4 @@
-# Windows builds (i686 product, x86_64 for tests under wine64).
+# The Windows build: the i686 product and, under Wine, the tests that run it.
 # A file alignment equal to the page size lets the loader map the carried payload
 # straight from the file instead of copying the whole image into private memory.
 set(VELT_LINK_FLAGS -static -static-libgcc -static-libstdc++ -Wl,--dynamicbase -Wl,--nxcompat
@@ -24,6 +24,4 @@ target_link_options(velt-update PRIVATE ${VELT_LINK_FLAGS})
 
 include(cmake/ProductChecks.cmake OPTIONAL)
 
-if(CMAKE_SIZEOF_VOID_P EQUAL 8)
-  include(cmake/WineTests.cmake)
-endif()
+include(cmake/WineTests.cmake)

@@ -1,5 +1,5 @@
-# Windows-side tests, run under wine64 through CMAKE_CROSSCOMPILING_EMULATOR
-# (scripts/wine-run.sh): the platform tests (tests/win), the end-to-end tests
+# Windows-side tests, run under Wine through CMAKE_CROSSCOMPILING_EMULATOR
+# (scripts/wine-run.sh) as 32-bit processes in a 64-bit prefix: the platform tests (tests/win), the end-to-end tests
 # (tests/e2e) and the helper programs they drive (tools/win/<name>/).
 #
 # All Wine tests share one prefix and its registry, so they run serially and
@@ -77,8 +77,10 @@ function(velt_add_wine_test_run)
     FIXTURES_REQUIRED ${VELT_WINE_PREFIX_FIXTURE}
     LABELS "${RUN_LABELS}"
     TIMEOUT ${RUN_TIMEOUT}
-    # A filter that selects nothing must not pass silently.
-    FAIL_REGULAR_EXPRESSION "\\[==========\\] 0 tests from")
+    # Proof that the binary really ran: a loader that gives up silently prints
+    # nothing, and a filter that selects nothing must not pass either.
+    PASS_REGULAR_EXPRESSION "\\[  PASSED  \\] [1-9]"
+    FAIL_REGULAR_EXPRESSION "\\[==========\\] 0 tests from;\\[  FAILED  \\]")
   if(RUN_ENVIRONMENT)
     set_tests_properties(${RUN_NAME} PROPERTIES ENVIRONMENT "${RUN_ENVIRONMENT}")
   endif()
@@ -152,15 +154,15 @@ function(velt_add_wine_script_test name script)
     LABELS "e2e"
     TIMEOUT 300
     SKIP_RETURN_CODE 77
-    FAIL_REGULAR_EXPRESSION "\\[==========\\] 0 tests from;\\[  SKIPPED \\]")
+    PASS_REGULAR_EXPRESSION "\\[  PASSED  \\] [1-9]"
+    FAIL_REGULAR_EXPRESSION "\\[==========\\] 0 tests from;\\[  SKIPPED \\];\\[  FAILED  \\]")
 endfunction()
 
 if(TARGET velt_e2e_tests)
   # A small tmpfs as a Wine drive, filled until the package no longer fits.
   velt_add_wine_script_test(velt_e2e_tests.FullDiskEnvironment e2e-full-disk.sh
     $<TARGET_FILE:velt_e2e_tests>)
-  # An Authenticode-signed copy of the updater (and of the 32-bit product, when built).
+  # An Authenticode-signed copy of the product.
   velt_add_wine_script_test(velt_e2e_tests.SignedInstallerEnvironment e2e-signed-installer.sh
-    $<TARGET_FILE:velt_e2e_tests> $<TARGET_FILE:velt-update>
-    ${CMAKE_SOURCE_DIR}/build/win32/velt-update.exe)
+    $<TARGET_FILE:velt_e2e_tests> $<TARGET_FILE:velt-update>)
 endif()

@@ -1,19 +1,17 @@
 #!/bin/bash
 # Runs the signed-installer end-to-end test (SignedInstallerEnvironment) of the
-# e2e test binary under wine64. A throw-away self-signed code-signing
-# certificate signs a copy of the updater (Authenticode, osslsigncode); the test
-# receives the signed copy in VELT_SIGNED_UPDATER. When the 32-bit product is
-# given and exists, a copy of it is signed and verified as well (it cannot run
-# here). Everything is made in a temporary folder that is removed afterwards.
+# e2e test binary under Wine. A throw-away self-signed code-signing certificate
+# signs a copy of the product (Authenticode, osslsigncode); the test receives
+# the signed copy in VELT_SIGNED_UPDATER. Everything is made in a temporary
+# folder that is removed afterwards.
 #
-# Usage: e2e-signed-installer.sh <velt_e2e_tests.exe> <velt-update.exe> [<i686 velt-update.exe>]
+# Usage: e2e-signed-installer.sh <velt_e2e_tests.exe> <velt-update.exe>
 # Exit: the test binary's code; 1 when signing or verifying fails.
 set -uo pipefail
 
 repo="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-binary="${1:?usage: e2e-signed-installer.sh <e2e tests> <velt-update.exe> [<i686 exe>]}"
-updater="${2:?usage: e2e-signed-installer.sh <e2e tests> <velt-update.exe> [<i686 exe>]}"
-product32="${3:-}"
+binary="${1:?usage: e2e-signed-installer.sh <e2e tests> <velt-update.exe>}"
+updater="${2:?usage: e2e-signed-installer.sh <e2e tests> <velt-update.exe>}"
 
 fail() {
   echo "e2e-signed-installer: $*" >&2
@@ -42,9 +40,6 @@ sign() {
   echo "e2e-signed-installer: signed $1 ($(stat -c %s "$1") -> $(stat -c %s "$2") bytes), verified"
 }
 
-if [ -n "$product32" ] && [ -f "$product32" ]; then
-  sign "$product32" "$work/velt-update-i686-signed.exe"
-fi
 sign "$updater" "$work/velt-update-signed.exe"
 
 VELT_SIGNED_UPDATER="$work/velt-update-signed.exe" "$repo/scripts/wine-run.sh" "$binary" \

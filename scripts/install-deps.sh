@@ -2,18 +2,29 @@
 # Installs what the build and the tests need, skipping what is already there.
 set -euo pipefail
 
+# The product is a 32-bit program: Debian's 32-bit Wine runs it (under WOW64 in
+# a 64-bit prefix), which needs the i386 architecture.
+added_architecture=0
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  echo "Adding the i386 architecture"
+  dpkg --add-architecture i386
+  added_architecture=1
+fi
+
 packages=(cmake ninja-build g++ libgtest-dev googletest locales file
-          g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686
-          binutils-mingw-w64-x86-64 wine64 openssl osslsigncode)
+          g++-mingw-w64-i686 binutils-mingw-w64-i686
+          wine wine64 wine32:i386 openssl osslsigncode)
 missing=()
 for package in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||
     missing+=("$package")
 done
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "Installing: ${missing[*]}"
+if [ ${#missing[@]} -gt 0 ] || [ "$added_architecture" -eq 1 ]; then
   export DEBIAN_FRONTEND=noninteractive
   apt-get update -qq
+fi
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
   apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
 

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Builds the three configurations and runs every test: native unit tests, the
-# product's build checks, and the Windows-side and end-to-end tests under wine64.
+# Builds both configurations and runs every test: native unit tests over the
+# fake platform; then the 32-bit product's build checks, the Windows-side tests
+# and the end-to-end runs of the product itself, under Wine.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh || exit 1
@@ -28,7 +29,6 @@ run_preset() {
 
 run_preset native
 run_preset win32
-run_preset win64
 
 echo
 echo "=== Summary"

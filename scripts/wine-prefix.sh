@@ -1,5 +1,6 @@
 #!/bin/bash
-# Makes sure a headless 64-bit Wine prefix exists and is ready. Idempotent and
+# Makes sure a headless 64-bit Wine prefix exists and is ready; 32-bit programs
+# run in it under WOW64, as on 64-bit Windows. Idempotent and
 # safe to call from parallel processes: the first caller creates the prefix
 # under a lock, later callers see the ready mark and return at once.
 #
@@ -9,7 +10,9 @@ set -euo pipefail
 
 repo="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 prefix="${VELT_WINEPREFIX:-$repo/build/wineprefix}"
-wine=/usr/lib/wine/wine64
+# The loader that starts 32-bit and 64-bit programs alike (never wine64 itself:
+# given a 32-bit program it exits 0 without running it).
+wine=/usr/lib/wine/wine
 ready="$prefix/.velt-ready"
 
 [ -f "$ready" ] && exit 0
@@ -20,7 +23,7 @@ flock 9
 # Another caller may have finished while this one waited for the lock.
 [ -f "$ready" ] && exit 0
 
-export WINEPREFIX="$prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEPREFIX="$prefix" WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 unset DISPLAY WAYLAND_DISPLAY
 mkdir -p "$prefix"
 "$wine" wineboot -i >/dev/null 2>&1
@@ -28,4 +31,9 @@ mkdir -p "$prefix"
 "$wine" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /t REG_SZ /d null /f >/dev/null 2>&1
 # Let the registry reach the disk before the prefix counts as ready.
 /usr/lib/wine/wineserver -w
+# A 64-bit prefix has the 32-bit system folder.
+if [ ! -d "$prefix/drive_c/windows/syswow64" ]; then
+  echo "wine-prefix: $prefix is not a 64-bit prefix" >&2
+  exit 1
+fi
 touch "$ready"

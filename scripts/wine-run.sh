@@ -1,5 +1,5 @@
 #!/bin/bash
-# Runs a Windows executable under wine64 in the project's prefix (see
+# Runs a Windows executable (32-bit or 64-bit) under Wine in the project's prefix (see
 # wine-prefix.sh) and exits with the program's exit code. Used as CMake's
 # CMAKE_CROSSCOMPILING_EMULATOR.
 #
@@ -26,8 +26,9 @@ if /usr/lib/wine/wineserver -p"${VELT_WINESERVER_LINGER:-30}" </dev/null >/dev/n
   # A fresh server: let a throw-away program start Wine's background services
   # (services.exe and what it launches), so that they inherit /dev/null
   # rather than the test's output.
-  /usr/lib/wine/wine64 cmd.exe /c exit </dev/null >/dev/null 2>&1
+  /usr/lib/wine/wine cmd.exe /c exit </dev/null >/dev/null 2>&1
 fi
 
-/usr/lib/wine/wine64 "$@"
+# Never wine64 itself: given a 32-bit program it exits 0 without running it.
+/usr/lib/wine/wine "$@"
 exit $?

@@ -25,12 +25,12 @@ DWORD CertificateTableSize(const std::string& image) {
   IMAGE_DOS_HEADER dos;
   std::memcpy(&dos, image.data(), sizeof(dos));
   const size_t at = static_cast<size_t>(dos.e_lfanew);
-  if (dos.e_magic != IMAGE_DOS_SIGNATURE || at + sizeof(IMAGE_NT_HEADERS64) > image.size())
+  if (dos.e_magic != IMAGE_DOS_SIGNATURE || at + sizeof(IMAGE_NT_HEADERS32) > image.size())
     return 0;
-  IMAGE_NT_HEADERS64 nt;
+  IMAGE_NT_HEADERS32 nt;  // the product is a PE32 image
   std::memcpy(&nt, image.data() + at, sizeof(nt));
   if (nt.Signature != IMAGE_NT_SIGNATURE ||
-      nt.OptionalHeader.Magic != IMAGE_NT_OPTIONAL_HDR64_MAGIC) {
+      nt.OptionalHeader.Magic != IMAGE_NT_OPTIONAL_HDR32_MAGIC) {
     return 0;
   }
   return nt.OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_SECURITY].Size;
