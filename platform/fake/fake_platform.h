@@ -77,12 +77,15 @@ struct FakeHandle {
 };
 
 struct FakeWorld {
-  // Registry: key path "HKCU\\path" or "HKLM\\path" (lowercase, no trailing
-  // backslash) in a view: "" for the native view, "wow64_32" reached through
-  // KEY_WOW64_32KEY. Opens with KEY_WOW64_64KEY use the native view.
+  // Registry: keys by "|hkcu\\path" or "|hklm\\path" (lowercase, no trailing
+  // backslash), as stored: the 64-bit view on 64-bit Windows. The program is a
+  // 32-bit process, so on a 64-bit machine (native architecture AMD64 or IA64)
+  // its opens of HKLM\\Software\\X without KEY_WOW64_64KEY, and every open with
+  // KEY_WOW64_32KEY, reach HKLM\\Software\\WOW6432Node\\X, as WOW64 redirects
+  // them. Keys below an open key stay in that key's tree.
   std::map<std::string, FakeKey> registry;
   bool registry_fails = false;  // every registry call fails with access denied
-  // Every key open or create: the key's "view|path" and the access mask asked for.
+  // Every key open or create: the stored path reached and the access mask asked for.
   std::vector<std::pair<std::string, uint32_t>> registry_opens;
 
   // Files and folders by normalized path (lowercase, backslashes, absolute).
@@ -163,6 +166,9 @@ void ResetWorld();
 int OpenHandleCount();
 int OpenRegistryKeyCount();
 bool IsFailing(const std::string& operation);
+// The stored path ("|hklm\\software\\...") of `lowercase_path` ("hklm\\...") opened
+// from a predefined root with `access`, after WOW64 redirection (see above).
+std::string RedirectedRegistryPath(const std::string& lowercase_path, uint32_t access);
 
 // Arranging the world. Paths may use any case; parents are created as needed.
 void AddDirectory(const std::string& path, uint32_t attributes = 0);
@@ -175,7 +181,9 @@ bool Exists(const std::string& path);
 // The normalized form of a path (absolute, lowercase), as used in `entries`.
 std::string NormalizePath(const std::string& path);
 
-// Registry helpers. `key` is "HKCU\\..." or "HKLM\\..."; `view` as above.
+// Registry helpers. `key` is "HKCU\\..." or "HKLM\\..."; `view` "" is the key as
+// stored (the 64-bit view), "wow64_32" the key a 32-bit program reaches by
+// default on 64-bit Windows (HKLM\\Software\\X -> HKLM\\Software\\WOW6432Node\\X).
 void SetRegString(const std::string& key,
                   const std::string& name,
                   const std::string& value,

@@ -16,29 +16,24 @@ std::string Lower(std::string text) {
   return text;
 }
 
-// "view|hkcu\\path" for a root or open key plus a sub-key; empty when `root`
-// is neither a predefined root nor an open key.
+// The stored path of a root or open key plus a sub-key; empty when `root` is
+// neither a predefined root nor an open key. Opens from a predefined root are
+// redirected as WOW64 would (see FakeWorld::registry).
 std::string KeyPath(RegKey root, const std::string& sub_key, uint32_t access) {
-  std::string base;
-  if (root == HkeyCurrentUser()) {
-    base = "hkcu";
-  } else if (root == HkeyLocalMachine()) {
-    base = "hklm";
-  } else {
-    auto it = World().open_keys.find(reinterpret_cast<uintptr_t>(root));
-    if (it == World().open_keys.end())
-      return std::string();
-    base = it->second;
-  }
-  if (base.find('|') == std::string::npos) {
-    base = ((access & kKeyWow64_32Key) ? "wow64_32|" : "|") + base;
-  }
   std::string sub = Lower(sub_key);
   while (!sub.empty() && sub.front() == '\\')
     sub.erase(0, 1);
   while (!sub.empty() && sub.back() == '\\')
     sub.pop_back();
-  return sub.empty() ? base : base + "\\" + sub;
+  std::string base;
+  if (root == HkeyCurrentUser() || root == HkeyLocalMachine()) {
+    base = root == HkeyCurrentUser() ? "hkcu" : "hklm";
+    return fake::RedirectedRegistryPath(sub.empty() ? base : base + "\\" + sub, access);
+  }
+  auto it = World().open_keys.find(reinterpret_cast<uintptr_t>(root));
+  if (it == World().open_keys.end())
+    return std::string();
+  return sub.empty() ? it->second : it->second + "\\" + sub;
 }
 
 RegKey NewKey(const std::string& path) {

@@ -23,7 +23,12 @@ std::string RegistryPath(const std::string& key, const std::string& view) {
   std::string path = Lower(key);
   while (!path.empty() && path.back() == '\\')
     path.pop_back();
-  return view + "|" + path;
+  return RedirectedRegistryPath(
+      path, view == "wow64_32" ? platform::kKeyWow64_32Key : platform::kKeyWow64_64Key);
+}
+
+bool Is64BitMachine() {
+  return World().native_architecture == 9 || World().native_architecture == 6;
 }
 
 }  // namespace
@@ -35,6 +40,20 @@ FakeWorld& World() {
 
 void ResetWorld() {
   World() = FakeWorld();
+}
+
+std::string RedirectedRegistryPath(const std::string& lowercase_path, uint32_t access) {
+  const std::string software = "hklm\\software";
+  const bool redirected = (access & platform::kKeyWow64_32Key) != 0 ||
+                          (Is64BitMachine() && (access & platform::kKeyWow64_64Key) == 0);
+  const bool below_software =
+      lowercase_path.compare(0, software.size(), software) == 0 &&
+      (lowercase_path.size() == software.size() || lowercase_path[software.size()] == '\\');
+  const std::string rest = lowercase_path.substr(below_software ? software.size() : 0);
+  const bool already_32 = rest == "\\wow6432node" || rest.rfind("\\wow6432node\\", 0) == 0;
+  if (!redirected || !below_software || already_32)
+    return "|" + lowercase_path;
+  return "|" + software + "\\wow6432node" + rest;
 }
 
 bool IsFailing(const std::string& operation) {
