@@ -2,6 +2,8 @@
 
 #include <tlhelp32.h>
 
+#include <cstring>
+
 #include "tests/e2e/e2e_files.h"
 #include "tests/e2e/e2e_registry.h"
 
@@ -37,6 +39,54 @@ std::vector<DWORD> VeltChildren(DWORD parent_id) {
   }
   CloseHandle(snapshot);
   return children;
+}
+
+// What identifies one version of a file: its index, size and last write time.
+// Replacing the file changes the index; a missing file gives `exists` false.
+struct FileIdentity {
+  bool exists = false;
+  BY_HANDLE_FILE_INFORMATION info = {};
+
+  static FileIdentity Of(const std::string& path) {
+    FileIdentity identity;
+    HANDLE file =
+        CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+      return identity;
+    identity.exists = GetFileInformationByHandle(file, &identity.info) != FALSE;
+    CloseHandle(file);
+    return identity;
+  }
+  bool SameAs(const FileIdentity& other) const {
+    return exists == other.exists &&
+           (!exists || (info.nFileIndexHigh == other.info.nFileIndexHigh &&
+                        info.nFileIndexLow == other.info.nFileIndexLow &&
+                        info.nFileSizeLow == other.info.nFileSizeLow &&
+                        CompareFileTime(&info.ftLastWriteTime, &other.info.ftLastWriteTime) == 0));
+  }
+};
+
+// The machine type in the PE header of `exe`; 0 when it is not a PE file.
+WORD PeMachine(const std::string& exe) {
+  std::string head(4096, '\0');
+  HANDLE file =
+      CreateFileA(exe.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE)
+    return 0;
+  DWORD got = 0;
+  ReadFile(file, &head[0], static_cast<DWORD>(head.size()), &got, nullptr);
+  CloseHandle(file);
+  head.resize(got);
+  if (head.size() < 0x40 || head.compare(0, 2, "MZ") != 0)
+    return 0;
+  DWORD at = 0;
+  std::memcpy(&at, head.data() + 0x3C, sizeof(at));
+  WORD machine = 0;
+  if (at + 6 > head.size() || head.compare(at, 4, std::string("PE\0\0", 4)) != 0)
+    return 0;
+  std::memcpy(&machine, head.data() + at + 4, sizeof(machine));
+  return machine;
 }
 
 // The updater has ended. A launch it made shows as a velt.exe child still
@@ -102,9 +152,13 @@ UpdateRun UpdateE2eTest::RunUpdate(const std::vector<std::string>& args,
                                    const std::vector<int>& answers,
                                    DWORD timeout_ms) {
   UpdateRun run;
-  std::string command = "\"" + (updater_.empty() ? UpdaterPath() : updater_) + "\"";
+  const std::string exe = updater_.empty() ? UpdaterPath() : updater_;
+  EXPECT_EQ(PeMachine(exe), IMAGE_FILE_MACHINE_I386) << exe << " is not the 32-bit product";
+  std::string command = "\"" + exe + "\"";
   for (const std::string& arg : args)
     command += " \"" + arg + "\"";
+  const FileIdentity package_before = FileIdentity::Of(PackagePath());
+  const bool settings_existed = RegistryKeyExists(HKEY_CURRENT_USER, kSettingsKey);
   STARTUPINFOA startup = {};
   startup.cb = sizeof(startup);
   PROCESS_INFORMATION info = {};
@@ -114,6 +168,8 @@ UpdateRun UpdateE2eTest::RunUpdate(const std::vector<std::string>& args,
     return run;
   }
   CloseHandle(info.hThread);
+  BOOL wow64 = FALSE;
+  run.ran_as_32_bit = IsWow64Process(info.hProcess, &wow64) && wow64;
 
   MessageBoxAnswerer answerer(info.dwProcessId, answers);
   DWORD started = GetTickCount();
@@ -133,6 +189,13 @@ UpdateRun UpdateE2eTest::RunUpdate(const std::vector<std::string>& args,
   run.exit_code = static_cast<int>(exit_code);
   run.boxes = answerer.boxes();
   CollectLaunch(info.dwProcessId, folder_, &run);
+  run.reached_program = !run.boxes.empty() || (run.exit_code >= 1 && run.exit_code <= 8) ||
+                        !FileIdentity::Of(PackagePath()).SameAs(package_before) ||
+                        (!settings_existed && RegistryKeyExists(HKEY_CURRENT_USER, kSettingsKey));
+  EXPECT_TRUE(run.ran_as_32_bit) << command << " did not run as a 32-bit process";
+  EXPECT_TRUE(run.reached_program || run.timed_out)
+      << command << " ended with " << run.exit_code
+      << " without a box, a failure code, a written package or its settings key: did it run?";
   return run;
 }
 

@@ -42,6 +42,12 @@ struct UpdateRun {
   bool velt_launched = false;      // the updater started velt.exe
   std::string velt_launch_cwd;     // current directory of that velt.exe
   std::string velt_launch_record;  // the stand-in's whole record of the launch
+  // Proof that the updater itself ran: it was a 32-bit process on 64-bit
+  // Windows, and it showed a box, ended with one of its own failure codes,
+  // replaced the package file or created its per-user settings key. RunUpdate fails the test
+  // otherwise, so a loader that gives up silently can never pass for "nothing was written".
+  bool ran_as_32_bit = false;
+  bool reached_program = false;
 };
 
 class UpdateE2eTest : public ::testing::Test {
@@ -51,8 +57,9 @@ class UpdateE2eTest : public ::testing::Test {
 
   // Runs velt-update.exe with `args` (each quoted), pressing `answers` (IDYES,
   // IDNO, IDOK) in the order the boxes appear. The current directory of the run
-  // is the temporary root (not the installation folder). On timeout the run is
-  // ended and the test fails.
+  // is the temporary root (not the installation folder). On timeout, or when
+  // the run shows no proof of having reached the program (see UpdateRun), the
+  // test fails.
   UpdateRun RunUpdate(const std::vector<std::string>& args,
                       const std::vector<int>& answers,
                       DWORD timeout_ms = 30000);

@@ -15,11 +15,11 @@ bool SetValue(HKEY root,
               const std::string& name,
               DWORD type,
               const void* data,
-              DWORD size) {
+              DWORD size,
+              REGSAM view = KEY_WOW64_64KEY) {
   HKEY opened = nullptr;
-  if (RegCreateKeyExA(root, key.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                      KEY_SET_VALUE | KEY_WOW64_64KEY, nullptr, &opened,
-                      nullptr) != ERROR_SUCCESS) {
+  if (RegCreateKeyExA(root, key.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_SET_VALUE | view,
+                      nullptr, &opened, nullptr) != ERROR_SUCCESS) {
     return false;
   }
   LONG result = RegSetValueExA(opened, name.c_str(), 0, type, static_cast<const BYTE*>(data), size);
@@ -32,18 +32,23 @@ bool SetValue(HKEY root,
 bool SetRegistryString(HKEY root,
                        const std::string& key,
                        const std::string& name,
-                       const std::string& value) {
-  return SetValue(root, key, name, REG_SZ, value.c_str(), static_cast<DWORD>(value.size() + 1));
+                       const std::string& value,
+                       REGSAM view) {
+  return SetValue(root, key, name, REG_SZ, value.c_str(), static_cast<DWORD>(value.size() + 1),
+                  view);
 }
 
 bool SetRegistryDword(HKEY root, const std::string& key, const std::string& name, DWORD value) {
   return SetValue(root, key, name, REG_DWORD, &value, sizeof(value));
 }
 
-bool ReadRegistryDword(HKEY root, const std::string& key, const std::string& name, DWORD* value) {
+bool ReadRegistryDword(HKEY root,
+                       const std::string& key,
+                       const std::string& name,
+                       DWORD* value,
+                       REGSAM view) {
   HKEY opened = nullptr;
-  if (RegOpenKeyExA(root, key.c_str(), 0, KEY_QUERY_VALUE | KEY_WOW64_64KEY, &opened) !=
-      ERROR_SUCCESS) {
+  if (RegOpenKeyExA(root, key.c_str(), 0, KEY_QUERY_VALUE | view, &opened) != ERROR_SUCCESS) {
     return false;
   }
   DWORD type = 0;

@@ -1,6 +1,8 @@
 // Registry helpers for the end-to-end tests: the keys through which the updater
-// finds Velt, in the 64-bit view (the tests and the updater under test are
-// 64-bit programs).
+// finds Velt. They work in the 64-bit view unless told otherwise (`view`
+// KEY_WOW64_32KEY: the view a 32-bit program such as Velt's own installer sees
+// by default, where HKLM\Software\X is the 64-bit view's
+// HKLM\Software\WOW6432Node\X).
 #pragma once
 
 #include <windows.h>
@@ -18,11 +20,16 @@ extern const char kSettingsParentKey[];     // HKCU "Software\Kolm"
 bool SetRegistryString(HKEY root,
                        const std::string& key,
                        const std::string& name,
-                       const std::string& value);
+                       const std::string& value,
+                       REGSAM view = KEY_WOW64_64KEY);
 // Creates the key when missing and sets a REG_DWORD value.
 bool SetRegistryDword(HKEY root, const std::string& key, const std::string& name, DWORD value);
 // Reads a REG_DWORD value; false when the key or value is missing or of another type.
-bool ReadRegistryDword(HKEY root, const std::string& key, const std::string& name, DWORD* value);
+bool ReadRegistryDword(HKEY root,
+                       const std::string& key,
+                       const std::string& name,
+                       DWORD* value,
+                       REGSAM view = KEY_WOW64_64KEY);
 bool RegistryKeyExists(HKEY root, const std::string& key);
 // Deletes the key with all its subkeys; a missing key is fine.
 void DeleteRegistryTree(HKEY root, const std::string& key);

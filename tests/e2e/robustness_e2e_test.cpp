@@ -1,8 +1,7 @@
 // The updater against unusual machines: installations found without an
 // uninstall entry or through odd "UninstallString" forms, registry values of a
-// wrong type, a running Velt in front of a damaged installer, and other Windows
-// versions reported to the updater. Every registry value a test changes is put
-// back by a SavedRegistryValue, also when the test fails.
+// wrong type and a running Velt in front of a damaged installer. Every registry value a test
+// changes is put back by a SavedRegistryValue, also when the test fails.
 #include <string>
 #include <utility>
 #include <vector>
@@ -19,7 +18,6 @@ namespace {
 constexpr char kSystemKey[] = "Software\\Microsoft\\Windows\\CurrentVersion";
 constexpr char kShellFoldersKey[] =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
-constexpr char kAppDefaultsKey[] = "Software\\Wine\\AppDefaults\\";
 
 std::string Ansi(const std::wstring& text) {
   return ToCodePage(text, 1252);
@@ -57,46 +55,6 @@ class ScopedFolder {
   std::string folder_;
 };
 
-// Runs `command` in `folder` and returns what it printed on standard output.
-std::string CaptureOutput(std::string command, const std::string& folder) {
-  SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
-  HANDLE read_end = nullptr;
-  HANDLE write_end = nullptr;
-  if (!CreatePipe(&read_end, &write_end, &inherit, 0))
-    return std::string();
-  SetHandleInformation(read_end, HANDLE_FLAG_INHERIT, 0);
-  STARTUPINFOA startup = {};
-  startup.cb = sizeof(startup);
-  startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdOutput = write_end;
-  startup.hStdError = write_end;
-  PROCESS_INFORMATION info = {};
-  BOOL started = CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
-                                nullptr, folder.c_str(), &startup, &info);
-  CloseHandle(write_end);
-  std::string output;
-  if (started) {
-    char chunk[4096];
-    DWORD got = 0;
-    while (ReadFile(read_end, chunk, sizeof(chunk), &got, nullptr) && got > 0)
-      output.append(chunk, got);
-    WaitForSingleObject(info.hProcess, 10000);
-    CloseHandle(info.hProcess);
-    CloseHandle(info.hThread);
-  }
-  CloseHandle(read_end);
-  return output;
-}
-
-// The value of the line "name=value" in `report`, or empty.
-std::string ReportLine(const std::string& report, const std::string& name) {
-  size_t at = report.find(name + "=");
-  if (at == std::string::npos)
-    return std::string();
-  at += name.size() + 1;
-  return report.substr(at, report.find_first_of("\r\n", at) - at);
-}
-
 class RobustnessE2eTest : public UpdateE2eTest {
  protected:
   // What a run that stopped before writing leaves: the old package, no size.
@@ -111,17 +69,6 @@ class RobustnessE2eTest : public UpdateE2eTest {
     EXPECT_EQ(run.exit_code, kExitOk);
     EXPECT_TRUE(run.boxes.empty()) << Ansi(run.boxes[0].caption) << ": " << Ansi(run.boxes[0].text);
     EXPECT_TRUE(ReadPackage() == CarriedPackage());
-  }
-
-  // What the start-up code of a program named velt-update.exe learns about
-  // the system under the current Wine settings (describe-windows.exe renamed).
-  std::string ProbeReportedSystem() {
-    const std::string probe_folder = root() + "probe\\";
-    CreateDirectoryA(probe_folder.c_str(), nullptr);
-    const std::string probe = probe_folder + "velt-update.exe";
-    EXPECT_TRUE(CopyFileA(ToWinePath(VELT_TOOLS_DIR "/describe-windows.exe").c_str(), probe.c_str(),
-                          FALSE));
-    return CaptureOutput("\"" + probe + "\"", probe_folder);
   }
 };
 
@@ -225,42 +172,6 @@ TEST_F(RobustnessE2eTest, RunningVeltQuitsEvenWhenTheInstallerIsDamaged) {
                                    ? L"Файл установки повреждён. Пожалуйста, загрузите его заново."
                                    : L"The installer is damaged. Please download it again.");
   ExpectNothingWritten(before);
-}
-
-// Windows 8 and later make the start-up code run "ver" in cmd.exe, so cmd.exe
-// gets the same version as the updater. A probe under the updater's file name
-// confirms that Wine reports the version; a 64-bit prefix may refuse XP.
-TEST_F(RobustnessE2eTest, SilentUpdateWorksUnderOtherReportedVersions) {
-  const std::string updater_name = UpdaterPath().substr(UpdaterPath().find_last_of('\\') + 1);
-  ASSERT_EQ(updater_name, "velt-update.exe");
-  const std::string updater_key = kAppDefaultsKey + updater_name;
-  const std::string cmd_key = std::string(kAppDefaultsKey) + "cmd.exe";
-  SavedRegistryValue updater_version(HKEY_CURRENT_USER, updater_key, "Version");
-  SavedRegistryValue cmd_version(HKEY_CURRENT_USER, cmd_key, "Version");
-  ASSERT_TRUE(updater_version.ok() && cmd_version.ok());
-
-  struct Case {
-    const char* wine_version;
-    const char* true_version;  // prefix of what RtlGetVersion reports
-    const char* version_words;
-  };
-  for (const Case& c :
-       {Case{"win8", "6.2.", "8 "}, Case{"win10", "10.0.", "10 "}, Case{"winxp", "5.1.", "XP "}}) {
-    SCOPED_TRACE(c.wine_version);
-    ASSERT_TRUE(SetRegistryString(HKEY_CURRENT_USER, updater_key, "Version", c.wine_version));
-    ASSERT_TRUE(SetRegistryString(HKEY_CURRENT_USER, cmd_key, "Version", c.wine_version));
-    const std::string report = ProbeReportedSystem();
-    const std::string true_version = ReportLine(report, "true_version");
-    if (std::string(c.wine_version) != "winxp" || true_version.rfind("5.", 0) == 0) {
-      EXPECT_EQ(true_version.rfind(c.true_version, 0), 0u) << report;
-      EXPECT_EQ(ReportLine(report, "version_words"), std::string("[") + c.version_words + "]")
-          << report;
-    }
-    WritePackage(PackageWithVersionByte(42));
-    ExpectSilentUpdate(RunUpdate({"modest"}, {IDOK}));
-  }
-  EXPECT_TRUE(updater_version.Restore());
-  EXPECT_TRUE(cmd_version.Restore());
 }
 
 }  // namespace

@@ -5,7 +5,9 @@
 // Everything after " -- " is the child's command line, used verbatim. Each box
 // is printed to stdout (UTF-8) as one line:
 //   box caption="..." text="..." buttons=yes:&Yes,no:&No icon=1 topmost=1 pressed=yes
-// with CR and LF in texts shown as \r and \n. Exit code: the child's, 124 when
+// with CR and LF in texts shown as \r and \n. The first line tells how the child
+// runs: "process bits=32 wow64=1" for a 32-bit program on 64-bit Windows (in
+// this 64-bit prefix, "bits=64 wow64=0" otherwise). Exit code: the child's, 124 when
 // the child was still running after the timeout (default 60 s) and was ended,
 // 125 when the arguments are wrong or the child could not be started.
 
@@ -113,6 +115,10 @@ int main(int argc, char** argv) {
     return 125;
   }
   CloseHandle(child.hThread);
+  BOOL wow64 = FALSE;
+  IsWow64Process(child.hProcess, &wow64);
+  std::printf("process bits=%d wow64=%d\n", wow64 ? 32 : 64, wow64 ? 1 : 0);
+  std::fflush(stdout);
 
   velt::e2e::MessageBoxAnswerer answerer(child.dwProcessId, answers);
   DWORD started = GetTickCount();
