@@ -1,5 +1,5 @@
 #!/bin/bash
-# Benchmark of the package installation under wine64 (prints figures; not a test).
+# Benchmark of the package installation under Wine (prints figures; not a test).
 #
 # Alternates, for ROUNDS rounds, a silent update ("modest") of the full-size
 # sample payload with the baseline copy-baseline.exe (CopyFileA of the same bytes,
@@ -8,24 +8,29 @@
 # the updater's peak private memory against the payload size.
 #
 #   scripts/benchmark.sh [BUILD_DIR] [ROUNDS]
-# BUILD_DIR: an x86_64 build (default build/h5-win64); ROUNDS default 7.
+# BUILD_DIR: a Windows build tree (default build/win32, the 32-bit product, run
+# as a 32-bit process in a 64-bit prefix); ROUNDS default 7.
 # Uses its own prefix $VELT_BENCH_PREFIX (default /tmp/velt-bench-prefix).
 set -euo pipefail
 
 repo="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-build="$(cd "${1:-$repo/build/h5-win64}" && pwd)"
+build="$(cd "${1:-$repo/build/win32}" && pwd)"
 rounds="${2:-7}"
 export VELT_WINEPREFIX="${VELT_BENCH_PREFIX:-/tmp/velt-bench-prefix}"
 export WINEPREFIX="$VELT_WINEPREFIX" WINEDEBUG=-all
 unset DISPLAY WAYLAND_DISPLAY
-wine=/usr/lib/wine/wine64
+# The loader that runs 32-bit and 64-bit programs alike; reg.exe in its 64-bit form.
+wine=/usr/lib/wine/wine
+reg64() { /usr/lib/wine/wine64 reg "$@"; }
 
 for f in "$build/velt-update.exe" "$build/tools/copy-baseline.exe" \
          "$build/tools/run-measured.exe" "$build/payload/vtup.cok"; do
-  [ -f "$f" ] || { echo "benchmark: missing $f (build the x86_64 tree first)" >&2; exit 2; }
+  [ -f "$f" ] || { echo "benchmark: missing $f (build the tree first: cmake --build --preset win32)" >&2; exit 2; }
 done
 "$repo/scripts/wine-prefix.sh"
-/usr/lib/wine/wineserver -p60
+# Keep one server for the whole run; it exits non-zero when one already serves
+# the prefix, which is just as good.
+/usr/lib/wine/wineserver -p60 || true
 
 # A Velt installation in C:\velt-bench\Velt\ with the test language files.
 drive_c="$WINEPREFIX/drive_c"
@@ -37,9 +42,9 @@ cp "$build/tools/copy-baseline.exe" "$install/velt.exe"  # only its presence mat
 cp "$build/payload/vtup.cok" "$drive_c/velt-bench/source.cok"
 cp "$build/velt-update.exe" "$build/tools/copy-baseline.exe" "$build/tools/run-measured.exe" \
    "$drive_c/velt-bench/"
-"$wine" reg add 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Velt' \
+reg64 add 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Velt' \
   /v UninstallString /t REG_SZ /d 'C:\velt-bench\Velt\uninst.exe' /f >/dev/null 2>&1
-"$wine" reg delete 'HKCU\Software\Kolm\Velt' /f >/dev/null 2>&1 || true
+reg64 delete 'HKCU\Software\Kolm\Velt' /f >/dev/null 2>&1 || true
 
 payload_size=$(stat -c %s "$build/payload/vtup.cok")
 measure() { "$wine" 'C:\velt-bench\run-measured.exe' "$@" | tr -d '\r'; }

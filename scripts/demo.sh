@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Builds the installer (the 32-bit product and its x86_64 twin, which Wine can run
-# here) and runs a demonstration update under wine64 against a sample Velt
+# Builds the installer (the 32-bit product) and runs a demonstration update of it
+# under Wine, as a 32-bit process on 64-bit Windows, against a sample Velt
 # installation: once in English (install, decline the launch) and once in Russian
 # (install, start Velt). Prints what was shown and what changed.
 set -euo pipefail
@@ -8,20 +8,21 @@ repo="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$repo"
 bash scripts/install-deps.sh
 
-echo "=== Building the product (win32) and the runnable x86_64 build (win64)"
+echo "=== Building the product (win32), the stand-in Velt and the box answerer"
 cmake --preset win32 >/dev/null
-cmake --build --preset win32 --target velt-update
-cmake --preset win64 >/dev/null
-cmake --build --preset win64 --target velt-update velt box-answerer
+cmake --build --preset win32 --target velt-update velt box-answerer
 
 export VELT_WINEPREFIX="$repo/build/demo-prefix"
 export WINEPREFIX="$VELT_WINEPREFIX" WINEDEBUG=-all
 wine() { "$repo/scripts/wine-run.sh" "$@"; }
+# The 64-bit reg.exe: the updater, on a system it describes as 64-bit, reads and
+# writes the 64-bit view of the registry.
+reg64() { /usr/lib/wine/wine64 reg "$@"; }
 bash scripts/wine-prefix.sh
 
 drive_c="$VELT_WINEPREFIX/drive_c"
 velt_dir="$drive_c/Program Files/Velt"
-payload="$repo/build/win64/payload/vtup.cok"
+payload="$repo/build/win32/payload/vtup.cok"
 uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Velt'
 
 version_byte() { [ -f "$1" ] && od -An -tu1 -j4 -N1 "$1" | tr -d ' ' || echo "none"; }
@@ -36,14 +37,14 @@ describe_package() {
 prepare_installation() {
   rm -rf "$velt_dir"
   mkdir -p "$velt_dir/language"
-  cp build/win64/tools/velt.exe "$velt_dir/velt.exe"
+  cp build/win32/tools/velt.exe "$velt_dir/velt.exe"
   cp samples/installation/language/*.lng "$velt_dir/language/"
   # The installed data file of the previous release: version 10 (byte 42).
-  build/win64/host/velt-payload build --version 10 --generate 12 40000 "$velt_dir/vtup.cok" \
+  build/win32/host/velt-payload build --version 10 --generate 12 40000 "$velt_dir/vtup.cok" \
     >/dev/null
-  wine reg add "$uninstall_key" /v UninstallString /t REG_SZ \
+  reg64 add "$uninstall_key" /v UninstallString /t REG_SZ \
     /d 'C:\Program Files\Velt\uninst.exe' /f >/dev/null 2>&1
-  wine reg delete "$uninstall_key" /v EstimatedSize /f >/dev/null 2>&1 || true
+  reg64 delete "$uninstall_key" /v EstimatedSize /f >/dev/null 2>&1 || true
 }
 
 run_update() {
@@ -52,9 +53,9 @@ run_update() {
   echo "  running velt-update.exe, answering: $*"
   local answers=()
   for answer in "$@"; do answers+=(--answer "$answer"); done
-  cp build/win64/velt-update.exe "$drive_c/velt-update.exe"
+  cp build/win32/velt-update.exe "$drive_c/velt-update.exe"
   set +e
-  LANG=$language wine build/win64/tools/box-answerer.exe "${answers[@]}" -- \
+  LANG=$language wine build/win32/tools/box-answerer.exe "${answers[@]}" -- \
     'C:\velt-update.exe' | sed 's/^/    /'
   local status=${PIPESTATUS[0]}
   set -e
@@ -63,9 +64,11 @@ run_update() {
 
 report_after() {
   describe_package
-  echo "  EstimatedSize: $(wine reg query "$uninstall_key" /v EstimatedSize 2>/dev/null |
-    tr -d '\r' | awk '/EstimatedSize/ {print $3}') (KiB; folder holds $(du -sb "$velt_dir" |
-    cut -f1) bytes)"
+  local recorded bytes
+  recorded=$(reg64 query "$uninstall_key" /v EstimatedSize 2>/dev/null | tr -d '\r' |
+    awk '/EstimatedSize/ {print $3}')
+  bytes=$(find "$velt_dir" -type f -printf '%s\n' | awk '{s += $1} END {print s}')
+  echo "  EstimatedSize: $((recorded)) KiB (the folder's files hold $bytes bytes = $((bytes / 1024)) KiB)"
   if [ -f "$velt_dir/velt-started.txt" ]; then
     echo "  Velt was started: $(tr -d '\r' < "$velt_dir/velt-started.txt")"
   else
