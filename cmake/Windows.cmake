@@ -10,7 +10,8 @@ endif()
 file(GLOB VELT_WIN32_SOURCES CONFIGURE_DEPENDS platform/win32/*.cpp)
 add_library(velt_platform_win32 STATIC ${VELT_WIN32_SOURCES})
 target_compile_definitions(velt_platform_win32 PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX)
-target_link_libraries(velt_platform_win32 PUBLIC velt_core advapi32 shell32 user32)
+# user32 and shell32 are loaded on first use (platform/win32/system_library.h).
+target_link_libraries(velt_platform_win32 PUBLIC velt_core advapi32)
 target_link_libraries(velt_core PUBLIC velt_platform_win32)
 
 # The product.

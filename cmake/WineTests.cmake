@@ -42,6 +42,14 @@ foreach(tool_dir IN LISTS VELT_TOOL_DIRS)
   list(APPEND VELT_TOOL_TARGETS ${tool_name})
 endforeach()
 
+# A DLL that marks its own loading, planted by the tests beside the updater
+# under the names of system DLLs.
+add_library(planted-dll SHARED tools/planted-dll/planted_dll.cpp)
+set_target_properties(planted-dll PROPERTIES PREFIX "" OUTPUT_NAME planted
+  RUNTIME_OUTPUT_DIRECTORY ${VELT_TOOLS_DIR})
+target_link_options(planted-dll PRIVATE -static)
+list(APPEND VELT_TOOL_TARGETS planted-dll)
+
 # Paths the tests need, as Unix paths (under Wine, drive Z: is the Unix root).
 function(velt_wine_test_definitions target)
   target_compile_definitions(${target} PRIVATE

@@ -1,7 +1,9 @@
-// The Windows version, the processor, screen metrics and the OEM code page.
+// The Windows version, the processor, screen metrics and the OEM code page
+// (the last two through user32, loaded on first use).
 #include <cstring>
 
 #include "platform/system.h"
+#include "platform/win32/system_library.h"
 #include "platform/win32/win32_api.h"
 
 static_assert(sizeof(OSVERSIONINFOEXA) == 156 && sizeof(OSVERSIONINFOA) == 148,
@@ -63,15 +65,21 @@ uint16_t GetProcessorArchitecture() {
 }
 
 int GetSystemMetrics(int index) {
-  return ::GetSystemMetrics(index);
+  static auto get_system_metrics =
+      LoadSystemFunction<int(WINAPI*)(int)>("user32.dll", "GetSystemMetrics");
+  return get_system_metrics ? get_system_metrics(index) : 0;
 }
 
 std::string OemToChar(const std::string& text) {
   if (text.empty())
     return std::string();
+  static auto oem_to_char_buff =
+      LoadSystemFunction<BOOL(WINAPI*)(LPCSTR, LPSTR, DWORD)>("user32.dll", "OemToCharBuffA");
+  if (!oem_to_char_buff)
+    return text;
   // The Buff variant converts exactly text.size() bytes, NULs included.
   std::string converted(text.size(), '\0');
-  ::OemToCharBuffA(text.data(), &converted[0], static_cast<DWORD>(text.size()));
+  oem_to_char_buff(text.data(), &converted[0], static_cast<DWORD>(text.size()));
   return converted;
 }
 
