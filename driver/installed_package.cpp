@@ -1,5 +1,6 @@
 #include "driver/installed_package.h"
 
+#include "platform/errors.h"
 #include "platform/files.h"
 #include "platform/system.h"
 
@@ -9,31 +10,43 @@ namespace {
 constexpr uint32_t kVersionOffset = 4;
 constexpr int32_t kVersionBias = 32;
 
-int32_t ReadVersionByte(platform::RawHandle file) {
+// Reads the header's version byte into `*version` (byte 4 minus 32; -32 when
+// the file ends before it). False when a read fails.
+bool ReadVersionByte(platform::RawHandle file, int32_t* version) {
   uint8_t header[kVersionOffset + 1] = {};
   uint32_t total = 0;
   while (total < sizeof(header)) {
     uint32_t read = 0;
-    if (!platform::ReadFile(file, header + total, sizeof(header) - total, &read) || read == 0) {
-      break;
-    }
+    if (!platform::ReadFile(file, header + total, sizeof(header) - total, &read))
+      return false;
+    if (read == 0)
+      break;  // the file is shorter than its header
     total += read;
   }
-  uint8_t biased = total == sizeof(header) ? header[kVersionOffset] : 0;
-  return static_cast<int32_t>(biased) - kVersionBias;
+  const uint8_t biased = total == sizeof(header) ? header[kVersionOffset] : 0;
+  *version = static_cast<int32_t>(biased) - kVersionBias;
+  return true;
 }
 
 }  // namespace
+
+bool InstalledPackageMayExist(const std::string& path) {
+  const uint32_t attributes = platform::GetFileAttributes(path);
+  if (attributes == platform::kInvalidFileAttributes) {
+    const uint32_t error = platform::GetLastError();
+    return error != platform::kErrorFileNotFound && error != platform::kErrorPathNotFound;
+  }
+  return (attributes & platform::kAttrDirectory) == 0;
+}
 
 bool ReadInstalledVersion(const std::string& path, int32_t* version) {
   for (int attempt = 0; attempt < kPackageOpenAttempts; ++attempt) {
     platform::ScopedHandle file =
         platform::CreateFile(path, platform::FileAccess::kRead, platform::FileShare::kNone,
                              platform::FileDisposition::kOpenExisting);
-    if (file.IsValid()) {
-      *version = ReadVersionByte(file.Get());
+    if (file.IsValid() && ReadVersionByte(file.Get(), version))
       return true;
-    }
+    file.Reset();
     platform::Sleep(kPackageOpenRetryMs);
   }
   return false;

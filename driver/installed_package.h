@@ -9,10 +9,16 @@ namespace velt {
 constexpr int kPackageOpenAttempts = 17;
 constexpr uint32_t kPackageOpenRetryMs = 256;
 
-// The version the header stores: byte 4 minus 32 (-32 when the file is shorter
-// than five bytes). The file is opened without sharing, so a process that holds
-// it makes the open fail; up to 17 attempts, sleeping 256 ms after each failed
-// one. False when every attempt failed (`*version` untouched).
+// False only when no file of that name truly exists (the system says it is not
+// found, or the name is a folder). A file whose attributes cannot be read for
+// another reason may exist and must be examined like any other.
+bool InstalledPackageMayExist(const std::string& path);
+
+// The version the header stores: byte 4 minus 32 (-32 only when the file truly
+// ends before byte 4). The file is opened without sharing, so a process that
+// holds it makes the open fail; an open or a read that fails counts as a failed
+// attempt. Up to 17 attempts, sleeping 256 ms after each failed one. False
+// when every attempt failed (`*version` untouched).
 bool ReadInstalledVersion(const std::string& path, int32_t* version);
 
 }  // namespace velt

@@ -5,6 +5,7 @@
 #include "platform/errors.h"
 #include "platform/files.h"
 #include "platform/process.h"
+#include "platform/system.h"
 #include "platform/ui.h"
 
 namespace velt {
@@ -15,6 +16,29 @@ const char kMainWindowClass[] = "TVeltMainForm";
 constexpr uint32_t kRunningMappingSize = 64;
 
 platform::ScopedHandle RunningMapping;
+
+enum class LaunchWay { kThroughTheShell, kAsTheDesktopUser, kNotAtAll };
+
+// This process runs elevated, but the program it starts must not: the folder
+// it comes from may be writable by the user. With an unelevated desktop shell
+// it starts with the shell's token; with none (a service or deployment
+// context), or an elevated one, through the shell as before. When a shell runs
+// but its elevation cannot be told, nothing is started.
+LaunchWay ChooseLaunch(platform::ScopedHandle* user_token) {
+  if (!platform::IsProcessElevated())
+    return LaunchWay::kThroughTheShell;
+  const uint32_t shell = platform::GetShellProcessId();
+  if (shell == 0)
+    return LaunchWay::kThroughTheShell;
+  platform::ScopedHandle token = platform::OpenProcessTokenForLaunch(shell);
+  bool elevated = true;
+  if (!token.IsValid() || !platform::IsTokenElevated(token.Get(), &elevated))
+    return LaunchWay::kNotAtAll;
+  if (elevated)
+    return LaunchWay::kThroughTheShell;
+  *user_token = std::move(token);
+  return LaunchWay::kAsTheDesktopUser;
+}
 
 }  // namespace
 
@@ -44,8 +68,19 @@ void AskVeltToQuit() {
 
 void LaunchVelt() {
   platform::SetCurrentDirectory(ProductFolder);
-  platform::ShellExecute("open", ProductFolder + ProductName + ".exe", "", "",
-                         platform::kSwShowNormal);
+  const std::string program = ProductFolder + ProductName + ".exe";
+  platform::ScopedHandle user_token;
+  switch (ChooseLaunch(&user_token)) {
+    case LaunchWay::kThroughTheShell:
+      platform::ShellExecute("open", program, "", "", platform::kSwShowNormal);
+      break;
+    case LaunchWay::kAsTheDesktopUser:
+      platform::CreateProcessWithToken(user_token.Get(), program, platform::GetCurrentDirectory(),
+                                       platform::kSwShowNormal);
+      break;
+    case LaunchWay::kNotAtAll:
+      break;
+  }
 }
 
 }  // namespace velt

@@ -16,8 +16,10 @@ bool IsVeltRunning();
 // Does not wait.
 void AskVeltToQuit();
 
-// Makes ProductFolder the current directory (a failure is ignored) and opens
-// ProductFolder + ProductName + ".exe" through the shell; does not wait.
+// Makes ProductFolder the current directory (a failure is ignored) and starts
+// ProductFolder + ProductName + ".exe" with no parameters in it; does not wait.
+// An elevated updater starts it as the desktop's unelevated user when there is
+// one (never elevated then), otherwise through the shell ("open").
 void LaunchVelt();
 
 }  // namespace velt

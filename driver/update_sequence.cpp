@@ -118,7 +118,7 @@ int RunUpdate() {
   ModestMode = FirstArgument == "modest";
   const std::string package_path = ProductFolder + PackageFileName;
   int exit_code = kExitOk;
-  if (!ModestMode && platform::FileExists(package_path) &&
+  if (!ModestMode && InstalledPackageMayExist(package_path) &&
       !InstalledVersionAllowsUpdate(package_path, &exit_code)) {
     return exit_code;
   }

@@ -1,6 +1,7 @@
 #include "package/resource_install.h"
 
 #include "driver/startup_settings.h"
+#include "package/install_folder.h"
 #include "platform/errors.h"
 #include "platform/files.h"
 #include "platform/resources.h"
@@ -11,33 +12,26 @@ namespace {
 
 // Bytes handed to one WriteFile call; the data come straight from the resource.
 constexpr uint32_t kWriteChunk = 1u << 20;
+constexpr int kTemporaryNameLetters = 8;
 
 void ReportInstallFailure(const std::string& destination) {
   ShowBilingualError("Can't install file " + destination,
                      "Не удается установить файл " + destination);
 }
 
-// Writes `size` bytes to a new file at `path`, flushes and closes it. Every write
-// must report its whole count: a short count means the disk is full, even when
-// the call itself claims success.
-bool WriteWholeFile(const std::string& path, const uint8_t* data, uint32_t size) {
-  platform::ScopedHandle file =
-      platform::CreateFile(path, platform::FileAccess::kWrite, platform::FileShare::kNone,
-                           platform::FileDisposition::kCreateAlways);
-  if (!file.IsValid())
-    return false;
+// Writes `size` bytes to the open file and flushes it. Every write must report
+// its whole count: a short count means the disk is full, even when the call
+// itself claims success.
+bool WriteAndFlush(platform::RawHandle file, const uint8_t* data, uint32_t size) {
   uint32_t done = 0;
   while (done < size) {
     const uint32_t chunk = size - done < kWriteChunk ? size - done : kWriteChunk;
     uint32_t written = 0;
-    if (!platform::WriteFile(file.Get(), data + done, chunk, &written) || written != chunk) {
+    if (!platform::WriteFile(file, data + done, chunk, &written) || written != chunk)
       return false;
-    }
     done += chunk;
   }
-  if (!platform::FlushFileBuffers(file.Get()))
-    return false;
-  return platform::CloseHandle(file.Release());
+  return platform::FlushFileBuffers(file);
 }
 
 bool IsHeldByAnotherProcess(uint32_t error) {
@@ -59,13 +53,20 @@ bool DestinationIsHeld(const std::string& path) {
   return IsHeldByAnotherProcess(platform::GetLastError());
 }
 
-// Replaces `destination` with `source` in one step, waiting for another process
-// to let go of the destination within the retry budget. A replacement refused
-// while nobody holds the destination (read-only, denied, a folder) fails at once.
-bool ReplaceDestination(const std::string& source, const std::string& destination) {
+// Renames the written file over `name` in the folder, waiting for another
+// process to let go of the old file within the retry budget. Right before each
+// attempt the folder and the old file must still be no links; a replacement
+// refused while nobody holds the old file (read-only, denied, a folder) fails
+// at once.
+bool ReplaceInFolder(const InstallFolder& folder,
+                     platform::RawHandle written,
+                     const std::string& name) {
+  const std::string destination = folder.path() + name;
   for (int attempt = 1; attempt <= kInstallAttempts; ++attempt) {
+    if (!folder.StillNoLink() || !folder.NameIsNoLink(name))
+      return false;
     if (!DestinationIsHeld(destination)) {
-      if (platform::MoveFileReplacing(source, destination))
+      if (platform::RenameFileByHandle(written, folder.handle(), name))
         return true;
       const uint32_t error = platform::GetLastError();
       if (!IsHeldByAnotherProcess(error) ||
@@ -78,24 +79,60 @@ bool ReplaceDestination(const std::string& source, const std::string& destinatio
   return false;
 }
 
-}  // namespace
-
-std::string InstallTemporaryPath(const std::string& destination) {
-  return destination + ".new";
+// A new file for the bytes, under a name nobody can predict, created only when
+// nothing (no file, no link) has that name; it must really lie in the folder.
+platform::ScopedHandle CreateTemporaryFile(const InstallFolder& folder,
+                                           const std::string& name,
+                                           std::string* temporary_name) {
+  std::string candidate = name + ".";
+  for (int i = 0; i < kTemporaryNameLetters; ++i)
+    candidate += static_cast<char>('a' + Random(26));
+  candidate += ".tmp";
+  platform::ScopedHandle file =
+      platform::CreateFile(folder.path() + candidate, platform::FileAccess::kWriteDelete,
+                           platform::FileShare::kNone, platform::FileDisposition::kCreateNew);
+  if (!file.IsValid())
+    return file;
+  *temporary_name = candidate;
+  if (!folder.Holds(file.Get(), candidate)) {
+    platform::SetDeleteOnClose(file.Get());
+    file.Reset();
+  }
+  return file;
 }
+
+// Writes `size` bytes as `name` in `folder_path`; see InstallResourceFile.
+bool InstallBytes(const std::string& folder_path,
+                  const std::string& name,
+                  const uint8_t* data,
+                  uint32_t size) {
+  InstallFolder folder;
+  if (!folder.Open(folder_path) || !folder.NameIsNoLink(name))
+    return false;
+  std::string temporary_name;
+  platform::ScopedHandle temporary = CreateTemporaryFile(folder, name, &temporary_name);
+  if (!temporary.IsValid())
+    return false;
+  if (WriteAndFlush(temporary.Get(), data, size) &&
+      ReplaceInFolder(folder, temporary.Get(), name)) {
+    return platform::CloseHandle(temporary.Release());
+  }
+  // Only the file created here goes, through its own handle.
+  platform::SetDeleteOnClose(temporary.Get());
+  return false;
+}
+
+}  // namespace
 
 bool InstallResourceFile(const std::string& name,
                          const std::string& type,
                          const std::string& destination) {
   platform::ScopedResource resource;
-  if (!resource.Load(name, type)) {
-    ReportInstallFailure(destination);
-    return false;
-  }
-  const std::string temporary = InstallTemporaryPath(destination);
-  if (!WriteWholeFile(temporary, resource.data(), resource.size()) ||
-      !ReplaceDestination(temporary, destination)) {
-    platform::DeleteFile(temporary);
+  const size_t slash = destination.rfind('\\');
+  const std::string folder = slash == std::string::npos ? "" : destination.substr(0, slash + 1);
+  const std::string file_name = destination.substr(slash == std::string::npos ? 0 : slash + 1);
+  if (!resource.Load(name, type) ||
+      !InstallBytes(folder, file_name, resource.data(), resource.size())) {
     ReportInstallFailure(destination);
     return false;
   }

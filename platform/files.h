@@ -18,11 +18,14 @@ constexpr uint32_t kAttrNormal = 0x80;
 constexpr uint32_t kAttrReparsePoint = 0x400;
 constexpr uint32_t kInvalidFileAttributes = 0xFFFFFFFF;
 
-enum class FileAccess { kRead, kWrite };
+// kWriteDelete: write, and rename or delete the file through its handle.
+enum class FileAccess { kRead, kWrite, kWriteDelete };
 // kNone: no other opener may read, write or delete while the handle is open.
 // kRead: others may read but not write or delete.
 enum class FileShare { kNone, kRead };
-enum class FileDisposition { kOpenExisting, kCreateAlways };
+// kCreateNew fails (ERROR_FILE_EXISTS) when anything, a link included, has the
+// name already, so it never opens an existing file or follows a link.
+enum class FileDisposition { kOpenExisting, kCreateAlways, kCreateNew };
 
 // GetFileAttributesA; kInvalidFileAttributes when the path does not exist.
 uint32_t GetFileAttributes(const std::string& path);
@@ -44,10 +47,32 @@ bool WriteFile(RawHandle file, const void* data, uint32_t size, uint32_t* writte
 bool SeekFile(RawHandle file, uint64_t offset);
 // FlushFileBuffers.
 bool FlushFileBuffers(RawHandle file);
-// MoveFileExA with MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH.
-bool MoveFileReplacing(const std::string& from, const std::string& to);
 // DeleteFileA.
 bool DeleteFile(const std::string& path);
+
+// Opens the folder `path` as the root of handle-based renames: without
+// following a link at its own name where the system can tell, and without
+// sharing deletion, so that while the handle is open the folder cannot be
+// renamed, moved or deleted. Invalid on failure.
+ScopedHandle OpenFolder(const std::string& path);
+// Opens `path` only to examine it (its attributes and final path), sharing
+// everything and without following a link at its own name where the system
+// can tell. Invalid on failure.
+ScopedHandle OpenForExamination(const std::string& path);
+// GetFileInformationByHandle: the attributes of the open file or folder.
+bool GetFileAttributesByHandle(RawHandle handle, uint32_t* attributes);
+// GetFinalPathNameByHandleA: the path the handle really reaches, links
+// resolved, without the "\\?\" prefix. False where the system cannot tell
+// (before Windows Vista) or the call fails; `*path` is then untouched.
+bool GetFinalPathNameByHandle(RawHandle handle, std::string* path);
+// Renames the file open as `file` (opened with kWriteDelete) to `name` inside
+// the folder open as `folder`, replacing whatever has that name; a link there
+// is replaced itself, never followed. Fails while another process has the
+// existing file open.
+bool RenameFileByHandle(RawHandle file, RawHandle folder, const std::string& name);
+// Marks the file open as `file` (opened with kWriteDelete) for deletion when
+// its last handle closes.
+bool SetDeleteOnClose(RawHandle file);
 
 // One entry of a directory listing (WIN32_FIND_DATAA).
 struct FindData {

@@ -32,13 +32,43 @@ struct ProcessInfo {
   ScopedHandle process;
   ScopedHandle thread;
 };
-// CreateProcessA with no application name, no inherited handles, the caller's
-// environment and directory, STARTF_USESHOWWINDOW with `show_window`.
-bool CreateProcess(const std::string& command_line,
+// CreatePipe: an anonymous pipe whose write end a child can inherit (as its
+// standard output) and whose read end it cannot. False when it cannot be made;
+// the out-parameters are then untouched.
+bool CreateOutputPipe(ScopedHandle* read_end, ScopedHandle* write_end);
+// CreateProcessA of the program `application` (a full path: nothing is
+// searched for) with `command_line`, the caller's environment and directory,
+// STARTF_USESHOWWINDOW with `show_window`. With a valid `std_output` the child
+// writes its standard output there (STARTF_USESTDHANDLES; inheritable handles
+// are inherited); otherwise no handle is inherited.
+bool CreateProcess(const std::string& application,
+                   const std::string& command_line,
                    uint32_t creation_flags,
                    int show_window,
+                   RawHandle std_output,
                    ProcessInfo* info);
 // WaitForSingleObject.
 uint32_t WaitForSingleObject(RawHandle handle, uint32_t milliseconds);
+
+// Whether this process runs elevated (TokenElevation); false where the system
+// cannot tell (before Windows Vista).
+bool IsProcessElevated();
+// The id of the desktop shell's process (GetShellWindow, then
+// GetWindowThreadProcessId); 0 when there is no shell window.
+uint32_t GetShellProcessId();
+// The token of process `process_id`, duplicated as a primary token to start a
+// program with; invalid when it cannot be had.
+ScopedHandle OpenProcessTokenForLaunch(uint32_t process_id);
+// Whether `token` is elevated (TokenElevation). False when the system cannot
+// tell; `*elevated` is then untouched.
+bool IsTokenElevated(RawHandle token, bool* elevated);
+// Starts `application` with `token`, as the token's user, with no parameters
+// (its command line is the quoted path) in `directory`: CreateProcessAsUserA,
+// or CreateProcessWithTokenW where this process lacks the privilege for the
+// former. Does not wait.
+bool CreateProcessWithToken(RawHandle token,
+                            const std::string& application,
+                            const std::string& directory,
+                            int show_window);
 
 }  // namespace platform

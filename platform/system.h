@@ -15,7 +15,8 @@ uint32_t GetUserDefaultLcid();
 bool QueryPerformanceCounter(int64_t* count);
 // GetTickCount.
 uint32_t GetTickCount();
-// IsUserAnAdmin (shell32).
+// Whether this process runs with the Administrators group enabled in its
+// token, as shell32's IsUserAnAdmin tells (checked without loading shell32).
 bool IsUserAnAdmin();
 // Sleep.
 void Sleep(uint32_t milliseconds);
@@ -24,6 +25,9 @@ std::string GetCommandLine();
 // The arguments after the program name, split the usual Windows way: blanks
 // separate, double quotes group and are removed.
 std::vector<std::string> SplitCommandLine(const std::string& command_line);
+// GetSystemDirectoryA: the system folder, without a trailing backslash unless
+// it is a drive root; empty on failure.
+std::string GetSystemDirectory();
 // GetModuleFileNameA for the executable.
 std::string GetModuleFileName();
 // GetEnvironmentVariableA into a caller buffer of `size` characters: the length

@@ -1,17 +1,18 @@
-// Runs a console command through the system's command interpreter and captures
-// what it prints.
+// Runs a console command through the system's own command interpreter and
+// captures what it prints.
 #pragma once
 
 #include <string>
 
 namespace velt {
 
-// Runs "%ComSpec% /c <command> > "<Temp>\<8 random letters>"" in a hidden new
-// console, waits for it without a time limit, and returns the redirected output
-// converted from the OEM to the ANSI code page. Every line of the result ends in
-// "\r\n", so a command that printed nothing (or could not start) gives "\r\n".
-// Returns "" and runs nothing when ComSpec is unset, empty, or 260 characters or
-// longer. The temporary file is deleted afterwards. `command` is not quoted.
+// Runs "<system folder>\cmd.exe /c <command>" in a hidden new console with its
+// standard output going into a pipe, reads the pipe to its end, waits for the
+// interpreter without a time limit, and returns the output converted from the
+// OEM to the ANSI code page. No program named by the environment is started and
+// no file is created. Every line of the result ends in "\r\n", so a command
+// that printed nothing (or could not start) gives "\r\n". Returns "" and runs
+// nothing when the system folder is unknown. `command` is not quoted.
 std::string RunConsoleCommand(const std::string& command);
 
 }  // namespace velt

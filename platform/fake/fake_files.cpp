@@ -1,48 +1,57 @@
-// Fake files: share modes, other-process holds, short writes on a full disk.
+// Fake files: opens that follow links, share modes, other-process holds, short
+// writes on a full disk, and the planned faults of each call.
 #include <algorithm>
-#include <cctype>
 #include <cstring>
 
 #include "platform/errors.h"
-#include "platform/fake/fake_platform.h"
+#include "platform/fake/fake_internal.h"
 #include "platform/files.h"
 
-namespace platform {
-namespace {
-
-using fake::FakeEntry;
-using fake::FakeHandle;
-using fake::World;
+namespace fake {
 
 bool Fail(uint32_t error) {
   World().last_error = error;
   return false;
 }
 
-bool FailingOp(const char* name) {
-  return fake::IsFailing(name) && !Fail(kErrorAccessDenied);
+bool Faulted(const char* operation, uint32_t fitting) {
+  const uint32_t kind = NextFault(operation, fitting);
+  return kind != 0 && !Fail(FaultError(kind));
 }
 
-FakeHandle* Lookup(RawHandle handle, FakeHandle::Kind kind) {
+FakeHandle* LookupHandle(platform::RawHandle handle, FakeHandle::Kind kind) {
   auto it = World().handles.find(reinterpret_cast<uintptr_t>(handle));
   if (it == World().handles.end() || it->second.kind != kind)
     return nullptr;
   return &it->second;
 }
 
-RawHandle NewHandle(FakeHandle handle) {
+platform::RawHandle NewHandle(FakeHandle handle) {
   uintptr_t id = World().next_handle;
   World().next_handle += 4;
   World().handles[id] = std::move(handle);
-  return reinterpret_cast<RawHandle>(id);
+  return reinterpret_cast<platform::RawHandle>(id);
+}
+
+std::string ParentPath(const std::string& normalized) {
+  size_t slash = normalized.rfind('\\');
+  return slash == std::string::npos ? std::string() : normalized.substr(0, slash);
 }
 
 bool HeldByOtherProcess(const FakeEntry& entry) {
   return entry.held_until_ms >= 0 && World().now_ms < entry.held_until_ms;
 }
 
-// Whether this process already holds `path` open in a way that excludes an open
-// for `write` access with `share_read` sharing (no sharing of writes ever).
+bool OpenByThisProcess(const std::string& path) {
+  for (const auto& [id, handle] : World().handles) {
+    if ((handle.kind == FakeHandle::kFile || handle.kind == FakeHandle::kFolder) &&
+        handle.path == path) {
+      return true;
+    }
+  }
+  return false;
+}
+
 bool ConflictsWithOpenHandles(const std::string& path, bool write, bool share_read) {
   for (const auto& [id, handle] : World().handles) {
     if (handle.kind != FakeHandle::kFile || handle.path != path)
@@ -55,44 +64,24 @@ bool ConflictsWithOpenHandles(const std::string& path, bool write, bool share_re
   return false;
 }
 
-bool InUse(const std::string& path) {
-  FakeEntry* entry = fake::FindEntry(path);
-  if (entry && HeldByOtherProcess(*entry))
-    return true;
+bool PinnedByFolderHandle(const std::string& path) {
   for (const auto& [id, handle] : World().handles) {
-    if (handle.kind == FakeHandle::kFile && handle.path == path)
+    if (handle.kind == FakeHandle::kFolder && !handle.share_delete &&
+        (path == handle.path || path.rfind(handle.path + "\\", 0) == 0)) {
       return true;
+    }
   }
   return false;
 }
 
-std::string Parent(const std::string& normalized) {
-  size_t slash = normalized.rfind('\\');
-  return slash == std::string::npos ? std::string() : normalized.substr(0, slash);
-}
+}  // namespace fake
 
-bool WildcardMatch(const char* mask, const char* name) {
-  if (*mask == '\0')
-    return *name == '\0';
-  if (*mask == '*') {
-    if (std::strcmp(mask, "*.*") == 0)
-      return true;
-    for (const char* n = name;; ++n) {
-      if (WildcardMatch(mask + 1, n))
-        return true;
-      if (*n == '\0')
-        return false;
-    }
-  }
-  if (*name == '\0')
-    return false;
-  if (*mask != '?' && std::tolower(static_cast<unsigned char>(*mask)) !=
-                          std::tolower(static_cast<unsigned char>(*name)))
-    return false;
-  return WildcardMatch(mask + 1, name + 1);
-}
+namespace platform {
 
-}  // namespace
+using fake::Fail;
+using fake::FakeEntry;
+using fake::FakeHandle;
+using fake::World;
 
 uint32_t GetLastError() {
   return World().last_error;
@@ -100,23 +89,19 @@ uint32_t GetLastError() {
 
 bool CloseHandle(RawHandle handle) {
   auto it = World().handles.find(reinterpret_cast<uintptr_t>(handle));
-  if (it == World().handles.end() || it->second.kind == FakeHandle::kFind) {
+  if (it == World().handles.end() || it->second.kind == FakeHandle::kFind)
     return Fail(6);  // ERROR_INVALID_HANDLE
-  }
-  if (it->second.kind == FakeHandle::kMapping) {
-    auto mapping = World().open_mappings.find(it->second.path);
-    if (mapping != World().open_mappings.end() && --mapping->second == 0) {
-      World().open_mappings.erase(mapping);
-    }
-  }
+  FakeHandle closed = it->second;
   World().handles.erase(it);
-  return true;
-}
-
-bool FindClose(RawHandle handle) {
-  if (!Lookup(handle, FakeHandle::kFind))
-    return Fail(6);
-  World().handles.erase(reinterpret_cast<uintptr_t>(handle));
+  if (closed.kind == FakeHandle::kMapping) {
+    auto mapping = World().open_mappings.find(closed.path);
+    if (mapping != World().open_mappings.end() && --mapping->second == 0)
+      World().open_mappings.erase(mapping);
+  }
+  if (closed.kind == FakeHandle::kPipe)
+    fake::ClosePipeEnd(closed);
+  if (closed.delete_on_close && !fake::OpenByThisProcess(closed.path))
+    World().entries.erase(closed.path);
   return true;
 }
 
@@ -125,48 +110,61 @@ uint32_t GetFileAttributes(const std::string& path) {
     Fail(kErrorPathNotFound);
     return kInvalidFileAttributes;
   }
-  std::string normalized = fake::NormalizePath(path);
-  if (normalized.size() == 2)
+  const std::string resolved = fake::ResolvePath(fake::NormalizePath(path), false);
+  if (resolved.size() == 2)
     return kAttrDirectory;
-  FakeEntry* entry = fake::FindEntry(path);
-  if (!entry) {
+  if (fake::Faulted("GetFileAttributes", fake::kFaultsOfCalls))
+    return kInvalidFileAttributes;
+  auto it = World().entries.find(resolved);
+  if (it == World().entries.end()) {
     Fail(kErrorFileNotFound);
     return kInvalidFileAttributes;
   }
-  return entry->attributes;
+  if (it->second.attributes_error != 0) {
+    Fail(it->second.attributes_error);
+    return kInvalidFileAttributes;
+  }
+  return it->second.attributes;
 }
 
 ScopedHandle CreateFile(const std::string& path,
                         FileAccess access,
                         FileShare share,
                         FileDisposition disposition) {
-  if (FailingOp("CreateFile"))
+  if (fake::Faulted(
+          "CreateFile",
+          fake::kFaultsOfOpens |
+              (access == FileAccess::kRead ? 0u : static_cast<uint32_t>(fake::kFaultDiskFull)))) {
     return ScopedHandle();
-  std::string normalized = fake::NormalizePath(path);
-  bool write = access == FileAccess::kWrite;
-  bool share_read = share == FileShare::kRead;
-  FakeEntry* entry = fake::FindEntry(path);
+  }
+  const std::string named = fake::ResolvePath(fake::NormalizePath(path), false);
+  if (disposition == FileDisposition::kCreateNew && World().entries.count(named) != 0)
+    return (Fail(80), ScopedHandle());  // ERROR_FILE_EXISTS, link or not
+  const std::string normalized = fake::ResolvePath(named, true);
+  const bool write = access != FileAccess::kRead;
+  const bool share_read = share == FileShare::kRead;
+  auto found = World().entries.find(normalized);
+  FakeEntry* entry = found == World().entries.end() ? nullptr : &found->second;
   if (entry && entry->directory)
     return (Fail(kErrorAccessDenied), ScopedHandle());
-  if (entry &&
-      (HeldByOtherProcess(*entry) || ConflictsWithOpenHandles(normalized, write, share_read))) {
+  if (entry && (fake::HeldByOtherProcess(*entry) ||
+                fake::ConflictsWithOpenHandles(normalized, write, share_read))) {
     return (Fail(kErrorSharingViolation), ScopedHandle());
   }
   if (disposition == FileDisposition::kOpenExisting) {
     if (!entry)
       return (Fail(kErrorFileNotFound), ScopedHandle());
   } else {
-    std::string parent = Parent(normalized);
-    if (parent.size() > 2 && !fake::Exists(parent)) {
+    const std::string parent = fake::ParentPath(normalized);
+    if (parent.size() > 2 && !fake::Exists(parent))
       return (Fail(kErrorPathNotFound), ScopedHandle());
-    }
-    if (entry && write && (entry->attributes & kAttrReadOnly)) {
+    if (entry && write && (entry->attributes & kAttrReadOnly))
       return (Fail(kErrorAccessDenied), ScopedHandle());
-    }
     if (entry) {
       entry->data.clear();
     } else {
-      fake::AddFile(path, "");
+      fake::AddFile(normalized, "");
+      World().entries[normalized].name = path.substr(path.find_last_of("\\/") + 1);
     }
   }
   FakeHandle handle;
@@ -174,19 +172,22 @@ ScopedHandle CreateFile(const std::string& path,
   handle.path = normalized;
   handle.write = write;
   handle.share_read = share_read;
+  handle.can_delete = access == FileAccess::kWriteDelete;
   World().last_error = 0;
-  return ScopedHandle(NewHandle(handle));
+  return ScopedHandle(fake::NewHandle(handle));
 }
 
 bool ReadFile(RawHandle file, void* buffer, uint32_t size, uint32_t* read) {
-  FakeHandle* handle = Lookup(file, FakeHandle::kFile);
+  FakeHandle* handle = fake::LookupHandle(file, FakeHandle::kFile);
   if (!handle)
-    return Fail(6);
-  if (FailingOp("ReadFile"))
+    return fake::ReadPipe(file, buffer, size, read);
+  if (fake::Faulted("ReadFile", fake::kFaultsOfCalls))
     return false;
   FakeEntry* entry = fake::FindEntry(handle->path);
   if (!entry)
     return Fail(kErrorFileNotFound);
+  if (entry->read_error != 0)
+    return Fail(entry->read_error);
   uint64_t available =
       handle->position < entry->data.size() ? entry->data.size() - handle->position : 0;
   uint32_t count = static_cast<uint32_t>(std::min<uint64_t>(available, size));
@@ -198,15 +199,16 @@ bool ReadFile(RawHandle file, void* buffer, uint32_t size, uint32_t* read) {
 }
 
 bool WriteFile(RawHandle file, const void* data, uint32_t size, uint32_t* written) {
-  FakeHandle* handle = Lookup(file, FakeHandle::kFile);
+  FakeHandle* handle = fake::LookupHandle(file, FakeHandle::kFile);
   if (!handle || !handle->write)
     return Fail(6);
-  if (FailingOp("WriteFile"))
-    return false;
+  const uint32_t fault = fake::NextFault("WriteFile", fake::kFaultsOfWrites);
+  if (fault != 0 && fault != fake::kFaultShortWrite)
+    return Fail(fake::FaultError(fault));
   FakeEntry* entry = fake::FindEntry(handle->path);
   if (!entry)
     return Fail(kErrorFileNotFound);
-  uint32_t count = size;
+  uint32_t count = fault == fake::kFaultShortWrite ? size / 2 : size;
   int64_t& free_bytes = World().disk_free_bytes;
   if (free_bytes >= 0) {
     count = static_cast<uint32_t>(std::min<int64_t>(count, free_bytes));
@@ -222,105 +224,39 @@ bool WriteFile(RawHandle file, const void* data, uint32_t size, uint32_t* writte
 }
 
 bool SeekFile(RawHandle file, uint64_t offset) {
-  FakeHandle* handle = Lookup(file, FakeHandle::kFile);
+  FakeHandle* handle = fake::LookupHandle(file, FakeHandle::kFile);
   if (!handle)
     return Fail(6);
+  if (fake::Faulted("SeekFile", fake::kFaultError))
+    return false;
   handle->position = offset;
   return true;
 }
 
 bool FlushFileBuffers(RawHandle file) {
-  FakeHandle* handle = Lookup(file, FakeHandle::kFile);
+  FakeHandle* handle = fake::LookupHandle(file, FakeHandle::kFile);
   if (!handle || !handle->write)
     return Fail(6);
-  return !FailingOp("FlushFileBuffers");
-}
-
-bool MoveFileReplacing(const std::string& from, const std::string& to) {
-  if (FailingOp("MoveFileReplacing"))
-    return false;
-  std::string source = fake::NormalizePath(from), target = fake::NormalizePath(to);
-  auto it = World().entries.find(source);
-  if (it == World().entries.end())
-    return Fail(kErrorFileNotFound);
-  if (InUse(source) || InUse(target))
-    return Fail(kErrorSharingViolation);
-  FakeEntry* existing = fake::FindEntry(to);
-  if (existing && (existing->directory || (existing->attributes & kAttrReadOnly))) {
-    return Fail(kErrorAccessDenied);
-  }
-  FakeEntry moved = it->second;
-  World().entries.erase(it);
-  size_t slash = to.find_last_of("\\/");
-  moved.name = slash == std::string::npos ? to : to.substr(slash + 1);
-  if (existing)
-    moved.sequence = existing->sequence;
-  World().entries[target] = moved;
-  return true;
+  return !fake::Faulted("FlushFileBuffers", fake::kFaultError | fake::kFaultDiskFull);
 }
 
 bool DeleteFile(const std::string& path) {
-  if (FailingOp("DeleteFile"))
+  if (fake::Faulted("DeleteFile", fake::kFaultsOfOpens))
     return false;
-  FakeEntry* entry = fake::FindEntry(path);
-  if (!entry || entry->directory)
+  const std::string normalized = fake::ResolvePath(fake::NormalizePath(path), false);
+  auto it = World().entries.find(normalized);
+  if (it == World().entries.end() || it->second.directory)
     return Fail(kErrorFileNotFound);
-  if (InUse(fake::NormalizePath(path)))
+  if (fake::HeldByOtherProcess(it->second) || fake::OpenByThisProcess(normalized))
     return Fail(kErrorSharingViolation);
-  if (entry->attributes & kAttrReadOnly)
+  if (it->second.attributes & kAttrReadOnly)
     return Fail(kErrorAccessDenied);
-  World().entries.erase(fake::NormalizePath(path));
-  return true;
-}
-
-ScopedFindHandle FindFirstFile(const std::string& pattern, FindData* first) {
-  if (FailingOp("FindFirstFile"))
-    return ScopedFindHandle();
-  std::string raw = pattern;
-  std::replace(raw.begin(), raw.end(), '/', '\\');
-  size_t slash = raw.rfind('\\');
-  std::string mask = slash == std::string::npos ? raw : raw.substr(slash + 1);
-  std::string folder =
-      fake::NormalizePath(slash == std::string::npos ? "." : raw.substr(0, slash + 1));
-  if (folder.size() > 2 && !fake::Exists(folder))
-    return (Fail(kErrorPathNotFound), ScopedFindHandle());
-  std::vector<std::pair<uint64_t, FindData>> found;
-  for (const auto& [path, entry] : World().entries) {
-    if (Parent(path) != folder || !WildcardMatch(mask.c_str(), entry.name.c_str()))
-      continue;
-    found.push_back({entry.sequence, FindData{entry.name, entry.attributes, entry.data.size()}});
-  }
-  std::sort(found.begin(), found.end(),
-            [](const auto& a, const auto& b) { return a.first < b.first; });
-  FakeHandle handle;
-  handle.kind = FakeHandle::kFind;
-  if (mask == "*" || mask == "*.*") {  // real listings start with the dot entries
-    if (folder.size() > 2) {
-      handle.listing.push_back(FindData{".", kAttrDirectory, 0});
-      handle.listing.push_back(FindData{"..", kAttrDirectory, 0});
-    }
-  }
-  for (auto& item : found)
-    handle.listing.push_back(item.second);
-  if (handle.listing.empty())
-    return (Fail(kErrorFileNotFound), ScopedFindHandle());
-  *first = handle.listing[0];
-  handle.next = 1;
-  return ScopedFindHandle(NewHandle(handle));
-}
-
-bool FindNextFile(RawHandle find, FindData* next) {
-  FakeHandle* handle = Lookup(find, FakeHandle::kFind);
-  if (!handle)
-    return Fail(6);
-  if (handle->next >= handle->listing.size())
-    return Fail(kErrorNoMoreFiles);
-  *next = handle->listing[handle->next++];
+  World().entries.erase(it);
   return true;
 }
 
 bool SetCurrentDirectory(const std::string& path) {
-  if (FailingOp("SetCurrentDirectory"))
+  if (fake::Faulted("SetCurrentDirectory", fake::kFaultsOfCalls))
     return false;
   if (path.empty())
     return Fail(kErrorPathNotFound);

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/fake/fake_faults.h"
 #include "platform/files.h"
 #include "platform/system.h"
 
@@ -35,6 +36,15 @@ struct FakeEntry {
   // with a sharing violation while held.
   int64_t held_until_ms = -1;
   uint64_t sequence = 0;  // creation order, used for directory listing order
+  // Non-empty: the entry is a symbolic link to this normalized path. Opens by
+  // name follow it; renames and deletions act on the link itself. Whether the
+  // system reports it as a link is up to `attributes` (kAttrReparsePoint, as
+  // Windows does; Wine shows a link to a file with the target's attributes).
+  std::string link_target;
+  // Non-zero: reads of the file, or queries of its attributes by name, fail
+  // with this error (a damaged disk, a denied attribute read).
+  uint32_t read_error = 0;
+  uint32_t attributes_error = 0;
 };
 
 struct MessageBoxRecord {
@@ -52,25 +62,35 @@ struct PostRecord {
   intptr_t lparam = 0;
 };
 
+// A program started through the shell (ShellExecute) or, with `as_user`, with
+// the desktop shell's token (CreateProcessWithToken: no verb or parameters).
 struct LaunchRecord {
   std::string verb, file, parameters, directory;
   int show = 0;
   std::string current_directory;  // the process's current directory at the call
+  bool as_user = false;
 };
 
 struct ProcessRecord {
+  std::string application;
   std::string command_line;
   uint32_t creation_flags = 0;
   int show_window = 0;
   std::string current_directory;
+  void* std_output = nullptr;  // the pipe end given as standard output, or null
 };
 
 // An open handle of this process.
 struct FakeHandle {
-  enum Kind { kFile, kFind, kMapping, kProcess, kThread } kind = kFile;
-  std::string path;  // normalized (files), mapping name (mappings)
+  enum Kind { kFile, kFind, kMapping, kProcess, kThread, kFolder, kExamine, kPipe } kind = kFile;
+  // Files and folders: the normalized path the handle really reaches (links
+  // resolved); mappings: the name; pipes: the pipe's id.
+  std::string path;
   bool write = false;
   bool share_read = false;
+  bool share_delete = true;      // folders: false pins the folder
+  bool can_delete = false;       // opened with kWriteDelete
+  bool delete_on_close = false;  // SetDeleteOnClose
   uint64_t position = 0;
   std::vector<platform::FindData> listing;  // finds: remaining entries
   size_t next = 0;
@@ -92,13 +112,16 @@ struct FakeWorld {
   std::map<std::string, FakeEntry> entries;
   std::string current_directory = "C:\\";
   uint64_t next_sequence = 1;
+  // GetFinalPathNameByHandle works (false: a system before Windows Vista).
+  bool final_path_supported = true;
   // Free space shared by all writes: once used up, WriteFile reports success
   // with a short count, as on a full disk; -1: unlimited.
   int64_t disk_free_bytes = -1;
-  // Operations that fail with access denied while named here: "CreateFile",
-  // "ReadFile", "WriteFile", "FlushFileBuffers", "MoveFileReplacing",
-  // "DeleteFile", "FindFirstFile", "SetCurrentDirectory".
+  // Operations that fail with access denied on every call while named here
+  // (e.g. "CreateFile", "ReadFile", "WriteFile"); see also `faults`.
   std::vector<std::string> failing;
+  // Counts every call of a fallible operation and fails the planned one.
+  FaultPlan faults;
   uint32_t last_error = 0;
 
   // Message boxes: answers given in order (kIdOk for OK boxes when none left,
@@ -113,9 +136,26 @@ struct FakeWorld {
   std::vector<PostRecord> posts;
   std::vector<LaunchRecord> launches;
   std::vector<ProcessRecord> processes;
-  // Runs "inside" a created process (e.g. writes its redirected output). Return
-  // false to make the creation fail.
+  // Runs "inside" a created process (e.g. writes its standard output with
+  // WriteToPipe). Return false to make the creation fail.
   std::function<bool(const ProcessRecord&)> on_create_process;
+  // Anonymous pipes by id: the bytes written and not yet read, and which ends
+  // are open. A read of an empty pipe whose write end is still open would
+  // block forever: it fails and sets `pipe_read_would_block`.
+  struct Pipe {
+    std::string data;
+    bool write_end_open = true;
+  };
+  std::map<std::string, Pipe> pipes;
+  uint64_t next_pipe = 1;
+  bool pipe_read_would_block = false;
+  std::string system_directory = "C:\\Windows\\system32";
+
+  // Elevation: this process's, the desktop shell's process (0: no shell
+  // window) and whether its token is elevated.
+  bool process_elevated = false;
+  uint32_t shell_process_id = 0;
+  bool shell_token_elevated = false;
 
   // Named mappings that exist (held by other processes), and mappings this
   // process holds open right now.
@@ -173,6 +213,12 @@ std::string RedirectedRegistryPath(const std::string& lowercase_path, uint32_t a
 // Arranging the world. Paths may use any case; parents are created as needed.
 void AddDirectory(const std::string& path, uint32_t attributes = 0);
 void AddFile(const std::string& path, const std::string& data, uint32_t attributes = 0);
+// A symbolic link at `path` to `target` (a file or a folder); `attributes` as
+// the system reports the link (add kAttrReparsePoint for Windows' view).
+void AddLink(const std::string& path, const std::string& target, uint32_t attributes);
+// `normalized` with every link on its way replaced by its target; the last
+// component too when `follow_last`.
+std::string ResolvePath(const std::string& normalized, bool follow_last);
 // The entry at `path`, or null.
 FakeEntry* FindEntry(const std::string& path);
 // The contents of a file; empty when missing.
@@ -180,6 +226,9 @@ std::string FileData(const std::string& path);
 bool Exists(const std::string& path);
 // The normalized form of a path (absolute, lowercase), as used in `entries`.
 std::string NormalizePath(const std::string& path);
+
+// Writes `data` into the pipe whose write end is `write_end` (a child's output).
+void WriteToPipe(void* write_end, const std::string& data);
 
 // Registry helpers. `key` is "HKCU\\..." or "HKLM\\..."; `view` "" is the key as
 // stored (the 64-bit view), "wow64_32" the key a 32-bit program reaches by

@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "platform/errors.h"
 #include "platform/fake/fake_platform.h"
 #include "platform/registry.h"
 
@@ -61,6 +62,30 @@ bool IsFailing(const std::string& operation) {
   return std::find(failing.begin(), failing.end(), operation) != failing.end();
 }
 
+uint32_t NextFault(const char* operation, uint32_t fitting) {
+  FaultPlan& plan = World().faults;
+  const int64_t index = static_cast<int64_t>(plan.calls.size());
+  plan.calls.push_back({operation, fitting});
+  if (index == plan.fail_call && (plan.kind & fitting) != 0) {
+    plan.injected = true;
+    return plan.kind;
+  }
+  return IsFailing(operation) ? static_cast<uint32_t>(kFaultAccessDenied) : 0u;
+}
+
+uint32_t FaultError(uint32_t kind) {
+  switch (kind) {
+    case kFaultAccessDenied:
+      return platform::kErrorAccessDenied;
+    case kFaultSharingViolation:
+      return platform::kErrorSharingViolation;
+    case kFaultDiskFull:
+      return platform::kErrorDiskFull;
+    default:
+      return 31;  // ERROR_GEN_FAILURE
+  }
+}
+
 int OpenHandleCount() {
   return static_cast<int>(World().handles.size());
 }
@@ -100,6 +125,30 @@ std::string NormalizePath(const std::string& raw) {
   for (size_t i = 0; i < parts.size(); ++i)
     result += (i ? "\\" : "") + parts[i];
   return Lower(result);
+}
+
+std::string ResolvePath(const std::string& normalized, bool follow_last) {
+  std::string path = normalized;
+  // Each step replaces one link; a loop of links stops after a bounded number.
+  for (int step = 0; step < 32; ++step) {
+    bool replaced = false;
+    for (size_t end = path.find('\\'); !replaced; end = path.find('\\', end + 1)) {
+      const bool last = end == std::string::npos;
+      if (last && !follow_last)
+        break;
+      const std::string prefix = path.substr(0, last ? path.size() : end);
+      auto it = World().entries.find(prefix);
+      if (it != World().entries.end() && !it->second.link_target.empty()) {
+        path = it->second.link_target + (last ? "" : path.substr(end));
+        replaced = true;
+      }
+      if (last)
+        break;
+    }
+    if (!replaced)
+      return path;
+  }
+  return path;
 }
 
 FakeEntry* FindEntry(const std::string& path) {
@@ -153,6 +202,13 @@ void AddFile(const std::string& path, const std::string& data, uint32_t attribut
   entry.directory = false;
   entry.attributes = attributes == 0 ? platform::kAttrArchive : attributes;
   entry.data = data;
+}
+
+void AddLink(const std::string& path, const std::string& target, uint32_t attributes) {
+  AddFile(path, "", attributes);
+  FakeEntry& entry = World().entries[NormalizePath(path)];
+  entry.attributes = attributes;
+  entry.link_target = NormalizePath(target);
 }
 
 void AddRegKey(const std::string& key, const std::string& view) {

@@ -25,10 +25,17 @@ ScopedHandle CreateFile(const std::string& path,
                         FileAccess access,
                         FileShare share,
                         FileDisposition disposition) {
-  const DWORD desired = access == FileAccess::kRead ? GENERIC_READ : GENERIC_WRITE;
+  DWORD desired = GENERIC_READ;
+  if (access == FileAccess::kWrite)
+    desired = GENERIC_WRITE;
+  else if (access == FileAccess::kWriteDelete)
+    desired = GENERIC_WRITE | DELETE;
   const DWORD share_mode = share == FileShare::kRead ? FILE_SHARE_READ : 0;
-  const DWORD creation =
-      disposition == FileDisposition::kOpenExisting ? OPEN_EXISTING : CREATE_ALWAYS;
+  DWORD creation = OPEN_EXISTING;
+  if (disposition == FileDisposition::kCreateAlways)
+    creation = CREATE_ALWAYS;
+  else if (disposition == FileDisposition::kCreateNew)
+    creation = CREATE_NEW;
   HANDLE file = ::CreateFileA(path.c_str(), desired, share_mode, nullptr, creation,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
   return ScopedHandle(file);
@@ -58,11 +65,6 @@ bool SeekFile(RawHandle file, uint64_t offset) {
 
 bool FlushFileBuffers(RawHandle file) {
   return ::FlushFileBuffers(file) != FALSE;
-}
-
-bool MoveFileReplacing(const std::string& from, const std::string& to) {
-  return ::MoveFileExA(from.c_str(), to.c_str(),
-                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
 }
 
 bool DeleteFile(const std::string& path) {

@@ -1,4 +1,4 @@
-// The user, the process and its environment over kernel32 and shell32.
+// The user, the process and its environment over kernel32 and advapi32.
 #include <vector>
 
 #include "platform/system.h"
@@ -23,7 +23,18 @@ uint32_t GetTickCount() {
 }
 
 bool IsUserAnAdmin() {
-  return ::IsUserAnAdmin() != FALSE;
+  // What shell32's IsUserAnAdmin tells, without loading shell32: whether the
+  // token this process runs with holds the Administrators group, enabled.
+  SID_IDENTIFIER_AUTHORITY nt_authority = SECURITY_NT_AUTHORITY;
+  PSID administrators = nullptr;
+  if (!::AllocateAndInitializeSid(&nt_authority, 2, SECURITY_BUILTIN_DOMAIN_RID,
+                                  DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0, 0, &administrators)) {
+    return false;
+  }
+  BOOL member = FALSE;
+  const BOOL checked = ::CheckTokenMembership(nullptr, administrators, &member);
+  ::FreeSid(administrators);
+  return checked && member;
 }
 
 void Sleep(uint32_t milliseconds) {
@@ -33,6 +44,14 @@ void Sleep(uint32_t milliseconds) {
 std::string GetCommandLine() {
   const char* line = ::GetCommandLineA();
   return line != nullptr ? std::string(line) : std::string();
+}
+
+std::string GetSystemDirectory() {
+  char folder[MAX_PATH];
+  const UINT length = ::GetSystemDirectoryA(folder, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH)
+    return std::string();
+  return std::string(folder, length);
 }
 
 std::string GetModuleFileName() {

@@ -21,7 +21,9 @@
 #undef GetCurrentDirectory
 #undef GetEnvironmentVariable
 #undef GetFileAttributes
+#undef GetFinalPathNameByHandle
 #undef GetModuleFileName
+#undef GetSystemDirectory
 #undef GetVersionEx
 #undef MessageBox
 #undef MessageBoxEx

@@ -106,10 +106,14 @@ void CollectLaunch(DWORD updater_id, const std::string& folder, UpdateRun* run) 
     return;
   run->velt_launched = true;
   run->velt_launch_record = record;
-  size_t cwd = record.rfind("started cwd=");
+  const size_t started = record.rfind("started elevated=");
+  if (started == std::string::npos)
+    return;
+  run->velt_launch_elevated = record.compare(started + 17, 1, "1") == 0;
+  size_t cwd = record.find(" cwd=", started);
   if (cwd == std::string::npos)
     return;
-  cwd += 12;
+  cwd += 5;
   run->velt_launch_cwd = record.substr(cwd, record.find(" args=", cwd) - cwd);
 }
 
@@ -157,7 +161,11 @@ UpdateRun UpdateE2eTest::RunUpdate(const std::vector<std::string>& args,
   std::string command = "\"" + exe + "\"";
   for (const std::string& arg : args)
     command += " \"" + arg + "\"";
-  const FileIdentity package_before = FileIdentity::Of(PackagePath());
+  std::vector<std::string> watched = watched_;
+  watched.push_back(PackagePath());
+  std::vector<FileIdentity> before;
+  for (const std::string& path : watched)
+    before.push_back(FileIdentity::Of(path));
   const bool settings_existed = RegistryKeyExists(HKEY_CURRENT_USER, kSettingsKey);
   STARTUPINFOA startup = {};
   startup.cb = sizeof(startup);
@@ -172,6 +180,7 @@ UpdateRun UpdateE2eTest::RunUpdate(const std::vector<std::string>& args,
   run.ran_as_32_bit = IsWow64Process(info.hProcess, &wow64) && wow64;
 
   MessageBoxAnswerer answerer(info.dwProcessId, answers);
+  answerer.BeforePress(before_answering_);
   DWORD started = GetTickCount();
   while (WaitForSingleObject(info.hProcess, 20) == WAIT_TIMEOUT) {
     answerer.AnswerPending();
@@ -189,8 +198,11 @@ UpdateRun UpdateE2eTest::RunUpdate(const std::vector<std::string>& args,
   run.exit_code = static_cast<int>(exit_code);
   run.boxes = answerer.boxes();
   CollectLaunch(info.dwProcessId, folder_, &run);
+  bool package_written = false;
+  for (size_t i = 0; i < watched.size(); ++i)
+    package_written = package_written || !FileIdentity::Of(watched[i]).SameAs(before[i]);
   run.reached_program = !run.boxes.empty() || (run.exit_code >= 1 && run.exit_code <= 8) ||
-                        !FileIdentity::Of(PackagePath()).SameAs(package_before) ||
+                        package_written ||
                         (!settings_existed && RegistryKeyExists(HKEY_CURRENT_USER, kSettingsKey));
   EXPECT_TRUE(run.ran_as_32_bit) << command << " did not run as a 32-bit process";
   EXPECT_TRUE(run.reached_program || run.timed_out)

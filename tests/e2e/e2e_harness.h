@@ -26,6 +26,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -37,11 +38,12 @@ namespace velt::e2e {
 // What one run of velt-update.exe did.
 struct UpdateRun {
   int exit_code = -1;
-  bool timed_out = false;          // the run was ended after the timeout
-  std::vector<SeenBox> boxes;      // in the order they were shown
-  bool velt_launched = false;      // the updater started velt.exe
-  std::string velt_launch_cwd;     // current directory of that velt.exe
-  std::string velt_launch_record;  // the stand-in's whole record of the launch
+  bool timed_out = false;             // the run was ended after the timeout
+  std::vector<SeenBox> boxes;         // in the order they were shown
+  bool velt_launched = false;         // the updater started velt.exe
+  std::string velt_launch_cwd;        // current directory of that velt.exe
+  std::string velt_launch_record;     // the stand-in's whole record of the launch
+  bool velt_launch_elevated = false;  // that velt.exe ran with an elevated token
   // Proof that the updater itself ran: it was a 32-bit process on 64-bit
   // Windows, and it showed a box, ended with one of its own failure codes,
   // replaced the package file or created its per-user settings key. RunUpdate fails the test
@@ -104,6 +106,13 @@ class UpdateE2eTest : public ::testing::Test {
   virtual std::string MakeRoot();
   // The executable RunUpdate starts: UpdaterPath() unless a test names another.
   void UseUpdater(const std::string& exe) { updater_ = exe; }
+  // A data file elsewhere that later runs may write (an installation other than
+  // folder()): its replacement also proves that the updater ran.
+  void AlsoWatch(const std::string& package_path) { watched_.push_back(package_path); }
+  // Called while each box of later runs is shown, before it is answered.
+  void BeforeAnswering(std::function<void(size_t, const SeenBox&)> hook) {
+    before_answering_ = std::move(hook);
+  }
   // Writes root() + "damaged-update.exe": the updater with one byte in the
   // middle of its carried payload flipped. Returns its path; empty on failure.
   std::string WriteDamagedUpdater();
@@ -113,6 +122,8 @@ class UpdateE2eTest : public ::testing::Test {
   std::string folder_;
   StandInProcess running_velt_;
   std::string updater_;
+  std::function<void(size_t, const SeenBox&)> before_answering_;
+  std::vector<std::string> watched_;
 };
 
 }  // namespace velt::e2e

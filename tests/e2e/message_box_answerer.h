@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -53,6 +54,8 @@ class MessageBoxAnswerer {
     if (box == nullptr)
       return false;
     SeenBox seen = ReadBox(box);
+    if (before_press_)
+      before_press_(boxes_.size(), seen);
     int wanted = next_answer_ < answers_.size() ? answers_[next_answer_] : 0;
     ++next_answer_;
     seen.scripted = HasButton(seen, wanted);
@@ -66,6 +69,12 @@ class MessageBoxAnswerer {
   }
 
   const std::vector<SeenBox>& boxes() const { return boxes_; }
+
+  // Called with each box's index and contents while it is shown, before its
+  // button is pressed (e.g. to change the machine while a question waits).
+  void BeforePress(std::function<void(size_t, const SeenBox&)> hook) {
+    before_press_ = std::move(hook);
+  }
 
   // Reads a box without answering it.
   static SeenBox ReadBox(HWND box) {
@@ -141,6 +150,7 @@ class MessageBoxAnswerer {
   std::vector<int> answers_;
   size_t next_answer_ = 0;
   std::vector<SeenBox> boxes_;
+  std::function<void(size_t, const SeenBox&)> before_press_;
 };
 
 }  // namespace velt::e2e

@@ -86,7 +86,7 @@ TEST_F(DescribeWindowsTest, Version62ReportingWindows10UsesVerThenTheRegistryNam
 }
 
 TEST_F(DescribeWindowsTest, Version62WithUnusableVerOutput) {
-  SetVersion(6, 2, 1, "", 0);  // no ComSpec: nothing runs
+  SetVersion(6, 2, 1, "", 0);  // "ver" prints nothing
   EXPECT_EQ(velt::DescribeWindows(), "Microsoft Windows   32-bit");
   SetVersion(6, 2, 3, "", 6);
   EXPECT_EQ(velt::DescribeWindows(), "Microsoft Windows Server  ");

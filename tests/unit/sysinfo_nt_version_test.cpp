@@ -140,15 +140,18 @@ TEST_F(NtVersionWordsTest, Version62AndUnlistedMajorsRunVerThroughTheInterpreter
   }
   ASSERT_EQ(fake::World().processes.size(), 16u);
   for (const fake::ProcessRecord& process : fake::World().processes) {
-    EXPECT_EQ(process.command_line.find(std::string(sysinfo_test::kComSpec) + " /c ver > \""), 0u);
+    EXPECT_EQ(process.application, sysinfo_test::kSystemInterpreter);
+    EXPECT_EQ(process.command_line,
+              "\"" + std::string(sysinfo_test::kSystemInterpreter) + "\" /c ver");
   }
 }
 
-TEST_F(NtVersionWordsTest, Version62WithoutAnInterpreterFallsToAnEmptyNumber) {
-  EXPECT_EQ(velt::NtVersionWords(Facts(6, 2, kWs)), " ");
+TEST_F(NtVersionWordsTest, Version62WithoutVerOutputFallsToAnEmptyNumber) {
+  EXPECT_EQ(velt::NtVersionWords(Facts(6, 2, kWs)), " ");  // "ver" printed nothing
   EXPECT_EQ(velt::NtVersionWords(Facts(6, 2, kSrv)), "Server  ");
+  fake::World().system_directory.clear();  // nothing can run
   EXPECT_EQ(velt::NtVersionWords(Facts(11, 0, 0)), "Server  ");
-  EXPECT_TRUE(fake::World().processes.empty());
+  EXPECT_EQ(fake::World().processes.size(), 2u);
 }
 
 }  // namespace

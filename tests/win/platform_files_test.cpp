@@ -1,5 +1,5 @@
-// The Win32 file layer under Wine: contents, share modes, replacing moves,
-// directory listings and attributes. Where Wine and Windows may differ, the
+// The Win32 file layer under Wine: contents, share modes, directory listings
+// and attributes. Where Wine and Windows may differ, the
 // tests accept either documented outcome and print the one observed.
 #include <gtest/gtest.h>
 
@@ -162,63 +162,6 @@ TEST_F(FilesTest, ShareModesDecideWhetherASecondHandleOpens) {
       EXPECT_EQ(platform::GetLastError(), platform::kErrorSharingViolation);
     }
   }
-}
-
-TEST_F(FilesTest, MoveFileReplacingReplacesAnExistingFile) {
-  WriteWhole("new.tmp", "new content");
-  WriteWhole("target.dat", "old content that is longer");
-  ASSERT_TRUE(platform::MoveFileReplacing(Path("new.tmp"), Path("target.dat")));
-  EXPECT_EQ(ReadWhole("target.dat"), "new content");
-  EXPECT_EQ(platform::GetFileAttributes(Path("new.tmp")), platform::kInvalidFileAttributes);
-  EXPECT_FALSE(platform::MoveFileReplacing(Path("new.tmp"), Path("target.dat")));
-  EXPECT_EQ(platform::GetLastError(), platform::kErrorFileNotFound);
-}
-
-// Replacing a file that another handle holds open: Windows refuses (sharing
-// violation or access denied) and leaves both files; Wine may instead rename
-// over it. Either way the result must be consistent with the return value.
-void ExpectConsistentMoveOverOpenFile(const std::string& from,
-                                      const std::string& to,
-                                      const char* what) {
-  const bool moved = platform::MoveFileReplacing(from, to);
-  const uint32_t error = platform::GetLastError();
-  std::cout << "[ observed ] MoveFileReplacing over a file open " << what << ": "
-            << (moved ? "succeeded" : "failed, error " + std::to_string(error)) << "\n";
-  if (moved) {
-    EXPECT_EQ(platform::GetFileAttributes(from), platform::kInvalidFileAttributes);
-  } else {
-    EXPECT_TRUE(error == platform::kErrorSharingViolation || error == platform::kErrorAccessDenied)
-        << error;
-    EXPECT_NE(platform::GetFileAttributes(from), platform::kInvalidFileAttributes);
-  }
-}
-
-TEST_F(FilesTest, MoveFileReplacingOverAFileOpenWithoutSharing) {
-  WriteWhole("new.tmp", "new");
-  WriteWhole("target.dat", "old");
-  {
-    ScopedHandle holder = platform::CreateFile(Path("target.dat"), FileAccess::kRead,
-                                               FileShare::kNone, FileDisposition::kOpenExisting);
-    ASSERT_TRUE(holder.IsValid());
-    ExpectConsistentMoveOverOpenFile(Path("new.tmp"), Path("target.dat"), "without sharing");
-  }
-  const bool moved =
-      platform::GetFileAttributes(Path("new.tmp")) == platform::kInvalidFileAttributes;
-  EXPECT_EQ(ReadWhole("target.dat"), moved ? "new" : "old");
-}
-
-TEST_F(FilesTest, MoveFileReplacingOverAFileOpenForSharedReading) {
-  WriteWhole("new.tmp", "new");
-  WriteWhole("target.dat", "old");
-  {
-    ScopedHandle holder = platform::CreateFile(Path("target.dat"), FileAccess::kRead,
-                                               FileShare::kRead, FileDisposition::kOpenExisting);
-    ASSERT_TRUE(holder.IsValid());
-    ExpectConsistentMoveOverOpenFile(Path("new.tmp"), Path("target.dat"), "with read sharing");
-  }
-  const bool moved =
-      platform::GetFileAttributes(Path("new.tmp")) == platform::kInvalidFileAttributes;
-  EXPECT_EQ(ReadWhole("target.dat"), moved ? "new" : "old");
 }
 
 TEST_F(FilesTest, DeleteFileRemovesAFileAndFailsForAMissingOne) {

@@ -6,6 +6,7 @@
 #include "platform/errors.h"
 #include "platform/files.h"
 #include "platform/process.h"
+#include "platform/system.h"
 #include "platform/ui.h"
 #include "platform/win32/win32_api.h"
 
@@ -33,49 +34,53 @@ TEST(FileMappingTest, ASecondCreateOfTheSameNameReportsAlreadyExists) {
   EXPECT_EQ(error, platform::kErrorSuccess);
 }
 
-TEST(ProcessTest, RunsACommandInAHiddenConsoleAndWaitsForItsExit) {
-  char temp[MAX_PATH];
-  ASSERT_NE(::GetTempPathA(MAX_PATH, temp), 0u);
-  const std::string output = std::string(temp) + UniqueName("velt_ver");
-  char comspec[MAX_PATH];
-  ASSERT_GT(::GetEnvironmentVariableA("ComSpec", comspec, MAX_PATH), 0u);
+std::string SystemInterpreter() {
+  return platform::GetSystemDirectory() + "\\cmd.exe";
+}
+
+TEST(ProcessTest, RunsACommandInAHiddenConsoleWithItsOutputInAPipe) {
+  platform::ScopedHandle reader;
+  platform::ScopedHandle writer;
+  ASSERT_TRUE(platform::CreateOutputPipe(&reader, &writer));
+  DWORD flags = 0;
+  ASSERT_TRUE(::GetHandleInformation(writer.Get(), &flags));
+  EXPECT_NE(flags & HANDLE_FLAG_INHERIT, 0u);
+  ASSERT_TRUE(::GetHandleInformation(reader.Get(), &flags));
+  EXPECT_EQ(flags & HANDLE_FLAG_INHERIT, 0u);
 
   platform::ProcessInfo info;
-  ASSERT_TRUE(platform::CreateProcess(
-      std::string(comspec) + " /c ver > \"" + output + "\"",
-      platform::kCreateNewConsole | platform::kCreateNewProcessGroup, platform::kSwHide, &info))
+  const std::string interpreter = SystemInterpreter();
+  ASSERT_TRUE(
+      platform::CreateProcess(interpreter, "\"" + interpreter + "\" /c ver",
+                              platform::kCreateNewConsole | platform::kCreateNewProcessGroup,
+                              platform::kSwHide, writer.Get(), &info))
       << platform::GetLastError();
-  ASSERT_TRUE(info.process.IsValid());
-  EXPECT_TRUE(info.thread.IsValid());
+  writer.Reset();
+  std::string output;
+  char buffer[512];
+  uint32_t read = 0;
+  while (platform::ReadFile(reader.Get(), buffer, sizeof(buffer), &read) && read > 0)
+    output.append(buffer, read);
   EXPECT_EQ(platform::WaitForSingleObject(info.process.Get(), 30000), WAIT_OBJECT_0);
   DWORD exit_code = 99;
   ASSERT_TRUE(::GetExitCodeProcess(info.process.Get(), &exit_code));
   EXPECT_EQ(exit_code, 0u);
-
-  platform::ScopedHandle file =
-      platform::CreateFile(output, platform::FileAccess::kRead, platform::FileShare::kRead,
-                           platform::FileDisposition::kOpenExisting);
-  ASSERT_TRUE(file.IsValid());
-  char buffer[512];
-  uint32_t read = 0;
-  ASSERT_TRUE(platform::ReadFile(file.Get(), buffer, sizeof(buffer), &read));
-  file.Reset();
-  ::DeleteFileA(output.c_str());
-  EXPECT_NE(std::string(buffer, read).find("Windows"), std::string::npos)
-      << std::string(buffer, read);
+  EXPECT_NE(output.find("Windows"), std::string::npos) << output;
 }
 
 TEST(ProcessTest, ExitCodesComeBackAndMissingProgramsFail) {
   platform::ProcessInfo info;
-  ASSERT_TRUE(platform::CreateProcess("cmd.exe /c exit 7", 0, platform::kSwHide, &info));
+  const std::string interpreter = SystemInterpreter();
+  ASSERT_TRUE(platform::CreateProcess(interpreter, "cmd.exe /c exit 7", 0, platform::kSwHide,
+                                      nullptr, &info));
   EXPECT_EQ(platform::WaitForSingleObject(info.process.Get(), platform::kInfinite), WAIT_OBJECT_0);
   DWORD exit_code = 0;
   ASSERT_TRUE(::GetExitCodeProcess(info.process.Get(), &exit_code));
   EXPECT_EQ(exit_code, 7u);
 
   platform::ProcessInfo missing;
-  EXPECT_FALSE(
-      platform::CreateProcess("velt_no_such_program_here.exe", 0, platform::kSwHide, &missing));
+  EXPECT_FALSE(platform::CreateProcess("C:\\velt_no_such_program_here.exe", "x", 0,
+                                       platform::kSwHide, nullptr, &missing));
   EXPECT_EQ(platform::GetLastError(), platform::kErrorFileNotFound);
   EXPECT_FALSE(missing.process.IsValid());
   EXPECT_FALSE(missing.thread.IsValid());

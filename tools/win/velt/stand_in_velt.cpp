@@ -4,7 +4,7 @@
 // message loop on WM_QUIT.
 //
 // Every start appends one line to the record file:
-//   started cwd=<current directory> args=<arguments joined by blanks>
+//   started elevated=<0|1> cwd=<current directory> args=<arguments joined by blanks>
 // and, when running, "quit" after WM_QUIT and "released" once the package file
 // is closed. Without --stay the program exits right after recording, so a launch
 // by the updater (verb "open", no parameters) leaves no process behind.
@@ -38,6 +38,19 @@ std::string ExecutableFolder() {
   DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
   std::string folder(path, length);
   return folder.substr(0, folder.find_last_of('\\') + 1);
+}
+
+// 1 when this process runs with an elevated token, 0 otherwise.
+int Elevated() {
+  HANDLE token = nullptr;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token))
+    return 0;
+  TOKEN_ELEVATION elevation = {};
+  DWORD size = 0;
+  const BOOL known =
+      GetTokenInformation(token, TokenElevation, &elevation, sizeof(elevation), &size);
+  CloseHandle(token);
+  return known && elevation.TokenIsElevated ? 1 : 0;
 }
 
 std::string CurrentDirectory() {
@@ -137,7 +150,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
 
   Options options;
   bool valid = ParseOptions(args, &options);
-  Record(options.record_path, "started cwd=" + CurrentDirectory() + " args=" + joined);
+  Record(options.record_path, "started elevated=" + std::to_string(Elevated()) +
+                                  " cwd=" + CurrentDirectory() + " args=" + joined);
   if (!valid)
     return 2;
   return options.stay ? RunAsVelt(instance, options) : 0;

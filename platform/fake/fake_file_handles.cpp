@@ -1,0 +1,137 @@
+// Fake handle-based file operations: pinned folders, examination without
+// following a link the system reports, final paths, renames and deletion
+// through the handle.
+#include "platform/errors.h"
+#include "platform/fake/fake_internal.h"
+#include "platform/files.h"
+
+namespace platform {
+namespace {
+
+using fake::Fail;
+using fake::FakeEntry;
+using fake::FakeHandle;
+using fake::World;
+
+constexpr uint32_t kErrorDirectory = 267;  // ERROR_DIRECTORY
+
+// The path an open of `path` reaches: links on the way are followed, and the
+// last component too unless the system reports it as a link (kAttrReparsePoint),
+// which an open that asks not to follow links then reaches itself.
+std::string ExaminedPath(const std::string& path) {
+  const std::string named = fake::ResolvePath(fake::NormalizePath(path), false);
+  auto it = World().entries.find(named);
+  if (it != World().entries.end() && !it->second.link_target.empty() &&
+      (it->second.attributes & kAttrReparsePoint) != 0) {
+    return named;
+  }
+  return fake::ResolvePath(named, true);
+}
+
+FakeHandle* AnyFileHandle(RawHandle handle) {
+  for (FakeHandle::Kind kind : {FakeHandle::kFile, FakeHandle::kFolder, FakeHandle::kExamine}) {
+    if (FakeHandle* found = fake::LookupHandle(handle, kind))
+      return found;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+ScopedHandle OpenFolder(const std::string& path) {
+  if (fake::Faulted("OpenFolder", fake::kFaultsOfOpens))
+    return ScopedHandle();
+  const std::string reached = ExaminedPath(path);
+  auto it = World().entries.find(reached);
+  if (reached.size() > 2 && it == World().entries.end())
+    return (Fail(kErrorPathNotFound), ScopedHandle());
+  if (reached.size() > 2 && !it->second.directory && it->second.link_target.empty())
+    return (Fail(kErrorDirectory), ScopedHandle());
+  FakeHandle handle;
+  handle.kind = FakeHandle::kFolder;
+  handle.path = reached;
+  handle.share_delete = false;
+  return ScopedHandle(fake::NewHandle(handle));
+}
+
+ScopedHandle OpenForExamination(const std::string& path) {
+  if (fake::Faulted("OpenForExamination", fake::kFaultsOfOpens))
+    return ScopedHandle();
+  const std::string reached = ExaminedPath(path);
+  if (reached.size() > 2 && World().entries.count(reached) == 0)
+    return (Fail(kErrorFileNotFound), ScopedHandle());
+  FakeHandle handle;
+  handle.kind = FakeHandle::kExamine;
+  handle.path = reached;
+  return ScopedHandle(fake::NewHandle(handle));
+}
+
+bool GetFileAttributesByHandle(RawHandle handle, uint32_t* attributes) {
+  FakeHandle* open = AnyFileHandle(handle);
+  if (!open)
+    return Fail(6);
+  if (fake::Faulted("GetFileAttributesByHandle", fake::kFaultError))
+    return false;
+  if (open->path.size() <= 2) {
+    *attributes = kAttrDirectory;
+    return true;
+  }
+  FakeEntry* entry = fake::FindEntry(open->path);
+  if (!entry)
+    return Fail(kErrorFileNotFound);
+  *attributes = entry->attributes;
+  return true;
+}
+
+bool GetFinalPathNameByHandle(RawHandle handle, std::string* path) {
+  FakeHandle* open = AnyFileHandle(handle);
+  if (!open)
+    return Fail(6);
+  if (!World().final_path_supported)
+    return Fail(120);  // ERROR_CALL_NOT_IMPLEMENTED
+  if (fake::Faulted("GetFinalPathNameByHandle", fake::kFaultError))
+    return false;
+  *path = open->path;
+  return true;
+}
+
+bool RenameFileByHandle(RawHandle file, RawHandle folder, const std::string& name) {
+  FakeHandle* source = fake::LookupHandle(file, FakeHandle::kFile);
+  FakeHandle* root = fake::LookupHandle(folder, FakeHandle::kFolder);
+  if (!source || !root || !source->can_delete)
+    return Fail(6);
+  if (fake::Faulted("RenameFileByHandle", fake::kFaultsOfOpens))
+    return false;
+  const std::string target = fake::NormalizePath(root->path + "\\" + name);
+  auto moved = World().entries.find(source->path);
+  if (moved == World().entries.end())
+    return Fail(kErrorFileNotFound);
+  auto existing = World().entries.find(target);
+  if (existing != World().entries.end() && target != source->path) {
+    const FakeEntry& old = existing->second;
+    if (old.directory || (old.attributes & kAttrReadOnly) || fake::HeldByOtherProcess(old))
+      return Fail(kErrorAccessDenied);
+    if (fake::OpenByThisProcess(target))
+      return Fail(kErrorAccessDenied);
+  }
+  FakeEntry entry = moved->second;
+  entry.name = name;
+  if (existing != World().entries.end())
+    entry.sequence = existing->second.sequence;
+  World().entries.erase(moved);
+  World().entries[target] = entry;
+  source->path = target;
+  return true;
+}
+
+bool SetDeleteOnClose(RawHandle file) {
+  FakeHandle* open = fake::LookupHandle(file, FakeHandle::kFile);
+  if (!open || !open->can_delete)
+    return Fail(6);
+  if (fake::Faulted("SetDeleteOnClose", fake::kFaultsOfCalls))
+    return false;
+  open->delete_on_close = true;
+  return true;
+}
+
+}  // namespace platform

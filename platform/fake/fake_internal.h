@@ -1,0 +1,36 @@
+// Helpers shared by the fake platform's files: handles, errors and sharing.
+#pragma once
+
+#include <string>
+
+#include "platform/fake/fake_platform.h"
+#include "platform/handles.h"
+
+namespace fake {
+
+// Sets the last error to `error` and returns false.
+bool Fail(uint32_t error);
+// Counts a call of `operation`; when a fault is due, sets its error and returns
+// true (the operation must then fail).
+bool Faulted(const char* operation, uint32_t fitting);
+// The open handle of `kind`, or null.
+FakeHandle* LookupHandle(platform::RawHandle handle, FakeHandle::Kind kind);
+platform::RawHandle NewHandle(FakeHandle handle);
+// The folder part of a normalized path ("" for a drive root).
+std::string ParentPath(const std::string& normalized);
+// Whether another process holds the entry open without sharing right now.
+bool HeldByOtherProcess(const FakeEntry& entry);
+// Whether a file or folder handle of this process reaches `path`.
+bool OpenByThisProcess(const std::string& path);
+// Whether an open of `path` for `write` with `share_read` conflicts with a
+// handle this process holds (no sharing of writes ever).
+bool ConflictsWithOpenHandles(const std::string& path, bool write, bool share_read);
+// Whether `path` or a folder above it is pinned by a folder handle that does
+// not share deletion.
+bool PinnedByFolderHandle(const std::string& path);
+
+// Pipes (fake_process.cpp): reading the read end, and closing either end.
+bool ReadPipe(platform::RawHandle handle, void* buffer, uint32_t size, uint32_t* read);
+void ClosePipeEnd(const FakeHandle& end);
+
+}  // namespace fake

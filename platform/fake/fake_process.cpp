@@ -1,0 +1,171 @@
+// Fake mappings, the shell, processes, pipes and tokens.
+#include "platform/errors.h"
+#include "platform/fake/fake_internal.h"
+#include "platform/process.h"
+#include "platform/system.h"
+
+namespace fake {
+
+void WriteToPipe(void* write_end, const std::string& data) {
+  FakeHandle* end = LookupHandle(write_end, FakeHandle::kPipe);
+  if (end && end->write)
+    World().pipes[end->path].data += data;
+}
+
+bool ReadPipe(platform::RawHandle handle, void* buffer, uint32_t size, uint32_t* read) {
+  FakeHandle* end = LookupHandle(handle, FakeHandle::kPipe);
+  if (!end || end->write)
+    return Fail(6);
+  if (Faulted("ReadFile", kFaultsOfCalls))
+    return false;
+  FakeWorld::Pipe& pipe = World().pipes[end->path];
+  if (pipe.data.empty()) {
+    if (pipe.write_end_open)
+      World().pipe_read_would_block = true;
+    return Fail(109);  // ERROR_BROKEN_PIPE
+  }
+  const uint32_t count = static_cast<uint32_t>(std::min<size_t>(size, pipe.data.size()));
+  pipe.data.copy(static_cast<char*>(buffer), count);
+  pipe.data.erase(0, count);
+  *read = count;
+  return true;
+}
+
+void ClosePipeEnd(const FakeHandle& end) {
+  auto pipe = World().pipes.find(end.path);
+  if (pipe == World().pipes.end())
+    return;
+  if (end.write)
+    pipe->second.write_end_open = false;
+  else
+    World().pipes.erase(pipe);
+}
+
+}  // namespace fake
+
+namespace platform {
+namespace {
+
+using fake::Fail;
+using fake::FakeHandle;
+using fake::World;
+
+RawHandle NewHandle(FakeHandle::Kind kind, const std::string& path, bool write = false) {
+  FakeHandle handle;
+  handle.kind = kind;
+  handle.path = path;
+  handle.write = write;
+  return fake::NewHandle(handle);
+}
+
+}  // namespace
+
+ScopedHandle CreateFileMapping(const std::string& name, uint32_t, uint32_t* last_error) {
+  auto& world = World();
+  for (const auto& existing : world.existing_mappings) {
+    if (existing == name) {
+      *last_error = world.last_error = kErrorAlreadyExists;
+      return ScopedHandle(NewHandle(FakeHandle::kMapping, name));
+    }
+  }
+  if (world.mapping_creation_fails || fake::Faulted("CreateFileMapping", fake::kFaultsOfCalls)) {
+    *last_error = world.last_error =
+        world.mapping_creation_fails ? kErrorAccessDenied : world.last_error;
+    return ScopedHandle();
+  }
+  bool exists = world.open_mappings.count(name) != 0;
+  world.open_mappings[name]++;
+  *last_error = world.last_error = exists ? kErrorAlreadyExists : 0;
+  return ScopedHandle(NewHandle(FakeHandle::kMapping, name));
+}
+
+intptr_t ShellExecute(const std::string& verb,
+                      const std::string& file,
+                      const std::string& parameters,
+                      const std::string& directory,
+                      int show) {
+  World().launches.push_back(
+      {verb, file, parameters, directory, show, World().current_directory, false});
+  if (fake::Faulted("ShellExecute", fake::kFaultsOfCalls))
+    return 2;  // SE_ERR_FNF: below 32 is failure
+  return 42;
+}
+
+bool CreateOutputPipe(ScopedHandle* read_end, ScopedHandle* write_end) {
+  if (fake::Faulted("CreateOutputPipe", fake::kFaultsOfCalls))
+    return false;
+  const std::string id = std::to_string(World().next_pipe++);
+  World().pipes[id];
+  read_end->Reset(NewHandle(FakeHandle::kPipe, id, false));
+  write_end->Reset(NewHandle(FakeHandle::kPipe, id, true));
+  return true;
+}
+
+bool CreateProcess(const std::string& application,
+                   const std::string& command_line,
+                   uint32_t creation_flags,
+                   int show_window,
+                   RawHandle std_output,
+                   ProcessInfo* info) {
+  fake::ProcessRecord record{application,
+                             command_line,
+                             creation_flags,
+                             show_window,
+                             World().current_directory,
+                             IsValidRawHandle(std_output) ? std_output : nullptr};
+  World().processes.push_back(record);
+  if (fake::Faulted("CreateProcess", fake::kFaultsOfCalls))
+    return false;
+  if (World().on_create_process && !World().on_create_process(record))
+    return Fail(kErrorFileNotFound);
+  info->process.Reset(NewHandle(FakeHandle::kProcess, ""));
+  info->thread.Reset(NewHandle(FakeHandle::kThread, ""));
+  return true;
+}
+
+uint32_t WaitForSingleObject(RawHandle handle, uint32_t) {
+  auto it = World().handles.find(reinterpret_cast<uintptr_t>(handle));
+  return it == World().handles.end() ? kWaitFailed : 0;
+}
+
+bool IsProcessElevated() {
+  return World().process_elevated;
+}
+
+uint32_t GetShellProcessId() {
+  return World().shell_process_id;
+}
+
+ScopedHandle OpenProcessTokenForLaunch(uint32_t process_id) {
+  if (process_id == 0 || process_id != World().shell_process_id)
+    return (Fail(87), ScopedHandle());  // ERROR_INVALID_PARAMETER
+  if (fake::Faulted("OpenProcessTokenForLaunch", fake::kFaultsOfCalls))
+    return ScopedHandle();
+  return ScopedHandle(NewHandle(FakeHandle::kThread, "shell token"));
+}
+
+bool IsTokenElevated(RawHandle token, bool* elevated) {
+  if (!fake::LookupHandle(token, FakeHandle::kThread))
+    return Fail(6);
+  if (fake::Faulted("IsTokenElevated", fake::kFaultError))
+    return false;
+  *elevated = World().shell_token_elevated;
+  return true;
+}
+
+bool CreateProcessWithToken(RawHandle token,
+                            const std::string& application,
+                            const std::string& directory,
+                            int show_window) {
+  if (!fake::LookupHandle(token, FakeHandle::kThread))
+    return Fail(6);
+  World().launches.push_back(
+      {"", application, "", directory, show_window, World().current_directory, true});
+  return !fake::Faulted("CreateProcessWithToken", fake::kFaultsOfCalls);
+}
+
+std::string GetSystemDirectory() {
+  return World().system_directory;
+}
+
+}  // namespace platform

@@ -1,0 +1,126 @@
+// Starting a program as the desktop's user: elevation of tokens, the shell's
+// process and its token, and process creation with a token.
+#include <vector>
+
+#include "platform/process.h"
+#include "platform/win32/system_library.h"
+#include "platform/win32/win32_api.h"
+
+namespace platform {
+namespace {
+
+std::wstring Wide(const std::string& text) {
+  const int length =
+      ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  std::wstring wide(length > 0 ? length : 0, L'\0');
+  if (length > 0) {
+    ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &wide[0], length);
+  }
+  return wide;
+}
+
+bool TokenElevation(HANDLE token, bool* elevated) {
+  TOKEN_ELEVATION elevation = {};
+  DWORD size = 0;
+  if (!::GetTokenInformation(token, ::TokenElevation, &elevation, sizeof(elevation), &size))
+    return false;
+  *elevated = elevation.TokenIsElevated != 0;
+  return true;
+}
+
+}  // namespace
+
+bool IsProcessElevated() {
+  HANDLE token = nullptr;
+  if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &token))
+    return false;
+  ScopedHandle owned(token);
+  bool elevated = false;
+  return TokenElevation(token, &elevated) && elevated;
+}
+
+uint32_t GetShellProcessId() {
+  static auto get_shell_window =
+      LoadSystemFunction<HWND(WINAPI*)()>("user32.dll", "GetShellWindow");
+  static auto get_window_process =
+      LoadSystemFunction<DWORD(WINAPI*)(HWND, LPDWORD)>("user32.dll", "GetWindowThreadProcessId");
+  if (!get_shell_window || !get_window_process)
+    return 0;
+  HWND shell = get_shell_window();
+  DWORD process_id = 0;
+  if (shell == nullptr || get_window_process(shell, &process_id) == 0)
+    return 0;
+  return process_id;
+}
+
+ScopedHandle OpenProcessTokenForLaunch(uint32_t process_id) {
+  ScopedHandle process(::OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, process_id));
+  if (!process.IsValid())
+    return ScopedHandle();
+  HANDLE token = nullptr;
+  if (!::OpenProcessToken(process.Get(), TOKEN_DUPLICATE | TOKEN_QUERY, &token))
+    return ScopedHandle();
+  ScopedHandle shell_token(token);
+  HANDLE primary = nullptr;
+  const DWORD access = TOKEN_QUERY | TOKEN_DUPLICATE | TOKEN_ASSIGN_PRIMARY | TOKEN_ADJUST_DEFAULT |
+                       TOKEN_ADJUST_SESSIONID;
+  if (!::DuplicateTokenEx(token, access, nullptr, SecurityImpersonation, TokenPrimary, &primary))
+    return ScopedHandle();
+  return ScopedHandle(primary);
+}
+
+bool IsTokenElevated(RawHandle token, bool* elevated) {
+  return TokenElevation(token, elevated);
+}
+
+bool CreateProcessWithToken(RawHandle token,
+                            const std::string& application,
+                            const std::string& directory,
+                            int show_window) {
+  std::string command_line = "\"" + application + "\"";
+  std::vector<char> line(command_line.begin(), command_line.end());
+  line.push_back('\0');
+  STARTUPINFOA startup;
+  ZeroMemory(&startup, sizeof(startup));
+  startup.cb = sizeof(startup);
+  startup.dwFlags = STARTF_USESHOWWINDOW;
+  startup.wShowWindow = static_cast<WORD>(show_window);
+  PROCESS_INFORMATION created;
+  ZeroMemory(&created, sizeof(created));
+  const char* folder = directory.empty() ? nullptr : directory.c_str();
+  if (::CreateProcessAsUserA(token, application.c_str(), line.data(), nullptr, nullptr, FALSE, 0,
+                             nullptr, folder, &startup, &created)) {
+    ::CloseHandle(created.hThread);
+    ::CloseHandle(created.hProcess);
+    return true;
+  }
+  if (::GetLastError() != ERROR_PRIVILEGE_NOT_HELD)
+    return false;
+  // An administrator may not assign a primary token, but the secondary logon
+  // service may start a program with it.
+  using CreateWithTokenFunction = BOOL(WINAPI*)(HANDLE, DWORD, LPCWSTR, LPWSTR, DWORD, LPVOID,
+                                                LPCWSTR, LPSTARTUPINFOW, LPPROCESS_INFORMATION);
+  FARPROC proc = ::GetProcAddress(::GetModuleHandleA("advapi32.dll"), "CreateProcessWithTokenW");
+  auto create_with_token =
+      reinterpret_cast<CreateWithTokenFunction>(reinterpret_cast<void (*)(void)>(proc));
+  if (!create_with_token)
+    return false;
+  std::wstring wide_application = Wide(application);
+  std::wstring wide_line = Wide(command_line);
+  std::wstring wide_directory = Wide(directory);
+  STARTUPINFOW wide_startup;
+  ZeroMemory(&wide_startup, sizeof(wide_startup));
+  wide_startup.cb = sizeof(wide_startup);
+  wide_startup.dwFlags = STARTF_USESHOWWINDOW;
+  wide_startup.wShowWindow = static_cast<WORD>(show_window);
+  if (!create_with_token(token, 0, wide_application.c_str(), &wide_line[0], 0, nullptr,
+                         directory.empty() ? nullptr : wide_directory.c_str(), &wide_startup,
+                         &created)) {
+    return false;
+  }
+  ::CloseHandle(created.hThread);
+  ::CloseHandle(created.hProcess);
+  return true;
+}
+
+}  // namespace platform

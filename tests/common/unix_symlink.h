@@ -1,0 +1,82 @@
+// Unix symbolic links made from a Windows test program under Wine, the way an
+// attacker at the user's level could plant them: Wine runs a 32-bit program in
+// a 32-bit Linux process, so the Linux system call symlink(2) is one "int 0x80"
+// away, and kernel32's wine_get_unix_file_name gives the Unix paths. Wine then
+// presents the link to Windows programs (as a reparse point only for folders,
+// when asked by name).
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace velt::test {
+
+// The Unix path of a Windows path (which need not exist); empty when unknown.
+inline std::string UnixPath(const std::string& windows_path) {
+  using ToUnix = char*(CDECL*)(LPCWSTR);
+  FARPROC proc = GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name");
+  auto to_unix = reinterpret_cast<ToUnix>(reinterpret_cast<void (*)(void)>(proc));
+  if (to_unix == nullptr)
+    return std::string();
+  std::wstring wide(windows_path.begin(), windows_path.end());
+  char* unix_path = to_unix(wide.c_str());
+  if (unix_path == nullptr)
+    return std::string();
+  std::string result(unix_path);
+  HeapFree(GetProcessHeap(), 0, unix_path);
+  return result;
+}
+
+// Makes `link` (a Windows path) a Unix symbolic link to `target` (a Windows
+// path, which need not exist). True on success.
+inline bool MakeUnixSymlink(const std::string& link, const std::string& target) {
+  const std::string unix_link = UnixPath(link);
+  const std::string unix_target = UnixPath(target);
+  if (unix_link.empty() || unix_target.empty())
+    return false;
+  long result = -1;
+#if defined(__i386__)
+  __asm__ volatile("int $0x80"
+                   : "=a"(result)
+                   : "a"(83 /* __NR_symlink */), "b"(unix_target.c_str()), "c"(unix_link.c_str())
+                   : "memory");
+#endif
+  return result == 0;
+}
+
+// Renames `from` to `to` (Windows paths) with the Linux system call
+// rename(2), as a process outside Wine would: Wine's own checks of open files
+// do not apply. True on success.
+inline bool UnixRename(const std::string& from, const std::string& to) {
+  const std::string unix_from = UnixPath(from);
+  const std::string unix_to = UnixPath(to);
+  if (unix_from.empty() || unix_to.empty())
+    return false;
+  long result = -1;
+#if defined(__i386__)
+  __asm__ volatile("int $0x80"
+                   : "=a"(result)
+                   : "a"(38 /* __NR_rename */), "b"(unix_from.c_str()), "c"(unix_to.c_str())
+                   : "memory");
+#endif
+  return result == 0;
+}
+
+// Removes the link (or file) `path` itself with unlink(2); Windows calls
+// under Wine may act on a link's target instead. True on success.
+inline bool UnixUnlink(const std::string& path) {
+  const std::string unix_path = UnixPath(path);
+  if (unix_path.empty())
+    return false;
+  long result = -1;
+#if defined(__i386__)
+  __asm__ volatile("int $0x80"
+                   : "=a"(result)
+                   : "a"(10 /* __NR_unlink */), "b"(unix_path.c_str())
+                   : "memory");
+#endif
+  return result == 0;
+}
+
+}  // namespace velt::test

@@ -1,0 +1,96 @@
+// Links planted in a user-writable installation folder, as Unix symbolic
+// links that Wine presents to the updater: at the data file's name, at the
+// name the updater once used for its new file, and the folder itself turned
+// into a link while a question waits. Nothing outside the folder may be
+// written, replaced or deleted.
+#include <string>
+
+#include "driver/exit_codes.h"
+#include "tests/common/unix_symlink.h"
+#include "tests/e2e/e2e_files.h"
+#include "tests/e2e/e2e_harness.h"
+
+namespace velt::e2e {
+namespace {
+
+constexpr char kOutsideData[] = "a file outside the installation";
+
+class LinkSafetyE2eTest : public UpdateE2eTest {
+ protected:
+  void SetUp() override {
+    UpdateE2eTest::SetUp();
+    outside_ = root() + "outside\\";
+    ASSERT_TRUE(CreateDirectoryA(outside_.c_str(), nullptr));
+    ASSERT_TRUE(WriteBinaryFile(outside_ + "victim.dat", kOutsideData));
+  }
+  void TearDown() override {
+    // Links go first, by unlink(2), so that removing the tree never follows one.
+    velt::test::UnixUnlink(PackagePath() + ".new");
+    if (velt::test::UnixUnlink(PackagePath()))
+      WritePackage("the link is gone");
+    UpdateE2eTest::TearDown();
+  }
+
+  void ExpectCantInstall(const UpdateRun& run, size_t box) {
+    EXPECT_EQ(run.exit_code, kExitInstallFailed);
+    ASSERT_GT(run.boxes.size(), box);
+    EXPECT_EQ(ToCodePage(run.boxes[box].text, 1252), "Can't install file " + PackagePath());
+  }
+  // The outside folder holds exactly its one file, unchanged.
+  void ExpectOutsideUntouched() {
+    EXPECT_EQ(ReadBinaryFile(outside_ + "victim.dat"), kOutsideData);
+    int files = 0;
+    WIN32_FIND_DATAA entry;
+    HANDLE find = FindFirstFileA((outside_ + "*").c_str(), &entry);
+    for (BOOL more = find != INVALID_HANDLE_VALUE; more; more = FindNextFileA(find, &entry))
+      files += (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+    if (find != INVALID_HANDLE_VALUE)
+      FindClose(find);
+    EXPECT_EQ(files, 1) << "a file was created outside the installation";
+  }
+
+  std::string outside_;
+};
+
+TEST_F(LinkSafetyE2eTest, ALinkAtTheDataFilesNameIsRefused) {
+  ASSERT_TRUE(DeleteFileA(PackagePath().c_str()));
+  ASSERT_TRUE(velt::test::MakeUnixSymlink(PackagePath(), outside_ + "victim.dat"));
+  UpdateRun run = RunUpdate({"modest"}, {IDOK});
+  ExpectCantInstall(run, 0);
+  ExpectOutsideUntouched();
+  EXPECT_NE(GetFileAttributesA(PackagePath().c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+// The name the new file once had, predictable: a link there is never opened.
+TEST_F(LinkSafetyE2eTest, ALinkAtTheOldTemporaryNameIsNeverFollowed) {
+  ASSERT_TRUE(velt::test::MakeUnixSymlink(PackagePath() + ".new", outside_ + "victim.dat"));
+  UpdateRun run = RunUpdate({"modest"}, {IDOK});
+  EXPECT_EQ(run.exit_code, kExitOk);
+  EXPECT_TRUE(ReadPackage() == CarriedPackage());
+  ExpectOutsideUntouched();
+}
+
+// While the question waits, the installation folder is moved away and a link
+// to another folder takes its name: the answer Yes must not write there.
+TEST_F(LinkSafetyE2eTest, AFolderTurnedIntoALinkWhileAskingIsRefused) {
+  ASSERT_TRUE(WriteBinaryFile(outside_ + "vtup.cok", kOutsideData));
+  const std::string installation = folder().substr(0, folder().size() - 1);
+  bool swapped = false;
+  BeforeAnswering([&](size_t index, const SeenBox&) {
+    if (index != 0)
+      return;
+    swapped = velt::test::UnixRename(installation, root() + "moved") &&
+              velt::test::MakeUnixSymlink(installation, outside_.substr(0, outside_.size() - 1));
+  });
+  UpdateRun run = RunUpdate({}, {IDYES, IDNO});
+  ASSERT_TRUE(swapped);
+  ExpectCantInstall(run, 1);
+  EXPECT_EQ(ReadBinaryFile(outside_ + "vtup.cok"), kOutsideData);
+  EXPECT_EQ(ReadBinaryFile(outside_ + "victim.dat"), kOutsideData);
+  // Put the folder back for the fixture to clean up.
+  EXPECT_TRUE(velt::test::UnixUnlink(installation));
+  EXPECT_TRUE(velt::test::UnixRename(root() + "moved", installation));
+}
+
+}  // namespace
+}  // namespace velt::e2e

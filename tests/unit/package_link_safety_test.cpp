@@ -1,0 +1,94 @@
+// InstallResourceFile against links planted by an unelevated user: at the data
+// file's name, at the new file's name, or in place of the folder. Nothing
+// outside the folder may be written, replaced or deleted, and the installation
+// fails with the usual box.
+#include <string>
+
+#include "driver/startup_settings.h"
+#include "package/resource_install.h"
+#include "package_test_support.h"
+#include "platform/files.h"
+
+namespace velt_test {
+namespace {
+
+const char kFolder[] = "C:\\Users\\Anna\\Velt";
+const char kDestination[] = "C:\\Users\\Anna\\Velt\\vtup.cok";
+const char kVictim[] = "C:\\Windows\\system32\\victim.dll";
+const char kVictimData[] = "a system file";
+// How Windows reports a link to a file, and how Wine does (as the target).
+constexpr uint32_t kWindowsFileLink = platform::kAttrArchive | platform::kAttrReparsePoint;
+constexpr uint32_t kWineFileLink = platform::kAttrArchive;
+constexpr uint32_t kFolderLink = platform::kAttrDirectory | platform::kAttrReparsePoint;
+
+class LinkSafetyTest : public PackageTest {
+ protected:
+  void SetUp() override {
+    PackageTest::SetUp();
+    fake::AddDirectory(kFolder);
+    fake::AddFile(kVictim, kVictimData);
+    fake::World().resources[{"VTUP", "COK"}] = MakePayload({100, 200}, 43);
+  }
+
+  void ExpectRefusedAndVictimWhole() {
+    EXPECT_FALSE(velt::InstallResourceFile("vtup", "cok", kDestination));
+    ASSERT_EQ(fake::World().boxes.size(), 1u);
+    EXPECT_EQ(fake::World().boxes[0].text, std::string("Can't install file ") + kDestination);
+    EXPECT_EQ(fake::FileData(kVictim), kVictimData);
+    EXPECT_EQ(FilesIn("C:\\Windows\\system32"), 1u) << "something was created next to the victim";
+  }
+
+  static size_t FilesIn(const std::string& folder) {
+    const std::string prefix = fake::NormalizePath(folder) + "\\";
+    size_t count = 0;
+    for (const auto& [path, entry] : fake::World().entries) {
+      if (path.rfind(prefix, 0) == 0 && !entry.directory)
+        ++count;
+    }
+    return count;
+  }
+};
+
+TEST_F(LinkSafetyTest, ALinkAtTheDataFilesNameIsRefused) {
+  for (uint32_t attributes : {kWindowsFileLink, kWineFileLink}) {
+    SCOPED_TRACE(attributes);
+    fake::World().boxes.clear();
+    fake::AddLink(kDestination, kVictim, attributes);
+    ExpectRefusedAndVictimWhole();
+    EXPECT_FALSE(fake::FindEntry(kDestination)->link_target.empty()) << "the link was replaced";
+    EXPECT_EQ(FilesIn(kFolder), 1u) << "a new file was left behind";
+  }
+}
+
+TEST_F(LinkSafetyTest, ALinkAtTheNewFilesNameIsNeverOpened) {
+  // The name comes from the generator seeded at start-up: plant a link there.
+  velt::StartStartupSettings();
+  std::string name = "vtup.cok.";
+  for (int i = 0; i < 8; ++i)
+    name += static_cast<char>('a' + velt::Random(26));
+  velt::EndStartupSettings();
+  velt::StartStartupSettings();
+  fake::AddLink(std::string(kFolder) + "\\" + name + ".tmp", kVictim, kWineFileLink);
+  ExpectRefusedAndVictimWhole();
+  EXPECT_FALSE(fake::Exists(kDestination));
+  velt::EndStartupSettings();
+}
+
+TEST_F(LinkSafetyTest, AFolderThatIsALinkIsRefused) {
+  fake::World().entries.erase(fake::NormalizePath(kFolder));
+  fake::AddLink(kFolder, "C:\\Windows\\system32", kFolderLink);
+  ExpectRefusedAndVictimWhole();
+}
+
+TEST_F(LinkSafetyTest, NothingIsDeletedByName) {
+  fake::AddFile(kDestination, "old");
+  fake::FindEntry(kDestination)->held_until_ms = 1 << 30;  // held beyond the budget
+  EXPECT_FALSE(velt::InstallResourceFile("vtup", "cok", kDestination));
+  EXPECT_EQ(fake::FileData(kDestination), "old");
+  EXPECT_EQ(FilesIn(kFolder), 1u) << "the new file was left behind";
+  for (const fake::FaultCall& call : fake::World().faults.calls)
+    EXPECT_NE(call.operation, "DeleteFile");
+}
+
+}  // namespace
+}  // namespace velt_test
