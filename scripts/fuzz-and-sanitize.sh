@@ -5,7 +5,7 @@
 # VELT_FUZZ_SECONDS sets each target's time (default 5). Exits non-zero on a
 # failed build or unit test, a sanitizer finding, a crash or a model mismatch.
 set -uo pipefail
-cd "$(dirname "$0")/.."
+cd "$(dirname "$0")/.." || exit 1
 
 packages=(cmake ninja-build g++ libgtest-dev googletest clang libclang-rt-14-dev llvm-14)
 missing=()
@@ -86,7 +86,10 @@ if cmake --preset fuzz >/dev/null && cmake --build --preset fuzz; then
       failed=1
       grep -E -A30 'MODEL MISMATCH|ERROR: (AddressSanitizer|LeakSanitizer|libFuzzer)|runtime error:' \
         "$log" | head -n 60
-      artifacts=$(cd "$run_dir/artifacts" && ls | grep "^$name-" | tr '\n' ' ')
+      artifacts=""
+      for artifact in "$run_dir/artifacts/$name-"*; do
+        [ -e "$artifact" ] && artifacts+="$(basename "$artifact") "
+      done
       row "$target" "${executions:-?}" "${elapsed}s" \
         "FOUND (exit $status): log $log, inputs in $run_dir/artifacts: ${artifacts:-none}"
     fi
