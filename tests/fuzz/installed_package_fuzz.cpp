@@ -1,0 +1,68 @@
+// ReadInstalledVersion over a fake file of fuzzed bytes: the version is byte 4
+// minus 32, or -32 when the file is shorter than five bytes or cannot be read;
+// an open refused while another process holds the file is retried 17 times, a
+// 256 ms pause after each failed attempt, and on failure the version is untouched.
+//
+// Input: a mode byte, a hold byte, then the file's bytes.
+//   mode % 4  0: plain  1: reads fail  2: held by another process for
+//             (hold byte * 32) ms  3: no file
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "driver/installed_package.h"
+#include "fuzz_support.h"
+#include "platform/fake/fake_platform.h"
+
+namespace {
+
+using velt_fuzz::ExpectEqual;
+
+const char kPath[] = "C:\\Program Files\\Velt\\vtup.cok";
+constexpr int32_t kUntouched = 0x7EADBEEF;
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  if (size < 2)
+    return 0;
+  const int mode = data[0] % 4;
+  const int64_t held_until_ms = static_cast<int64_t>(data[1]) * 32;
+  const std::string file = velt_fuzz::AsString(data + 2, size - 2);
+
+  fake::ResetWorld();
+  if (mode != 3)
+    fake::AddFile(kPath, file);
+  if (mode == 1)
+    fake::World().failing = {"ReadFile"};
+  if (mode == 2)
+    fake::FindEntry(kPath)->held_until_ms = held_until_ms;
+
+  // Attempt k (from 0) starts at k * 256 ms; the open succeeds once the hold is over.
+  int64_t failed_attempts = 0;
+  if (mode == 3)
+    failed_attempts = velt::kPackageOpenAttempts;
+  if (mode == 2) {
+    const int64_t retry = velt::kPackageOpenRetryMs;
+    failed_attempts =
+        std::min<int64_t>((held_until_ms + retry - 1) / retry, velt::kPackageOpenAttempts);
+  }
+  const bool opens = failed_attempts < velt::kPackageOpenAttempts;
+  int32_t expected = kUntouched;
+  if (opens) {
+    const bool readable = mode != 1 && file.size() >= 5;
+    expected = readable ? static_cast<uint8_t>(file[4]) - 32 : -32;
+  }
+
+  int32_t version = kUntouched;
+  ExpectEqual("ReadInstalledVersion", velt::ReadInstalledVersion(kPath, &version), opens);
+  ExpectEqual("version", version, expected);
+  ExpectEqual("pauses", static_cast<int64_t>(fake::World().sleeps.size()), failed_attempts);
+  for (uint32_t pause : fake::World().sleeps)
+    ExpectEqual("pause length", pause, velt::kPackageOpenRetryMs);
+  ExpectEqual("handles left open", fake::OpenHandleCount(), 0);
+  if (mode != 3)
+    ExpectEqual("file unchanged", fake::FileData(kPath), file);
+  return 0;
+}
