@@ -1,7 +1,8 @@
 // ReadInstalledVersion over a fake file of fuzzed bytes: the version is byte 4
-// minus 32, or -32 when the file is shorter than five bytes or cannot be read;
-// an open refused while another process holds the file is retried 17 times, a
-// 256 ms pause after each failed attempt, and on failure the version is untouched.
+// minus 32, or -32 when the file is shorter than five bytes; an open refused
+// while another process holds the file, or a failed read, counts as a failed
+// attempt, retried 17 times with a 256 ms pause after each, and on failure the
+// version is untouched.
 //
 // Input: a mode byte, a hold byte, then the file's bytes.
 //   mode % 4  0: plain  1: reads fail  2: held by another process for
@@ -41,7 +42,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   // Attempt k (from 0) starts at k * 256 ms; the open succeeds once the hold is over.
   int64_t failed_attempts = 0;
-  if (mode == 3)
+  if (mode == 1 || mode == 3)
     failed_attempts = velt::kPackageOpenAttempts;
   if (mode == 2) {
     const int64_t retry = velt::kPackageOpenRetryMs;
@@ -51,8 +52,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const bool opens = failed_attempts < velt::kPackageOpenAttempts;
   int32_t expected = kUntouched;
   if (opens) {
-    const bool readable = mode != 1 && file.size() >= 5;
-    expected = readable ? static_cast<uint8_t>(file[4]) - 32 : -32;
+    expected = file.size() >= 5 ? static_cast<uint8_t>(file[4]) - 32 : -32;
   }
 
   int32_t version = kUntouched;
