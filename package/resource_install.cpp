@@ -1,5 +1,6 @@
 #include "package/resource_install.h"
 
+#include "driver/phase/phase_marks.h"
 #include "driver/startup_settings.h"
 #include "platform/errors.h"
 #include "platform/files.h"
@@ -26,6 +27,7 @@ bool WriteWholeFile(const std::string& path, const uint8_t* data, uint32_t size)
                            platform::FileDisposition::kCreateAlways);
   if (!file.IsValid())
     return false;
+  VELT_PHASE_MARK("write");
   uint32_t done = 0;
   while (done < size) {
     const uint32_t chunk = size - done < kWriteChunk ? size - done : kWriteChunk;
@@ -35,8 +37,10 @@ bool WriteWholeFile(const std::string& path, const uint8_t* data, uint32_t size)
     }
     done += chunk;
   }
+  VELT_PHASE_MARK("flush");
   if (!platform::FlushFileBuffers(file.Get()))
     return false;
+  VELT_PHASE_MARK("flush_done");
   return platform::CloseHandle(file.Release());
 }
 
@@ -63,6 +67,7 @@ bool DestinationIsHeld(const std::string& path) {
 // to let go of the destination within the retry budget. A replacement refused
 // while nobody holds the destination (read-only, denied, a folder) fails at once.
 bool ReplaceDestination(const std::string& source, const std::string& destination) {
+  VELT_PHASE_MARK("replace");
   for (int attempt = 1; attempt <= kInstallAttempts; ++attempt) {
     if (!DestinationIsHeld(destination)) {
       if (platform::MoveFileReplacing(source, destination))
