@@ -1,7 +1,7 @@
 // Known XXH3-128 values (seed 0) for the payload checksum tests, native and under
 // Wine. Every value was computed independently with the xxhsum command-line tool
 // of xxHash 0.8.1 (Debian package xxhash): `xxhsum -H2 FILE` over files holding
-// exactly these bytes. The lengths reach each of XXH3-128's input-size paths:
+// exactly these bytes. The lengths reach several of XXH3-128's input-size paths:
 // empty, 1-3, 9-16, 129-240 bytes, the first long length (241) and a few MB.
 #pragma once
 
