@@ -4,7 +4,8 @@
 # builds), generates the deterministic sample payload (or takes the file given by
 # -DVELT_PAYLOAD=path), checks it as a build step (layout and version byte: a
 # failing check fails the build), and generates the source that records the
-# payload's size and SHA-256 digest for the installer's self-check.
+# payload's size and XXH3-128 digest (computed by velt-payload) for the
+# installer's self-check. Needs cmake/XXHash.cmake included first.
 #
 # Sets: VELT_PAYLOAD_FILE (the payload to embed), VELT_PAYLOAD_CHECK_STAMP (exists
 # once the check passed), VELT_PAYLOAD_DIGEST_SOURCE (generated C++ source),
@@ -12,7 +13,7 @@
 #
 # The same file runs in script mode (cmake -P) for the build steps:
 #   -DVELT_PAYLOAD_STEP=check  -DTOOL= -DPAYLOAD= -DVERSION= -DSTAMP=
-#   -DVELT_PAYLOAD_STEP=digest -DPAYLOAD= -DOUTPUT=
+#   -DVELT_PAYLOAD_STEP=digest -DTOOL= -DPAYLOAD= -DOUTPUT=
 
 if(CMAKE_SCRIPT_MODE_FILE)
   if(VELT_PAYLOAD_STEP STREQUAL "check")
@@ -25,7 +26,16 @@ if(CMAKE_SCRIPT_MODE_FILE)
     endif()
     file(TOUCH "${STAMP}")
   elseif(VELT_PAYLOAD_STEP STREQUAL "digest")
-    file(SHA256 "${PAYLOAD}" digest)
+    execute_process(COMMAND "${TOOL}" checksum "${PAYLOAD}"
+      RESULT_VARIABLE result OUTPUT_VARIABLE digest ERROR_VARIABLE error)
+    string(STRIP "${digest}" digest)
+    if(NOT result EQUAL 0 OR NOT digest MATCHES "^[0-9a-f]+$")
+      message(FATAL_ERROR "Cannot compute the checksum of ${PAYLOAD}: ${error}")
+    endif()
+    string(LENGTH "${digest}" digest_length)
+    if(NOT digest_length EQUAL 32)
+      message(FATAL_ERROR "velt-payload printed '${digest}', not 32 hex digits")
+    endif()
     file(SIZE "${PAYLOAD}" size)
     string(REGEX REPLACE "([0-9a-f][0-9a-f])" "0x\\1," bytes "${digest}")
     file(WRITE "${OUTPUT}.tmp"
@@ -33,7 +43,7 @@ if(CMAKE_SCRIPT_MODE_FILE)
       "#include \"package/payload_digest.h\"\n\n"
       "namespace velt {\n\n"
       "const uint32_t kPayloadBuildSize = ${size}u;\n"
-      "const uint8_t kPayloadBuildDigest[32] = {${bytes}};\n\n"
+      "const uint8_t kPayloadBuildDigest[16] = {${bytes}};\n\n"
       "}  // namespace velt\n")
     file(COPY_FILE "${OUTPUT}.tmp" "${OUTPUT}" ONLY_IF_DIFFERENT)
     file(REMOVE "${OUTPUT}.tmp")
@@ -56,7 +66,8 @@ endif()
 
 # velt_add_host_tool(<name> <source>...): compiles a program for the build host
 # into ${CMAKE_BINARY_DIR}/host/<name>, built by default with target <name>.
-# Sources are relative to the source tree, which is also the include root.
+# Sources are relative to the source tree, which is also the include root; the
+# build's generated folder is on the include path too.
 function(velt_add_host_tool name)
   set(output ${CMAKE_BINARY_DIR}/host/${name})
   list(TRANSFORM ARGN PREPEND ${CMAKE_SOURCE_DIR}/ OUTPUT_VARIABLE sources)
@@ -70,7 +81,7 @@ function(velt_add_host_tool name)
   add_custom_command(OUTPUT ${output}
     COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/host
     COMMAND ${VELT_HOST_CXX} -std=c++17 -O2 -Wall -Wextra -I${CMAKE_SOURCE_DIR}
-      ${sources} -o ${output}
+      -I${CMAKE_BINARY_DIR}/generated ${sources} -o ${output}
     DEPENDS ${sources} ${headers}
     COMMENT "Building host tool ${name}"
     VERBATIM)
@@ -79,7 +90,7 @@ endfunction()
 
 velt_add_host_tool(velt-payload
   tools/payload/velt_payload_main.cpp tools/payload/payload_builder.cpp
-  tools/payload/sample_payload.cpp package/package_format.cpp)
+  tools/payload/sample_payload.cpp package/package_format.cpp package/payload_checksum.cpp)
 set(VELT_PAYLOAD_TOOL ${CMAKE_BINARY_DIR}/host/velt-payload)
 
 if(VELT_PAYLOAD)
@@ -106,9 +117,11 @@ add_custom_command(OUTPUT ${VELT_PAYLOAD_CHECK_STAMP}
 
 set(VELT_PAYLOAD_DIGEST_SOURCE ${CMAKE_BINARY_DIR}/generated/payload_digest.cpp)
 add_custom_command(OUTPUT ${VELT_PAYLOAD_DIGEST_SOURCE}
-  COMMAND ${CMAKE_COMMAND} -DVELT_PAYLOAD_STEP=digest -DPAYLOAD=${VELT_PAYLOAD_FILE}
-    -DOUTPUT=${VELT_PAYLOAD_DIGEST_SOURCE} -P ${CMAKE_CURRENT_LIST_FILE}
-  DEPENDS ${VELT_PAYLOAD_FILE} ${VELT_PAYLOAD_CHECK_STAMP} ${CMAKE_CURRENT_LIST_FILE}
+  COMMAND ${CMAKE_COMMAND} -DVELT_PAYLOAD_STEP=digest -DTOOL=${VELT_PAYLOAD_TOOL}
+    -DPAYLOAD=${VELT_PAYLOAD_FILE} -DOUTPUT=${VELT_PAYLOAD_DIGEST_SOURCE}
+    -P ${CMAKE_CURRENT_LIST_FILE}
+  DEPENDS ${VELT_PAYLOAD_TOOL} ${VELT_PAYLOAD_FILE} ${VELT_PAYLOAD_CHECK_STAMP}
+    ${CMAKE_CURRENT_LIST_FILE}
   COMMENT "Recording the payload's digest"
   VERBATIM)
 

@@ -18,5 +18,9 @@ add_test(NAME product.manifest COMMAND ${VELT_PE_INSPECT} manifest ${velt_produc
 # Resource type "COK", name "VTUP", language 1049 (Russian), equal to the payload.
 add_test(NAME product.payload_resource COMMAND ${VELT_PE_INSPECT} resource ${velt_product}
   COK VTUP 1049 ${VELT_PAYLOAD_FILE})
+# The self-check hashes in-process (XXH3-128): no crypto DLL or function imported.
+add_test(NAME product.no_system_crypto COMMAND ${CMAKE_OBJDUMP} -p ${velt_product})
+set_tests_properties(product.no_system_crypto PROPERTIES
+  PASS_REGULAR_EXPRESSION "DLL Name: KERNEL32" FAIL_REGULAR_EXPRESSION "[Cc]rypt")
 set_tests_properties(product.pe_shape product.system_imports_only product.manifest
-  product.payload_resource PROPERTIES LABELS product)
+  product.payload_resource product.no_system_crypto PROPERTIES LABELS product)

@@ -12,6 +12,7 @@
 #include "package/resource_install.h"
 #include "package/self_check.h"
 #include "platform/files.h"
+#include "platform/phase/phase_marks.h"
 #include "platform/ui.h"
 
 namespace velt {
@@ -70,7 +71,9 @@ void RecordInstallationSize() {
   registry.SetRootKey(platform::HkeyLocalMachine());
   platform::ScopedRegistryKey close(registry);
   registry.OpenKey(UninstallKeyPath + ProductName, true);
+  VELT_PHASE_MARK("folder_size");
   int32_t size_kb = GetFolderSizeKB(ProductFolder);
+  VELT_PHASE_MARK("folder_size_done");
   if (size_kb != -1)
     registry.WriteInteger("EstimatedSize", size_kb);
 }
@@ -112,8 +115,10 @@ int RunUpdate() {
   }
   if (IsVeltRunning())
     AskVeltToQuit();
+  VELT_PHASE_MARK("self_check");
   if (!CheckInstallerIntegrity())
     return kExitSelfCheckFailed;
+  VELT_PHASE_MARK("self_check_done");
 
   ModestMode = FirstArgument == "modest";
   const std::string package_path = ProductFolder + PackageFileName;
@@ -128,8 +133,10 @@ int RunUpdate() {
   const std::string resource_name =
       PackageFileName.substr(0, PackageFileName.find(PackageExtension));
   const std::string resource_type = PackageExtension.substr(1);
+  VELT_PHASE_MARK("install");
   const bool written = InstallResourceFile(resource_name, resource_type,
                                            ProductFolder + resource_name + "." + resource_type);
+  VELT_PHASE_MARK("install_done");
   RecordInstallationSize();
 
   if (ModestMode) {

@@ -4,6 +4,7 @@
 #include "package/install_folder.h"
 #include "platform/errors.h"
 #include "platform/files.h"
+#include "platform/phase/phase_marks.h"
 #include "platform/resources.h"
 #include "platform/system.h"
 
@@ -23,6 +24,7 @@ void ReportInstallFailure(const std::string& destination) {
 // its whole count: a short count means the disk is full, even when the call
 // itself claims success.
 bool WriteAndFlush(platform::RawHandle file, const uint8_t* data, uint32_t size) {
+  VELT_PHASE_MARK("write");
   uint32_t done = 0;
   while (done < size) {
     const uint32_t chunk = size - done < kWriteChunk ? size - done : kWriteChunk;
@@ -31,7 +33,11 @@ bool WriteAndFlush(platform::RawHandle file, const uint8_t* data, uint32_t size)
       return false;
     done += chunk;
   }
-  return platform::FlushFileBuffers(file);
+  VELT_PHASE_MARK("flush");
+  if (!platform::FlushFileBuffers(file))
+    return false;
+  VELT_PHASE_MARK("flush_done");
+  return true;
 }
 
 bool IsHeldByAnotherProcess(uint32_t error) {
@@ -62,6 +68,7 @@ bool ReplaceInFolder(const InstallFolder& folder,
                      platform::RawHandle written,
                      const std::string& name) {
   const std::string destination = folder.path() + name;
+  VELT_PHASE_MARK("replace");
   for (int attempt = 1; attempt <= kInstallAttempts; ++attempt) {
     if (!folder.StillNoLink() || !folder.NameIsNoLink(name))
       return false;

@@ -5,6 +5,7 @@
 #include "driver/startup_settings.h"
 #include "driver/update_constants.h"
 #include "package/package_format.h"
+#include "package/payload_checksum.h"
 #include "package/payload_digest.h"
 #include "platform/resources.h"
 
@@ -23,9 +24,8 @@ namespace {
 bool PayloadIsIntact(const uint8_t* data, uint32_t size) {
   if (size != kPayloadBuildSize)
     return false;
-  uint8_t digest[32];
-  if (!platform::Sha256(data, size, digest))
-    return false;
+  uint8_t digest[kPayloadChecksumSize];
+  PayloadChecksum(data, size, digest);
   if (std::memcmp(digest, kPayloadBuildDigest, sizeof digest) != 0)
     return false;
   return ValidatePackage(data, size, UpdateVersion, nullptr);

@@ -14,7 +14,7 @@ extern const char kPayloadResourceType[];  // "COK"
 extern const char kDamagedInstallerEnglish[];
 extern const char kDamagedInstallerRussian[];
 
-// True when the payload resource exists, has the size and SHA-256 digest recorded
+// True when the payload resource exists, has the size and XXH3-128 digest recorded
 // at build time, and its header is well formed with the version byte
 // UpdateVersion + 32. Only the payload is hashed, so signing the executable does
 // not affect the result. Otherwise shows the bilingual "installer is damaged" box

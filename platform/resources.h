@@ -1,4 +1,4 @@
-// The running executable's own resources, and the system's SHA-256.
+// The running executable's own resources.
 #pragma once
 
 #include <cstdint>
@@ -28,9 +28,5 @@ class ScopedResource {
   const uint8_t* data_ = nullptr;
   uint32_t size_ = 0;
 };
-
-// SHA-256 of `size` bytes through the system's crypto provider; false when the
-// provider is unavailable.
-bool Sha256(const uint8_t* data, uint32_t size, uint8_t digest[32]);
 
 }  // namespace platform

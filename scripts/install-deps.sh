@@ -12,7 +12,7 @@ if ! dpkg --print-foreign-architectures | grep -qx i386; then
 fi
 
 packages=(cmake ninja-build g++ libgtest-dev googletest locales file
-          g++-mingw-w64-i686 binutils-mingw-w64-i686
+          g++-mingw-w64-i686 binutils-mingw-w64-i686 libxxhash-dev
           wine wine64 wine32:i386 openssl osslsigncode)
 missing=()
 for package in "${packages[@]}"; do

@@ -189,7 +189,6 @@ struct FakeWorld {
   // Resources by (uppercase name, uppercase type).
   std::map<std::pair<std::string, std::string>, std::string> resources;
   int loaded_resources = 0;  // loaded and not yet freed
-  bool crypto_works = true;
 
   // Open handles by id, for leak checks (see OpenHandleCount).
   std::map<uintptr_t, FakeHandle> handles;

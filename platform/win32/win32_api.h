@@ -8,7 +8,6 @@
 
 #include <shellapi.h>
 #include <shlobj.h>
-#include <wincrypt.h>
 
 #undef CreateFile
 #undef CreateFileMapping

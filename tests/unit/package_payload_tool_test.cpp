@@ -121,6 +121,13 @@ TEST_F(PayloadToolTest, InspectPrintsTheHeader) {
   EXPECT_NE(check.find("expected 43"), std::string::npos) << check;
 }
 
+TEST_F(PayloadToolTest, ChecksumPrintsWhatXxhsumPrints) {
+  // The sample's `xxhsum -H2`, computed with xxhsum of xxHash 0.8.1.
+  ASSERT_EQ(RunTool("build --sample " + kWork + "/sample.cok"), 0);
+  EXPECT_EQ(Capture("checksum " + kWork + "/sample.cok"), "7c375b01aa048cbbe840807f204ba6de\n");
+  EXPECT_EQ(RunTool("checksum " + kWork + "/does-not-exist"), 2);
+}
+
 TEST_F(PayloadToolTest, RejectsBadUsage) {
   EXPECT_EQ(RunTool(""), 2);
   EXPECT_EQ(RunTool("build " + kWork + "/x.cok"), 2);

@@ -5,12 +5,15 @@
 //   velt-payload build [--version V] [--fault F] --generate COUNT ITEM_SIZE OUT
 //   velt-payload inspect FILE
 //   velt-payload check --version V FILE
+//   velt-payload checksum FILE
 //
 // build writes a payload in the package layout (the sample by default has 89
 // items, 18,338,960 bytes, version 11). --fault breaks it on purpose: magic,
 // first-offset, order, end, truncated. inspect prints the header and checks the
-// layout; check also checks the version byte. Exit code 0 when all is well, 1
-// when a check fails, 2 on a usage or file error.
+// layout; check also checks the version byte. checksum prints the file's XXH3-128
+// as 32 hex digits (as `xxhsum -H2` does), the digest the installer's self-check
+// compares with. Exit code 0 when all is well, 1 when a check fails, 2 on a
+// usage or file error.
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -19,6 +22,7 @@
 #include <vector>
 
 #include "package/package_format.h"
+#include "package/payload_checksum.h"
 #include "payload_builder.h"
 #include "sample_payload.h"
 
@@ -29,7 +33,8 @@ int Usage() {
                "usage: velt-payload build [--version V] [--fault F] "
                "(--sample | --items FILE... | --generate COUNT SIZE) OUT\n"
                "       velt-payload inspect FILE\n"
-               "       velt-payload check --version V FILE\n");
+               "       velt-payload check --version V FILE\n"
+               "       velt-payload checksum FILE\n");
   return 2;
 }
 
@@ -159,6 +164,20 @@ int Examine(const std::string& path, bool print, bool check_version, long versio
   return 0;
 }
 
+int PrintChecksum(const std::string& path) {
+  payload::Bytes bytes;
+  if (!ReadFile(path, &bytes)) {
+    std::fprintf(stderr, "velt-payload: cannot read %s\n", path.c_str());
+    return 2;
+  }
+  uint8_t checksum[velt::kPayloadChecksumSize];
+  velt::PayloadChecksum(bytes.data(), bytes.size(), checksum);
+  for (uint8_t byte : checksum)
+    std::printf("%02x", byte);
+  std::printf("\n");
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -176,5 +195,7 @@ int main(int argc, char** argv) {
       return Usage();
     return Examine(args[2], false, true, version);
   }
+  if (command == "checksum" && args.size() == 1)
+    return PrintChecksum(args[0]);
   return Usage();
 }

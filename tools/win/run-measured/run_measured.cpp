@@ -1,7 +1,10 @@
 // run-measured COMMAND_LINE: runs a program, sampling its private memory
 // (PagefileUsage) every few milliseconds, and prints one line:
-//   wall_ms=<ms> peak_private=<bytes> exit=<code>
+//   wall_ms=<ms> peak_private=<bytes> exit=<code> begin_qpc=<n> end_qpc=<n> qpc_hz=<n>
 // The peak is the larger of the sampled maximum and the system's own peak.
+// begin_qpc is the performance counter just before CreateProcess, end_qpc once
+// the program has ended; the counter is system-wide, so the program's own
+// readings compare with both.
 #include <windows.h>
 
 // After windows.h, whose types it uses.
@@ -43,8 +46,10 @@ int main(int argc, char** argv) {
   QueryPerformanceCounter(&end);
   DWORD exit_code = 0;
   GetExitCodeProcess(info.hProcess, &exit_code);
-  std::printf("wall_ms=%.1f peak_private=%llu exit=%lu\n",
+  std::printf("wall_ms=%.1f peak_private=%llu exit=%lu begin_qpc=%lld end_qpc=%lld qpc_hz=%lld\n",
               1000.0 * (end.QuadPart - begin.QuadPart) / frequency.QuadPart,
-              static_cast<unsigned long long>(peak), exit_code);
+              static_cast<unsigned long long>(peak), exit_code,
+              static_cast<long long>(begin.QuadPart), static_cast<long long>(end.QuadPart),
+              static_cast<long long>(frequency.QuadPart));
   return 0;
 }

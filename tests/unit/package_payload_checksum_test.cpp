@@ -1,0 +1,19 @@
+// The payload checksum on the host, where xxHash takes its SSE2 path, against
+// values computed with xxhsum (tests/win repeats them on the product's i686
+// compiler, where it takes the scalar path).
+#include <gtest/gtest.h>
+
+#include "tests/unit/payload_checksum_vectors.h"
+
+namespace velt_test {
+namespace {
+
+TEST(PayloadChecksumTest, MatchesXxhsum) {
+  for (const ChecksumVector& vector : ChecksumVectors()) {
+    SCOPED_TRACE(vector.name);
+    EXPECT_EQ(ChecksumHex(vector.bytes), vector.xxhsum_h2);
+  }
+}
+
+}  // namespace
+}  // namespace velt_test
