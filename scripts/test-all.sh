@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Builds both configurations and runs every test: native unit tests over the
 # fake platform; then the 32-bit product's build checks, the Windows-side tests
-# and the end-to-end runs of the product itself, under Wine.
+# and the end-to-end runs of the product itself, under Wine; then the unit tests
+# once more under AddressSanitizer and UndefinedBehaviorSanitizer, and every
+# fuzz target for a few seconds.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh || exit 1
@@ -29,6 +31,13 @@ run_preset() {
 
 run_preset native
 run_preset win32
+
+echo "=== fuzz targets and the unit tests under sanitizers"
+log=$(mktemp)
+bash scripts/fuzz-and-sanitize.sh 2>&1 | tee "$log"
+[ "${PIPESTATUS[0]}" -eq 0 ] || failed=1
+summary+=("fuzz and sanitizers: $(grep -E '^fuzz-and-sanitize:' "$log" | tail -n 1)")
+rm -f "$log"
 
 echo
 echo "=== Summary"
