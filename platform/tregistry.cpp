@@ -34,7 +34,8 @@ bool TRegistry::OpenKey(const std::string& key, bool can_create) {
 }
 
 bool TRegistry::ValueExists(const std::string& name) {
-  return GetDataType(name) != kRegNone;
+  uint32_t type = kRegNone;
+  return current_ && RegQueryValueEx(current_, name, &type, nullptr) == kErrorSuccess;
 }
 
 uint32_t TRegistry::GetDataType(const std::string& name) {

@@ -31,9 +31,10 @@ class TRegistry {
   // `can_create`). False when the key could not be opened.
   bool OpenKey(const std::string& key, bool can_create);
   bool HasOpenKey() const { return current_ != nullptr; }
-  // False for a missing value or when no key is open.
+  // False for a missing value or when no key is open; true for a value of any
+  // type, REG_NONE included.
   bool ValueExists(const std::string& name);
-  // The value's registry type; kRegNone when missing.
+  // The value's registry type; kRegNone when missing (or of that type).
   uint32_t GetDataType(const std::string& name);
   // A string value (REG_SZ or REG_EXPAND_SZ) without its terminating NUL; empty
   // when missing. Any other type raises ERegistryException.

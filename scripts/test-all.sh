@@ -30,6 +30,8 @@ run_preset() {
 }
 
 run_preset native
+# Figures the tests print (runs of the fault injection per kind of fault).
+grep -h '\[ figures  \]' build/native/Testing/Temporary/LastTest.log 2>/dev/null
 run_preset win32
 
 echo "=== fuzz targets and the unit tests under sanitizers"

@@ -186,7 +186,7 @@ bool ReadFile(RawHandle file, void* buffer, uint32_t size, uint32_t* read) {
   FakeEntry* entry = fake::FindEntry(handle->path);
   if (!entry)
     return Fail(kErrorFileNotFound);
-  if (entry->read_error != 0)
+  if (entry->read_error != 0 && handle->position >= entry->read_error_from)
     return Fail(entry->read_error);
   uint64_t available =
       handle->position < entry->data.size() ? entry->data.size() - handle->position : 0;
@@ -269,7 +269,8 @@ bool SetCurrentDirectory(const std::string& path) {
 }
 
 std::string GetCurrentDirectory() {
-  return World().current_directory;
+  return fake::Faulted("GetCurrentDirectory", fake::kFaultError) ? std::string()
+                                                                 : World().current_directory;
 }
 
 }  // namespace platform

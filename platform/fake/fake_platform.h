@@ -41,9 +41,11 @@ struct FakeEntry {
   // system reports it as a link is up to `attributes` (kAttrReparsePoint, as
   // Windows does; Wine shows a link to a file with the target's attributes).
   std::string link_target;
-  // Non-zero: reads of the file, or queries of its attributes by name, fail
-  // with this error (a damaged disk, a denied attribute read).
+  // Non-zero: reads of the file from offset `read_error_from` on, or queries
+  // of its attributes by name, fail with this error (a damaged disk, a denied
+  // attribute read).
   uint32_t read_error = 0;
+  uint64_t read_error_from = 0;
   uint32_t attributes_error = 0;
 };
 
@@ -127,6 +129,7 @@ struct FakeWorld {
   // Message boxes: answers given in order (kIdOk for OK boxes when none left,
   // kIdNo for others), and every box shown.
   std::deque<int> box_answers;
+  bool answer_questions_only = false;  // OK boxes leave `box_answers` alone
   std::vector<MessageBoxRecord> boxes;
   // Called while a box is shown (before it returns), e.g. to inspect state.
   std::function<void(const MessageBoxRecord&)> on_box;

@@ -125,15 +125,17 @@ bool CreateProcess(const std::string& application,
 
 uint32_t WaitForSingleObject(RawHandle handle, uint32_t) {
   auto it = World().handles.find(reinterpret_cast<uintptr_t>(handle));
-  return it == World().handles.end() ? kWaitFailed : 0;
+  if (it == World().handles.end() || fake::Faulted("WaitForSingleObject", fake::kFaultError))
+    return kWaitFailed;
+  return 0;
 }
 
 bool IsProcessElevated() {
-  return World().process_elevated;
+  return World().process_elevated && !fake::Faulted("IsProcessElevated", fake::kFaultError);
 }
 
 uint32_t GetShellProcessId() {
-  return World().shell_process_id;
+  return fake::Faulted("GetShellProcessId", fake::kFaultError) ? 0 : World().shell_process_id;
 }
 
 ScopedHandle OpenProcessTokenForLaunch(uint32_t process_id) {
@@ -165,7 +167,8 @@ bool CreateProcessWithToken(RawHandle token,
 }
 
 std::string GetSystemDirectory() {
-  return World().system_directory;
+  return fake::Faulted("GetSystemDirectory", fake::kFaultError) ? std::string()
+                                                                : World().system_directory;
 }
 
 }  // namespace platform

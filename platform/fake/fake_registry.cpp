@@ -59,6 +59,10 @@ long OpenOrCreate(RegKey root,
                   RegKey* result) {
   if (World().registry_fails)
     return kErrorAccessDenied;
+  if (const uint32_t fault = fake::NextFault(create ? "RegCreateKeyEx" : "RegOpenKeyEx",
+                                             fake::kFaultsOfCalls)) {
+    return static_cast<long>(fake::FaultError(fault));
+  }
   std::string path = KeyPath(root, sub_key, access);
   if (path.empty())
     return 6;
@@ -92,6 +96,8 @@ long RegQueryValueEx(RegKey key,
                      uint32_t max_size) {
   if (World().registry_fails)
     return kErrorAccessDenied;
+  if (const uint32_t fault = fake::NextFault("RegQueryValueEx", fake::kFaultsOfCalls))
+    return static_cast<long>(fake::FaultError(fault));
   fake::FakeKey* opened = OpenedKey(key);
   if (!opened)
     return 6;
@@ -110,6 +116,8 @@ long RegQueryValueEx(RegKey key,
 long RegSetValueEx(RegKey key, const std::string& name, uint32_t type, const std::string& data) {
   if (World().registry_fails)
     return kErrorAccessDenied;
+  if (const uint32_t fault = fake::NextFault("RegSetValueEx", fake::kFaultsOfCalls | fake::kFaultDiskFull))
+    return static_cast<long>(fake::FaultError(fault));
   fake::FakeKey* opened = OpenedKey(key);
   if (!opened)
     return 6;

@@ -21,6 +21,8 @@ ScopedResource::~ScopedResource() {
 }
 
 bool ScopedResource::Load(const std::string& name, const std::string& type) {
+  if (fake::NextFault("LoadResource", fake::kFaultError) != 0)
+    return false;
   auto& resources = fake::World().resources;
   auto it = resources.find({Upper(name), Upper(type)});
   if (it == resources.end())

@@ -14,7 +14,7 @@ uint32_t GetUserDefaultLcid() {
 }
 
 bool QueryPerformanceCounter(int64_t* count) {
-  if (!World().has_performance_counter)
+  if (!World().has_performance_counter || fake::NextFault("QueryPerformanceCounter", fake::kFaultError))
     return false;
   *count = World().performance_counter;
   return true;
@@ -25,7 +25,7 @@ uint32_t GetTickCount() {
 }
 
 bool IsUserAnAdmin() {
-  return World().is_admin;
+  return World().is_admin && !fake::NextFault("CheckTokenMembership", fake::kFaultError);
 }
 
 void Sleep(uint32_t milliseconds) {
@@ -38,7 +38,8 @@ std::string GetCommandLine() {
 }
 
 std::string GetModuleFileName() {
-  return World().module_file_name;
+  return fake::NextFault("GetModuleFileName", fake::kFaultError) ? std::string()
+                                                                 : World().module_file_name;
 }
 
 uint32_t GetEnvironmentVariable(const std::string& name, char* buffer, uint32_t size) {
@@ -56,8 +57,10 @@ uint32_t GetEnvironmentVariable(const std::string& name, char* buffer, uint32_t 
 }
 
 bool GetVersionEx(bool extended, OsVersionInfo* info) {
-  if (!(extended ? World().version_ex_works : World().version_plain_works))
+  if (!(extended ? World().version_ex_works : World().version_plain_works) ||
+      fake::NextFault("GetVersionEx", fake::kFaultError)) {
     return false;
+  }
   *info = World().version;
   if (!extended) {
     info->suite_mask = 0;
@@ -67,7 +70,7 @@ bool GetVersionEx(bool extended, OsVersionInfo* info) {
 }
 
 bool GetNativeProcessorArchitecture(uint16_t* architecture) {
-  if (!World().has_native_system_info)
+  if (!World().has_native_system_info || fake::NextFault("GetNativeSystemInfo", fake::kFaultError))
     return false;
   *architecture = World().native_architecture;
   return true;

@@ -14,12 +14,13 @@ int ShowBox(fake::MessageBoxRecord record) {
   World().boxes.push_back(record);
   if (World().on_box)
     World().on_box(record);
-  if (!World().box_answers.empty()) {
+  const bool question = (record.style & 0xF) == kMbYesNo;
+  if (!World().box_answers.empty() && (question || !World().answer_questions_only)) {
     int answer = World().box_answers.front();
     World().box_answers.pop_front();
     return answer;
   }
-  return (record.style & 0xF) == kMbYesNo ? kIdNo : kIdOk;
+  return question ? kIdNo : kIdOk;
 }
 
 }  // namespace

@@ -156,3 +156,44 @@ TEST_F(LanguageLookupTest, DefaultFileFailureShowsABoxNamingIt) {
 
 }  // namespace
 }  // namespace velt_test
+
+namespace velt_test {
+namespace {
+
+// A file whose value for "k" starts in its first 4096-byte read and whose
+// continuation lines run on past it, into a read that fails.
+std::string FileWithValueAcrossTheFirstRead() {
+  const std::string lines = CrLfText({"[k]", "first", "second"});
+  std::string text = CrLfText({"[filler]", std::string(4096 - lines.size() - 12, 'x')});
+  text += lines;  // "second" ends exactly at the first read's end
+  EXPECT_EQ(text.size(), 4096u);
+  return text + CrLfText({"third", "fourth"});
+}
+
+class LanguagePartialReadTest : public LanguageLookupTest {
+ protected:
+  static void FailReadsAfterTheFirst(const std::string& name) {
+    fake::FakeEntry* entry = fake::FindEntry(std::string(kLanguageFolder) + name);
+    entry->read_error = 1117;  // ERROR_IO_DEVICE
+    entry->read_error_from = 4096;
+  }
+};
+
+TEST_F(LanguagePartialReadTest, CurrentFileFailingInTheContinuationGivesTheTextSoFar) {
+  Install(CrLfText({"[k]", "english"}), FileWithValueAcrossTheFirstRead());
+  FailReadsAfterTheFirst("other.lng");
+  EXPECT_EQ(GetTextLines("k"), "first\r\nsecond");
+  ASSERT_EQ(Boxes().size(), 1u);
+  EXPECT_EQ(Boxes()[0].text, "Can't handle the language support file other.lng");
+}
+
+TEST_F(LanguagePartialReadTest, DefaultFileFailingInTheContinuationGivesTheTextSoFar) {
+  Install(FileWithValueAcrossTheFirstRead(), CrLfText({"[other]", "value"}));
+  FailReadsAfterTheFirst("english.lng");
+  EXPECT_EQ(GetTextLines("k"), "first\r\nsecond");
+  ASSERT_EQ(Boxes().size(), 1u);
+  EXPECT_EQ(Boxes()[0].text, "Can't handle the language support file english.lng");
+}
+
+}  // namespace
+}  // namespace velt_test

@@ -2,6 +2,7 @@
 // registry object the 64-bit view only on 64-bit systems.
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string>
 
 #include "driver/startup_settings.h"
@@ -63,6 +64,31 @@ TEST(RegistryViewTest, ProductNameIsReadInThe64BitView) {
     }
   }
   EXPECT_TRUE(read_in_64_bit_view);
+  velt::EndSystemDescription();
+}
+
+}  // namespace
+
+namespace {
+
+// The keys read only to describe the system are opened for querying alone:
+// nothing more is asked of the product options or the hotfix marker.
+TEST(RegistryViewTest, ProductOptionsAndHotfixKeysAreOpenedForQueryOnly) {
+  fake::ResetWorld();
+  fake::World().version_ex_works = false;
+  fake::World().version = {4, 0, 1381, 2, "Service Pack 6", 0, 0};
+  fake::SetRegString("HKLM\\SYSTEM\\CurrentControlSet\\Control\\ProductOptions", "ProductType",
+                     "WinNT");
+  fake::AddRegKey("HKLM\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Hotfix\\Q246009");
+  velt::StartSystemDescription();
+  EXPECT_EQ(velt::DescribeWindows(), "Microsoft Windows NT Workstation Service Pack 6a");
+  std::map<std::string, uint32_t> opens;
+  for (const auto& [path, access] : fake::World().registry_opens)
+    opens[path] = access;
+  EXPECT_EQ(opens.size(), 2u);
+  EXPECT_EQ(opens["|hklm\\system\\currentcontrolset\\control\\productoptions"], 0x0001u);
+  EXPECT_EQ(opens["|hklm\\software\\microsoft\\windows nt\\currentversion\\hotfix\\q246009"],
+            0x0001u);
   velt::EndSystemDescription();
 }
 

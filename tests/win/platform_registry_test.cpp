@@ -142,6 +142,7 @@ TEST_F(RegistryTest, TRegistryOpensReadsAndWritesBelowItsRoot) {
   Set("Folder", platform::kRegSz, std::string("C:\\Velt\\\0", 9));
   Set("NoNul", platform::kRegSz, "abc");
   Set("Number", platform::kRegDword, std::string("\x05\x00\x00\x00", 4));
+  Set("Nothing", platform::kRegNone, "");
 
   platform::TRegistry registry(platform::kKeyAllAccess);
   registry.SetRootKey(platform::HkeyCurrentUser());
@@ -154,6 +155,8 @@ TEST_F(RegistryTest, TRegistryOpensReadsAndWritesBelowItsRoot) {
   EXPECT_FALSE(registry.ValueExists("Missing"));
   EXPECT_EQ(registry.GetDataType("Number"), platform::kRegDword);
   EXPECT_THROW(registry.ReadString("Number"), platform::ERegistryException);
+  EXPECT_TRUE(registry.ValueExists("Nothing")) << "a REG_NONE value exists";
+  EXPECT_THROW(registry.ReadString("Nothing"), platform::ERegistryException);
 
   registry.WriteInteger("EstimatedSize", -2);
   EXPECT_EQ(registry.GetDataType("EstimatedSize"), platform::kRegDword);

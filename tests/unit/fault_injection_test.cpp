@@ -1,0 +1,224 @@
+// The whole program over the fake platform, once for every fallible platform
+// call it makes and every way that call can fail (error, access denied,
+// sharing violation, short write, disk full): each run must end in order with
+// a documented exit code, the data file old and whole or new and whole,
+// nothing left behind or open, and a message for every failure that ended it.
+// Outcomes the sequence itself requires are named and checked exactly.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <mutex>
+#include <regex>
+#include <string>
+#include <thread>
+
+#include "driver/exit_codes.h"
+#include "driver/program.h"
+#include "platform/fake/fake_platform.h"
+#include "platform/ui.h"
+#include "tests/unit/update_fixture.h"
+
+namespace velt_test {
+namespace {
+
+using platform::kIdNo;
+using platform::kIdYes;
+
+// Ends the test binary when one run takes longer than `seconds`: a run that
+// loops or waits forever must not hang the suite.
+class Watchdog {
+ public:
+  explicit Watchdog(int seconds) : thread_([this, seconds] {
+    std::unique_lock<std::mutex> lock(mutex_);
+    if (!done_.wait_for(lock, std::chrono::seconds(seconds), [this] { return finished_; })) {
+      std::fprintf(stderr, "fault injection: a run did not end within %d s\n", seconds);
+      std::_Exit(3);
+    }
+  }) {}
+  ~Watchdog() {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      finished_ = true;
+    }
+    done_.notify_all();
+    thread_.join();
+  }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable done_;
+  bool finished_ = false;
+  std::thread thread_;
+};
+
+struct Scenario {
+  const char* name;
+  std::string command_line;
+  unsigned char installed_version_byte;
+  std::vector<int> answers;
+  bool velt_running;
+};
+
+const Scenario kScenarios[] = {
+    {"interactive, older file, Yes then Yes", "velt-update.exe", 42, {kIdYes, kIdYes}, false},
+    {"modest runapp with Velt running", "velt-update.exe modest runapp", 42, {}, true},
+    {"interactive, newer file, No", "velt-update.exe", 44, {kIdNo}, false},
+};
+
+const std::string kFolder = fake::NormalizePath(kVeltFolder);
+
+void Arrange(const Scenario& scenario) {
+  fake::ResetWorld();
+  fake::World().command_line = scenario.command_line;
+  fake::SetRegString("HKLM\\Software\\Microsoft\\Windows\\CurrentVersion", "ProgramFilesDir",
+                     "C:\\Program Files");
+  fake::SetRegString(kUninstallKey, "UninstallString", std::string(kVeltFolder) + "uninst.exe");
+  fake::AddFile(std::string(kVeltFolder) + "velt.exe", "MZ");
+  fake::AddFile(std::string(kVeltFolder) + "language\\english.lng", EnglishLanguageFile());
+  fake::AddFile(std::string(kVeltFolder) + "vtup.cok",
+                PackageWithVersionByte(scenario.installed_version_byte));
+  fake::World().resources[{"VTUP", "COK"}] = BuiltPayload();
+  fake::World().answer_questions_only = true;
+  for (int answer : scenario.answers)
+    fake::World().box_answers.push_back(answer);
+  if (scenario.velt_running) {
+    fake::World().existing_mappings = {"velt_memfile"};
+    fake::World().windows["TVeltMainForm"] = reinterpret_cast<void*>(0x1234);
+  }
+}
+
+// Files in the installation folder besides the installation's own.
+std::vector<std::string> LeftBehind() {
+  std::vector<std::string> names;
+  for (const auto& [path, entry] : fake::World().entries) {
+    if (path.rfind(kFolder + "\\", 0) != 0 || entry.directory)
+      continue;
+    const std::string name = path.substr(kFolder.size() + 1);
+    if (name != "velt.exe" && name != "vtup.cok" && name != "language\\english.lng")
+      names.push_back(name);
+  }
+  return names;
+}
+
+struct Outcome {
+  int exit_code = -1;
+  std::string fault;  // the faulted operation, empty when none was injected
+};
+
+Outcome RunOnce(const Scenario& scenario, int64_t call, fake::FaultKind kind) {
+  Arrange(scenario);
+  fake::World().faults.fail_call = call;
+  fake::World().faults.kind = kind;
+  Outcome outcome;
+  {
+    Watchdog watchdog(20);
+    outcome.exit_code = velt::RunProgram();
+  }
+  if (fake::World().faults.injected)
+    outcome.fault = fake::World().faults.calls.at(static_cast<size_t>(call)).operation;
+  return outcome;
+}
+
+// Every check of one run; `old_file` is what was installed before.
+void CheckRun(const Outcome& outcome, const std::string& old_file) {
+  const int code = outcome.exit_code;
+  EXPECT_TRUE(code >= velt::kExitOk && code <= velt::kExitInstallFailed) << "exit code " << code;
+
+  const std::string now = fake::FileData(std::string(kVeltFolder) + "vtup.cok");
+  EXPECT_TRUE(now == old_file || now == BuiltPayload()) << "the data file is neither old nor new";
+  if (code == velt::kExitInstallFailed) {
+    EXPECT_TRUE(now == old_file) << "a failed write changed the data file";
+  }
+
+  // Named: the new file stays when marking it for deletion is what failed.
+  const std::vector<std::string> left = LeftBehind();
+  if (outcome.fault == "SetDeleteOnClose") {
+    ASSERT_LE(left.size(), 1u);
+    if (!left.empty()) {
+      EXPECT_TRUE(std::regex_match(left[0], std::regex(R"(vtup\.cok\.[a-z]{8}\.tmp)"))) << left[0];
+    }
+  } else {
+    EXPECT_TRUE(left.empty()) << "left behind: " << left.front();
+  }
+
+  EXPECT_EQ(fake::OpenHandleCount(), 0) << "handles left open";
+  EXPECT_EQ(fake::OpenRegistryKeyCount(), 0) << "registry keys left open";
+  EXPECT_EQ(fake::World().loaded_resources, 0) << "resources left loaded";
+
+  // Every failure that ended the run showed a message, unless the fault was
+  // the message box itself.
+  bool error_shown = false;
+  for (const auto& box : fake::World().boxes)
+    error_shown = error_shown || (box.style & platform::kMbIconError) != 0;
+  const bool box_failed = outcome.fault == "MessageBox" || outcome.fault == "MessageBoxEx";
+  if (code != velt::kExitOk && !box_failed) {
+    EXPECT_TRUE(error_shown) << "exit code " << code << " without a message";
+  }
+
+  // Named: the sequence records the size even after a failed write.
+  if (code == velt::kExitInstallFailed) {
+    EXPECT_NE(fake::GetRegValue(kUninstallKey, "EstimatedSize"), nullptr);
+  }
+}
+
+const char* KindName(uint32_t kind) {
+  switch (kind) {
+    case fake::kFaultError:
+      return "error return";
+    case fake::kFaultAccessDenied:
+      return "access denied";
+    case fake::kFaultSharingViolation:
+      return "sharing violation";
+    case fake::kFaultShortWrite:
+      return "short write";
+    default:
+      return "disk full";
+  }
+}
+
+TEST(FaultInjectionTest, EveryFallibleCallFailedInTurnEndsInOrder) {
+  std::map<std::string, int> runs_per_kind;
+  int total = 0;
+  for (const Scenario& scenario : kScenarios) {
+    SCOPED_TRACE(scenario.name);
+    const std::string old_file = PackageWithVersionByte(scenario.installed_version_byte);
+    // A clean run lists the calls; a fault changes only what follows it.
+    const Outcome clean = RunOnce(scenario, -1, fake::kFaultError);
+    CheckRun(clean, old_file);
+    const std::vector<fake::FaultCall> calls = fake::World().faults.calls;
+    ASSERT_GT(calls.size(), 20u) << "the fake counted too few calls";
+    int scenario_runs = 0;
+    for (size_t call = 0; call < calls.size(); ++call) {
+      for (uint32_t kind = 1; kind <= fake::kFaultDiskFull; kind <<= 1) {
+        if ((calls[call].fitting & kind) == 0)
+          continue;
+        SCOPED_TRACE(testing::Message() << "call " << call << " " << calls[call].operation << ", "
+                                        << KindName(kind));
+        const Outcome outcome = RunOnce(scenario, static_cast<int64_t>(call),
+                                        static_cast<fake::FaultKind>(kind));
+        ASSERT_EQ(outcome.fault, calls[call].operation) << "the planned fault was not injected";
+        CheckRun(outcome, old_file);
+        ++runs_per_kind[KindName(kind)];
+        ++total;
+        ++scenario_runs;
+        if (HasFailure())
+          return;  // the first failing run tells the story
+      }
+    }
+    std::printf("[ figures  ] %s: %zu calls, %d faulted runs\n", scenario.name, calls.size(),
+                scenario_runs);
+  }
+  std::printf("[ figures  ] fault injection: %d runs over %zu scenarios", total,
+              std::size(kScenarios));
+  for (const auto& [kind, runs] : runs_per_kind)
+    std::printf("; %s %d", kind.c_str(), runs);
+  std::printf("\n");
+}
+
+}  // namespace
+}  // namespace velt_test
