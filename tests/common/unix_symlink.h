@@ -28,6 +28,15 @@ inline std::string UnixPath(const std::string& windows_path) {
   return result;
 }
 
+// The Linux system call `number` with two arguments; its result (0 on success).
+inline long LinuxCall(long number, const char* first, const char* second) {
+  long result = -1;
+#if defined(__i386__)
+  __asm__ volatile("int $0x80" : "=a"(result) : "a"(number), "b"(first), "c"(second) : "memory");
+#endif
+  return result;
+}
+
 // Makes `link` (a Windows path) a Unix symbolic link to `target` (a Windows
 // path, which need not exist). True on success.
 inline bool MakeUnixSymlink(const std::string& link, const std::string& target) {
@@ -35,14 +44,7 @@ inline bool MakeUnixSymlink(const std::string& link, const std::string& target) 
   const std::string unix_target = UnixPath(target);
   if (unix_link.empty() || unix_target.empty())
     return false;
-  long result = -1;
-#if defined(__i386__)
-  __asm__ volatile("int $0x80"
-                   : "=a"(result)
-                   : "a"(83 /* __NR_symlink */), "b"(unix_target.c_str()), "c"(unix_link.c_str())
-                   : "memory");
-#endif
-  return result == 0;
+  return LinuxCall(83 /* symlink */, unix_target.c_str(), unix_link.c_str()) == 0;
 }
 
 // Renames `from` to `to` (Windows paths) with the Linux system call
@@ -53,14 +55,7 @@ inline bool UnixRename(const std::string& from, const std::string& to) {
   const std::string unix_to = UnixPath(to);
   if (unix_from.empty() || unix_to.empty())
     return false;
-  long result = -1;
-#if defined(__i386__)
-  __asm__ volatile("int $0x80"
-                   : "=a"(result)
-                   : "a"(38 /* __NR_rename */), "b"(unix_from.c_str()), "c"(unix_to.c_str())
-                   : "memory");
-#endif
-  return result == 0;
+  return LinuxCall(38 /* rename */, unix_from.c_str(), unix_to.c_str()) == 0;
 }
 
 // Removes the link (or file) `path` itself with unlink(2); Windows calls
@@ -69,14 +64,7 @@ inline bool UnixUnlink(const std::string& path) {
   const std::string unix_path = UnixPath(path);
   if (unix_path.empty())
     return false;
-  long result = -1;
-#if defined(__i386__)
-  __asm__ volatile("int $0x80"
-                   : "=a"(result)
-                   : "a"(10 /* __NR_unlink */), "b"(unix_path.c_str())
-                   : "memory");
-#endif
-  return result == 0;
+  return LinuxCall(10 /* unlink */, unix_path.c_str(), nullptr) == 0;
 }
 
 }  // namespace velt::test

@@ -10,23 +10,13 @@
 // Exit code: 0; 2 when the window cannot be made the shell window.
 #include <windows.h>
 
+#include "tools/win/common/token_elevation.h"
+
 #include <string>
 
 extern "C" BOOL WINAPI SetShellWindow(HWND window);
 
 namespace {
-
-int Elevated() {
-  HANDLE token = nullptr;
-  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token))
-    return 0;
-  TOKEN_ELEVATION elevation = {};
-  DWORD size = 0;
-  const BOOL known =
-      GetTokenInformation(token, TokenElevation, &elevation, sizeof(elevation), &size);
-  CloseHandle(token);
-  return known && elevation.TokenIsElevated ? 1 : 0;
-}
 
 LRESULT CALLBACK ShellProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
   if (message == WM_CLOSE || message == WM_TIMER) {
@@ -55,7 +45,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   if (window == nullptr || !SetShellWindow(window) || GetShellWindow() != window)
     return 2;
   SetTimer(window, 1, 120000, nullptr);
-  const std::string line = "shell elevated=" + std::to_string(Elevated()) + "\r\n";
+  const std::string line = "shell elevated=" + std::to_string(velt::tools::Elevated()) + "\r\n";
   HANDLE record =
       CreateFileA(__argv[1], GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, 0, nullptr);
   if (record != INVALID_HANDLE_VALUE) {

@@ -19,6 +19,8 @@
 
 #include <windows.h>
 
+#include "tools/win/common/token_elevation.h"
+
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -38,19 +40,6 @@ std::string ExecutableFolder() {
   DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
   std::string folder(path, length);
   return folder.substr(0, folder.find_last_of('\\') + 1);
-}
-
-// 1 when this process runs with an elevated token, 0 otherwise.
-int Elevated() {
-  HANDLE token = nullptr;
-  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token))
-    return 0;
-  TOKEN_ELEVATION elevation = {};
-  DWORD size = 0;
-  const BOOL known =
-      GetTokenInformation(token, TokenElevation, &elevation, sizeof(elevation), &size);
-  CloseHandle(token);
-  return known && elevation.TokenIsElevated ? 1 : 0;
 }
 
 std::string CurrentDirectory() {
@@ -150,7 +139,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
 
   Options options;
   bool valid = ParseOptions(args, &options);
-  Record(options.record_path, "started elevated=" + std::to_string(Elevated()) +
+  Record(options.record_path, "started elevated=" + std::to_string(velt::tools::Elevated()) +
                                   " cwd=" + CurrentDirectory() + " args=" + joined);
   if (!valid)
     return 2;
