@@ -1,18 +1,11 @@
 #include "package/install_folder.h"
 
+#include "driver/startup_settings.h"
 #include "platform/errors.h"
 #include "platform/files.h"
 
 namespace velt {
 namespace {
-
-std::string AsciiLower(std::string text) {
-  for (char& c : text) {
-    if (c >= 'A' && c <= 'Z')
-      c = static_cast<char>(c - 'A' + 'a');
-  }
-  return text;
-}
 
 // `path` without trailing backslashes, except a drive root's ("C:\\").
 std::string WithoutTrailingBackslash(std::string path) {
@@ -76,7 +69,7 @@ bool InstallFolder::Holds(platform::RawHandle file, const std::string& name) con
   std::string reached;
   if (!platform::GetFinalPathNameByHandle(file, &reached))
     return false;
-  return AsciiLower(reached) == AsciiLower(final_path_ + "\\" + name);
+  return AsciiLowercase(reached) == AsciiLowercase(final_path_ + "\\" + name);
 }
 
 }  // namespace velt

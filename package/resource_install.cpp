@@ -88,9 +88,7 @@ bool ReplaceInFolder(const InstallFolder& folder,
 
 // A new file for the bytes, under a name nobody can predict, created only when
 // nothing (no file, no link) has that name; it must really lie in the folder.
-platform::ScopedHandle CreateTemporaryFile(const InstallFolder& folder,
-                                           const std::string& name,
-                                           std::string* temporary_name) {
+platform::ScopedHandle CreateTemporaryFile(const InstallFolder& folder, const std::string& name) {
   std::string candidate = name + ".";
   for (int i = 0; i < kTemporaryNameLetters; ++i)
     candidate += static_cast<char>('a' + Random(26));
@@ -98,10 +96,7 @@ platform::ScopedHandle CreateTemporaryFile(const InstallFolder& folder,
   platform::ScopedHandle file =
       platform::CreateFile(folder.path() + candidate, platform::FileAccess::kWriteDelete,
                            platform::FileShare::kNone, platform::FileDisposition::kCreateNew);
-  if (!file.IsValid())
-    return file;
-  *temporary_name = candidate;
-  if (!folder.Holds(file.Get(), candidate)) {
+  if (file.IsValid() && !folder.Holds(file.Get(), candidate)) {
     platform::SetDeleteOnClose(file.Get());
     file.Reset();
   }
@@ -116,8 +111,7 @@ bool InstallBytes(const std::string& folder_path,
   InstallFolder folder;
   if (!folder.Open(folder_path) || !folder.NameIsNoLink(name))
     return false;
-  std::string temporary_name;
-  platform::ScopedHandle temporary = CreateTemporaryFile(folder, name, &temporary_name);
+  platform::ScopedHandle temporary = CreateTemporaryFile(folder, name);
   if (!temporary.IsValid())
     return false;
   if (WriteAndFlush(temporary.Get(), data, size) &&

@@ -100,9 +100,8 @@ bool CreateProcessWithToken(RawHandle token,
   // service may start a program with it.
   using CreateWithTokenFunction = BOOL(WINAPI*)(HANDLE, DWORD, LPCWSTR, LPWSTR, DWORD, LPVOID,
                                                 LPCWSTR, LPSTARTUPINFOW, LPPROCESS_INFORMATION);
-  FARPROC proc = ::GetProcAddress(::GetModuleHandleA("advapi32.dll"), "CreateProcessWithTokenW");
   auto create_with_token =
-      reinterpret_cast<CreateWithTokenFunction>(reinterpret_cast<void (*)(void)>(proc));
+      LoadedSystemFunction<CreateWithTokenFunction>("advapi32.dll", "CreateProcessWithTokenW");
   if (!create_with_token)
     return false;
   std::wstring wide_application = Wide(application);

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "platform/files.h"
+#include "platform/win32/system_library.h"
 #include "platform/win32/win32_api.h"
 
 namespace platform {
@@ -23,18 +24,12 @@ struct IoStatusBlock {
 using NtSetInformationFileFunction = LONG(NTAPI*)(HANDLE, IoStatusBlock*, void*, ULONG, ULONG);
 using RtlNtStatusToDosErrorFunction = ULONG(NTAPI*)(LONG);
 
-template <typename Function>
-Function SystemExport(const char* module, const char* name) {
-  FARPROC proc = ::GetProcAddress(::GetModuleHandleA(module), name);
-  return reinterpret_cast<Function>(reinterpret_cast<void (*)(void)>(proc));
-}
-
 // NtSetInformationFile, with its status turned into the thread's last error.
 bool SetInformation(HANDLE file, void* information, ULONG size, ULONG information_class) {
   static auto set_information =
-      SystemExport<NtSetInformationFileFunction>("ntdll.dll", "NtSetInformationFile");
+      LoadedSystemFunction<NtSetInformationFileFunction>("ntdll.dll", "NtSetInformationFile");
   static auto status_to_error =
-      SystemExport<RtlNtStatusToDosErrorFunction>("ntdll.dll", "RtlNtStatusToDosError");
+      LoadedSystemFunction<RtlNtStatusToDosErrorFunction>("ntdll.dll", "RtlNtStatusToDosError");
   if (!set_information || !status_to_error) {
     ::SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
     return false;
@@ -85,7 +80,7 @@ bool GetFileAttributesByHandle(RawHandle handle, uint32_t* attributes) {
 bool GetFinalPathNameByHandle(RawHandle handle, std::string* path) {
   using GetFinalPathFunction = DWORD(WINAPI*)(HANDLE, LPSTR, DWORD, DWORD);
   static auto get_final_path =
-      SystemExport<GetFinalPathFunction>("kernel32.dll", "GetFinalPathNameByHandleA");
+      LoadedSystemFunction<GetFinalPathFunction>("kernel32.dll", "GetFinalPathNameByHandleA");
   if (!get_final_path)
     return false;
   std::vector<char> buffer(MAX_PATH + 1);

@@ -40,16 +40,10 @@ bool GetVersionEx(bool extended, OsVersionInfo* info) {
 }
 
 bool GetNativeProcessorArchitecture(uint16_t* architecture) {
-  using GetNativeSystemInfoFn = void(WINAPI*)(LPSYSTEM_INFO);
-  HMODULE kernel = ::GetModuleHandleA("kernel32.dll");
-  if (kernel == nullptr)
-    return false;
-  FARPROC proc = ::GetProcAddress(kernel, "GetNativeSystemInfo");
-  if (proc == nullptr)
-    return false;
-  // Through void(*)(void): the documented way to convert between function types.
   auto get_native_system_info =
-      reinterpret_cast<GetNativeSystemInfoFn>(reinterpret_cast<void (*)(void)>(proc));
+      LoadedSystemFunction<void(WINAPI*)(LPSYSTEM_INFO)>("kernel32.dll", "GetNativeSystemInfo");
+  if (!get_native_system_info)
+    return false;
   SYSTEM_INFO info;
   std::memset(&info, 0, sizeof(info));
   get_native_system_info(&info);

@@ -12,12 +12,25 @@ namespace platform {
 // the DLL cannot be loaded from the system folder or lacks the function.
 FARPROC SystemFunction(const char* dll, const char* function);
 
+// `proc` as a function of type `Function` (null stays null), through void(*)(void):
+// the documented way to convert between function types.
+template <typename Function>
+Function AsFunction(FARPROC proc) {
+  return reinterpret_cast<Function>(reinterpret_cast<void (*)(void)>(proc));
+}
+
 // SystemFunction cast to the function's type.
 template <typename Function>
 Function LoadSystemFunction(const char* dll, const char* function) {
-  // Through void(*)(void): the documented way to convert between function types.
-  return reinterpret_cast<Function>(
-      reinterpret_cast<void (*)(void)>(SystemFunction(dll, function)));
+  return AsFunction<Function>(SystemFunction(dll, function));
+}
+
+// A function of a system DLL the process has loaded already (kernel32,
+// advapi32, ntdll), looked up by name; null where this system lacks it.
+template <typename Function>
+Function LoadedSystemFunction(const char* dll, const char* function) {
+  HMODULE module = ::GetModuleHandleA(dll);
+  return module == nullptr ? nullptr : AsFunction<Function>(::GetProcAddress(module, function));
 }
 
 }  // namespace platform
