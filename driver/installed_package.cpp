@@ -33,8 +33,7 @@ bool ReadVersionByte(platform::RawHandle file, int32_t* version) {
 bool InstalledPackageMayExist(const std::string& path) {
   const uint32_t attributes = platform::GetFileAttributes(path);
   if (attributes == platform::kInvalidFileAttributes) {
-    const uint32_t error = platform::GetLastError();
-    return error != platform::kErrorFileNotFound && error != platform::kErrorPathNotFound;
+    return !platform::IsNotFoundError(platform::GetLastError());
   }
   return (attributes & platform::kAttrDirectory) == 0;
 }

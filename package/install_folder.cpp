@@ -51,8 +51,7 @@ bool InstallFolder::NameIsNoLink(const std::string& name) const {
   const std::string path = path_ + name;
   const uint32_t attributes = platform::GetFileAttributes(path);
   if (attributes == platform::kInvalidFileAttributes) {
-    const uint32_t error = platform::GetLastError();
-    return error == platform::kErrorFileNotFound || error == platform::kErrorPathNotFound;
+    return platform::IsNotFoundError(platform::GetLastError());
   }
   if (IsLink(attributes))
     return false;

@@ -17,6 +17,11 @@ constexpr uint32_t kErrorAlreadyExists = 183;
 constexpr uint32_t kErrorMoreData = 234;
 constexpr uint32_t kErrorNoMoreFiles = 18;
 
+// True for the errors that say a path names nothing (file or folder not found).
+inline bool IsNotFoundError(uint32_t error) {
+  return error == kErrorFileNotFound || error == kErrorPathNotFound;
+}
+
 // The calling thread's last error code (GetLastError).
 uint32_t GetLastError();
 

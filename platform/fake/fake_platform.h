@@ -225,6 +225,9 @@ std::string ResolvePath(const std::string& normalized, bool follow_last);
 FakeEntry* FindEntry(const std::string& path);
 // The contents of a file; empty when missing.
 std::string FileData(const std::string& path);
+// Every file (not folder) below `folder`, at any depth, as a normalized path
+// relative to it ("language\\english.lng").
+std::vector<std::string> FilesBelow(const std::string& folder);
 bool Exists(const std::string& path);
 // The normalized form of a path (absolute, lowercase), as used in `entries`.
 std::string NormalizePath(const std::string& path);

@@ -59,8 +59,8 @@ long OpenOrCreate(RegKey root,
                   RegKey* result) {
   if (World().registry_fails)
     return kErrorAccessDenied;
-  if (const uint32_t fault = fake::NextFault(create ? "RegCreateKeyEx" : "RegOpenKeyEx",
-                                             fake::kFaultsOfCalls)) {
+  if (const uint32_t fault =
+          fake::NextFault(create ? "RegCreateKeyEx" : "RegOpenKeyEx", fake::kFaultsOfCalls)) {
     return static_cast<long>(fake::FaultError(fault));
   }
   std::string path = KeyPath(root, sub_key, access);
@@ -116,7 +116,8 @@ long RegQueryValueEx(RegKey key,
 long RegSetValueEx(RegKey key, const std::string& name, uint32_t type, const std::string& data) {
   if (World().registry_fails)
     return kErrorAccessDenied;
-  if (const uint32_t fault = fake::NextFault("RegSetValueEx", fake::kFaultsOfCalls | fake::kFaultDiskFull))
+  if (const uint32_t fault =
+          fake::NextFault("RegSetValueEx", fake::kFaultsOfCalls | fake::kFaultDiskFull))
     return static_cast<long>(fake::FaultError(fault));
   fake::FakeKey* opened = OpenedKey(key);
   if (!opened)

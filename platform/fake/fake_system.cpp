@@ -14,7 +14,8 @@ uint32_t GetUserDefaultLcid() {
 }
 
 bool QueryPerformanceCounter(int64_t* count) {
-  if (!World().has_performance_counter || fake::NextFault("QueryPerformanceCounter", fake::kFaultError))
+  if (!World().has_performance_counter ||
+      fake::NextFault("QueryPerformanceCounter", fake::kFaultError))
     return false;
   *count = World().performance_counter;
   return true;

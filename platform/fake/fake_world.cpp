@@ -166,6 +166,16 @@ std::string FileData(const std::string& path) {
   return entry && !entry->directory ? entry->data : std::string();
 }
 
+std::vector<std::string> FilesBelow(const std::string& folder) {
+  const std::string prefix = NormalizePath(folder) + "\\";
+  std::vector<std::string> files;
+  for (const auto& [path, entry] : World().entries) {
+    if (path.compare(0, prefix.size(), prefix) == 0 && !entry.directory)
+      files.push_back(path.substr(prefix.size()));
+  }
+  return files;
+}
+
 void AddDirectory(const std::string& path, uint32_t attributes) {
   std::string raw = path;
   std::replace(raw.begin(), raw.end(), '/', '\\');

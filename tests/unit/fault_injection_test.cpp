@@ -33,13 +33,14 @@ using platform::kIdYes;
 // loops or waits forever must not hang the suite.
 class Watchdog {
  public:
-  explicit Watchdog(int seconds) : thread_([this, seconds] {
-    std::unique_lock<std::mutex> lock(mutex_);
-    if (!done_.wait_for(lock, std::chrono::seconds(seconds), [this] { return finished_; })) {
-      std::fprintf(stderr, "fault injection: a run did not end within %d s\n", seconds);
-      std::_Exit(3);
-    }
-  }) {}
+  explicit Watchdog(int seconds)
+      : thread_([this, seconds] {
+          std::unique_lock<std::mutex> lock(mutex_);
+          if (!done_.wait_for(lock, std::chrono::seconds(seconds), [this] { return finished_; })) {
+            std::fprintf(stderr, "fault injection: a run did not end within %d s\n", seconds);
+            std::_Exit(3);
+          }
+        }) {}
   ~Watchdog() {
     {
       std::lock_guard<std::mutex> lock(mutex_);
@@ -70,8 +71,6 @@ const Scenario kScenarios[] = {
     {"interactive, newer file, No", "velt-update.exe", 44, {kIdNo}, false},
 };
 
-const std::string kFolder = fake::NormalizePath(kVeltFolder);
-
 void Arrange(const Scenario& scenario) {
   fake::ResetWorld();
   fake::World().command_line = scenario.command_line;
@@ -95,10 +94,7 @@ void Arrange(const Scenario& scenario) {
 // Files in the installation folder besides the installation's own.
 std::vector<std::string> LeftBehind() {
   std::vector<std::string> names;
-  for (const auto& [path, entry] : fake::World().entries) {
-    if (path.rfind(kFolder + "\\", 0) != 0 || entry.directory)
-      continue;
-    const std::string name = path.substr(kFolder.size() + 1);
+  for (const std::string& name : fake::FilesBelow(kVeltFolder)) {
     if (name != "velt.exe" && name != "vtup.cok" && name != "language\\english.lng")
       names.push_back(name);
   }
@@ -197,10 +193,10 @@ TEST(FaultInjectionTest, EveryFallibleCallFailedInTurnEndsInOrder) {
       for (uint32_t kind = 1; kind <= fake::kFaultDiskFull; kind <<= 1) {
         if ((calls[call].fitting & kind) == 0)
           continue;
-        SCOPED_TRACE(testing::Message() << "call " << call << " " << calls[call].operation << ", "
-                                        << KindName(kind));
-        const Outcome outcome = RunOnce(scenario, static_cast<int64_t>(call),
-                                        static_cast<fake::FaultKind>(kind));
+        SCOPED_TRACE(testing::Message()
+                     << "call " << call << " " << calls[call].operation << ", " << KindName(kind));
+        const Outcome outcome =
+            RunOnce(scenario, static_cast<int64_t>(call), static_cast<fake::FaultKind>(kind));
         ASSERT_EQ(outcome.fault, calls[call].operation) << "the planned fault was not injected";
         CheckRun(outcome, old_file);
         ++runs_per_kind[KindName(kind)];

@@ -1,5 +1,6 @@
 // InstallResourceFile on the fake platform: the written bytes, the retry budget
 // for a destination held open, and every failure leaving the old file whole.
+#include <algorithm>
 #include <string>
 
 #include "package/resource_install.h"
@@ -26,12 +27,8 @@ class InstallTest : public PackageTest {
 
   // Names in the folder other than the destination's: files left behind.
   static std::vector<std::string> LeftBehind() {
-    std::vector<std::string> names;
-    const std::string folder = fake::NormalizePath(kFolder);
-    for (const auto& [path, entry] : fake::World().entries) {
-      if (path.rfind(folder + "\\", 0) == 0 && entry.name != "vtup.cok")
-        names.push_back(entry.name);
-    }
+    std::vector<std::string> names = fake::FilesBelow(kFolder);
+    names.erase(std::remove(names.begin(), names.end(), "vtup.cok"), names.end());
     return names;
   }
 

@@ -35,17 +35,8 @@ class LinkSafetyTest : public PackageTest {
     ASSERT_EQ(fake::World().boxes.size(), 1u);
     EXPECT_EQ(fake::World().boxes[0].text, std::string("Can't install file ") + kDestination);
     EXPECT_EQ(fake::FileData(kVictim), kVictimData);
-    EXPECT_EQ(FilesIn("C:\\Windows\\system32"), 1u) << "something was created next to the victim";
-  }
-
-  static size_t FilesIn(const std::string& folder) {
-    const std::string prefix = fake::NormalizePath(folder) + "\\";
-    size_t count = 0;
-    for (const auto& [path, entry] : fake::World().entries) {
-      if (path.rfind(prefix, 0) == 0 && !entry.directory)
-        ++count;
-    }
-    return count;
+    EXPECT_EQ(fake::FilesBelow("C:\\Windows\\system32").size(), 1u)
+        << "something was created next to the victim";
   }
 };
 
@@ -56,7 +47,7 @@ TEST_F(LinkSafetyTest, ALinkAtTheDataFilesNameIsRefused) {
     fake::AddLink(kDestination, kVictim, attributes);
     ExpectRefusedAndVictimWhole();
     EXPECT_FALSE(fake::FindEntry(kDestination)->link_target.empty()) << "the link was replaced";
-    EXPECT_EQ(FilesIn(kFolder), 1u) << "a new file was left behind";
+    EXPECT_EQ(fake::FilesBelow(kFolder).size(), 1u) << "a new file was left behind";
   }
 }
 
@@ -85,7 +76,7 @@ TEST_F(LinkSafetyTest, NothingIsDeletedByName) {
   fake::FindEntry(kDestination)->held_until_ms = 1 << 30;  // held beyond the budget
   EXPECT_FALSE(velt::InstallResourceFile("vtup", "cok", kDestination));
   EXPECT_EQ(fake::FileData(kDestination), "old");
-  EXPECT_EQ(FilesIn(kFolder), 1u) << "the new file was left behind";
+  EXPECT_EQ(fake::FilesBelow(kFolder).size(), 1u) << "the new file was left behind";
   for (const fake::FaultCall& call : fake::World().faults.calls)
     EXPECT_NE(call.operation, "DeleteFile");
 }
