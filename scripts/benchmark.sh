@@ -73,10 +73,7 @@ reg64 delete 'HKCU\Software\Kolm\Velt' /f >/dev/null 2>&1 || true
 payload_size=$(stat -c %s "$build/payload/vtup.cok")
 measure() { "$wine" 'C:\velt-bench\run-measured.exe' "$@" | tr -d '\r'; }
 field() { sed -n "s/.*$1=\([0-9.]*\).*/\1/p"; }
-fresh_install() {
-  printf 'old package\n' >"$install/vtup.cok"
-  rm -f "$install/vtup.cok.new"
-}
+fresh_install() { printf 'old package\n' >"$install/vtup.cok"; }
 check_update() {
   [ "$(echo "$1" | field exit)" = 0 ] || { echo "benchmark: $2 failed: $1" >&2; exit 1; }
   cmp -s "$install/vtup.cok" "$build/payload/vtup.cok" || {

@@ -228,6 +228,15 @@ std::string UpdateE2eTest::WriteDamagedUpdater() {
   return damaged;
 }
 
+bool UpdateE2eTest::NewFileLeft() const {
+  WIN32_FIND_DATAA entry;
+  HANDLE find = FindFirstFileA((PackagePath() + ".*.tmp").c_str(), &entry);
+  if (find == INVALID_HANDLE_VALUE)
+    return false;
+  FindClose(find);
+  return true;
+}
+
 std::string UpdateE2eTest::PackageWithVersionByte(uint8_t version_byte) {
   std::string bytes = "vtup";
   bytes += static_cast<char>(version_byte);

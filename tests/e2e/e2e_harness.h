@@ -71,6 +71,9 @@ class UpdateE2eTest : public ::testing::Test {
   // The temporary root that holds the installation folder.
   const std::string& root() const { return root_; }
   std::string PackagePath() const { return folder_ + "vtup.cok"; }
+  // Whether a file the updater writes before it replaces the package
+  // ("vtup.cok.<letters>.tmp") is still in the installation folder.
+  bool NewFileLeft() const;
 
   // "vtup", the version byte and a few filler bytes.
   static std::string PackageWithVersionByte(uint8_t version_byte);

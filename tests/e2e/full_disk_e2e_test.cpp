@@ -75,7 +75,7 @@ class FullDiskEnvironment : public UpdateE2eTest {
   void ExpectOldInstallationKept() {
     const std::string after = ReadPackage();
     EXPECT_TRUE(after == before_) << "the package now holds " << after.size() << " bytes";
-    EXPECT_FALSE(FileExists(PackagePath() + ".new"));
+    EXPECT_FALSE(NewFileLeft());
     DWORD kib = 0;
     ASSERT_TRUE(ReadEstimatedSize(&kib));
     EXPECT_EQ(kib, FolderBytes(folder()) / 1024);

@@ -10,10 +10,7 @@
 namespace velt::e2e {
 namespace {
 
-class PackageE2eTest : public UpdateE2eTest {
- protected:
-  bool TemporaryLeft() const { return FileExists(PackagePath() + ".new"); }
-};
+class PackageE2eTest : public UpdateE2eTest {};
 
 TEST_F(PackageE2eTest, FullSizeSampleIsWrittenByteForByte) {
   const std::string carried = CarriedPackage();
@@ -22,7 +19,7 @@ TEST_F(PackageE2eTest, FullSizeSampleIsWrittenByteForByte) {
   EXPECT_EQ(run.exit_code, kExitOk);
   EXPECT_TRUE(run.boxes.empty());
   EXPECT_TRUE(ReadPackage() == carried);
-  EXPECT_FALSE(TemporaryLeft());
+  EXPECT_FALSE(NewFileLeft());
 }
 
 TEST_F(PackageE2eTest, PackageHeldTwoSecondsAfterQuitIsWrittenOnceReleased) {
@@ -31,7 +28,7 @@ TEST_F(PackageE2eTest, PackageHeldTwoSecondsAfterQuitIsWrittenOnceReleased) {
   EXPECT_EQ(run.exit_code, kExitOk);
   EXPECT_TRUE(run.boxes.empty());
   EXPECT_TRUE(ReadPackage() == CarriedPackage());
-  EXPECT_FALSE(TemporaryLeft());
+  EXPECT_FALSE(NewFileLeft());
 }
 
 TEST_F(PackageE2eTest, PackageHeldBeyondTheBudgetIsLeftWhole) {
@@ -43,7 +40,7 @@ TEST_F(PackageE2eTest, PackageHeldBeyondTheBudgetIsLeftWhole) {
   EXPECT_EQ(ToCodePage(run.boxes[0].text, 1252), "Can't install file " + PackagePath());
   running_velt().End();
   EXPECT_EQ(ReadPackage(), before);
-  EXPECT_FALSE(TemporaryLeft());
+  EXPECT_FALSE(NewFileLeft());
 }
 
 TEST_F(PackageE2eTest, EstimatedSizeIsTheFolderSize) {
@@ -67,7 +64,7 @@ TEST_F(PackageE2eTest, DamagedInstallerWritesNothing) {
   EXPECT_EQ(ToCodePage(run.boxes[0].text, 1252),
             "The installer is damaged. Please download it again.");
   EXPECT_EQ(ReadPackage(), before);
-  EXPECT_FALSE(TemporaryLeft());
+  EXPECT_FALSE(NewFileLeft());
   DeleteFileA(damaged.c_str());
 }
 

@@ -60,7 +60,7 @@ class RobustnessE2eTest : public UpdateE2eTest {
   // What a run that stopped before writing leaves: the old package, no size.
   void ExpectNothingWritten(const std::string& before) {
     EXPECT_TRUE(ReadPackage() == before) << "the package was replaced";
-    EXPECT_FALSE(FileExists(PackagePath() + ".new"));
+    EXPECT_FALSE(NewFileLeft());
     DWORD kib = 0;
     EXPECT_FALSE(ReadEstimatedSize(&kib)) << "EstimatedSize written: " << kib;
   }

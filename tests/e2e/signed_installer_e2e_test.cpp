@@ -61,7 +61,7 @@ TEST_F(SignedInstallerEnvironment, SignedCopyWritesTheCarriedPackage) {
   EXPECT_EQ(run.exit_code, kExitOk);
   EXPECT_TRUE(run.boxes.empty()) << (run.boxes.empty() ? "" : ToUtf8(run.boxes[0].text));
   EXPECT_TRUE(ReadPackage() == CarriedPackage());
-  EXPECT_FALSE(FileExists(PackagePath() + ".new"));
+  EXPECT_FALSE(NewFileLeft());
 }
 
 }  // namespace

@@ -72,7 +72,9 @@ TEST_F(PackageFilesTest, WritesResourceOverExistingFile) {
   WriteFile("vtup.cok", "old package, longer than the new one");
   EXPECT_TRUE(velt::InstallResourceFile("velttest", "cok", folder_ + "vtup.cok"));
   EXPECT_EQ(ReadFile("vtup.cok"), std::string(kResourceBytes) + std::string(1, '\0') + "payload");
-  EXPECT_EQ(GetFileAttributesA((folder_ + "vtup.cok.new").c_str()), INVALID_FILE_ATTRIBUTES);
+  WIN32_FIND_DATAA left;
+  EXPECT_EQ(FindFirstFileA((folder_ + "vtup.cok.*.tmp").c_str(), &left), INVALID_HANDLE_VALUE)
+      << "the new file was left behind";
 }
 
 TEST_F(PackageFilesTest, WaitsUntilAnotherHolderLetsGo) {
