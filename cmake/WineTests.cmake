@@ -1,9 +1,16 @@
 # Windows-side tests, run under Wine through CMAKE_CROSSCOMPILING_EMULATOR
-# (scripts/wine-run.sh) as 32-bit processes in a 64-bit prefix: the platform tests (tests/win), the end-to-end tests
-# (tests/e2e) and the helper programs they drive (tools/win/<name>/).
+# (scripts/wine-run.sh) as 32-bit processes in a 64-bit prefix: the platform
+# tests (tests/win), the end-to-end tests (tests/e2e) and the helper programs
+# they drive (tools/win/<name>/).
 #
 # All Wine tests share one prefix and its registry, so they run serially and
 # after the fixture that prepares the prefix.
+#
+# Proof that a GoogleTest binary really ran: a loader that gives up silently
+# prints nothing, so its PASSED line is required; a filter that selects nothing
+# or a failed test fails the entry.
+set(VELT_GTEST_RAN "\\[  PASSED  \\] [1-9]")
+set(VELT_GTEST_FAILED "\\[==========\\] 0 tests from;\\[  FAILED  \\]")
 
 # GoogleTest from the distribution's sources: gtest only, static, built on demand.
 set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
@@ -85,10 +92,8 @@ function(velt_add_wine_test_run)
     FIXTURES_REQUIRED ${VELT_WINE_PREFIX_FIXTURE}
     LABELS "${RUN_LABELS}"
     TIMEOUT ${RUN_TIMEOUT}
-    # Proof that the binary really ran: a loader that gives up silently prints
-    # nothing, and a filter that selects nothing must not pass either.
-    PASS_REGULAR_EXPRESSION "\\[  PASSED  \\] [1-9]"
-    FAIL_REGULAR_EXPRESSION "\\[==========\\] 0 tests from;\\[  FAILED  \\]")
+    PASS_REGULAR_EXPRESSION "${VELT_GTEST_RAN}"
+    FAIL_REGULAR_EXPRESSION "${VELT_GTEST_FAILED}")
   if(RUN_ENVIRONMENT)
     set_tests_properties(${RUN_NAME} PROPERTIES ENVIRONMENT "${RUN_ENVIRONMENT}")
   endif()
@@ -162,8 +167,9 @@ function(velt_add_wine_script_test name script)
     LABELS "e2e"
     TIMEOUT 300
     SKIP_RETURN_CODE 77
-    PASS_REGULAR_EXPRESSION "\\[  PASSED  \\] [1-9]"
-    FAIL_REGULAR_EXPRESSION "\\[==========\\] 0 tests from;\\[  SKIPPED \\];\\[  FAILED  \\]")
+    PASS_REGULAR_EXPRESSION "${VELT_GTEST_RAN}"
+    # A suite that skips itself here means the preparation did not reach it.
+    FAIL_REGULAR_EXPRESSION "${VELT_GTEST_FAILED};\\[  SKIPPED \\]")
 endfunction()
 
 if(TARGET velt_e2e_tests)
