@@ -21,3 +21,7 @@ include(GoogleTest)
 gtest_discover_tests(velt_unit_tests DISCOVERY_TIMEOUT 60 PROPERTIES LABELS unit)
 
 include(cmake/NativeTools.cmake OPTIONAL)
+
+# No include points up a layer (driver, package, language, sysinfo, startup, platform).
+add_test(NAME layers.includes COMMAND bash ${CMAKE_SOURCE_DIR}/scripts/check-layers.sh)
+set_tests_properties(layers.includes PROPERTIES LABELS unit)

@@ -3,14 +3,14 @@
 #include <functional>
 #include <new>
 
-#include "driver/exit_codes.h"
-#include "driver/install_environment.h"
-#include "driver/startup_settings.h"
 #include "driver/top_level_error.h"
-#include "driver/update_constants.h"
 #include "driver/update_sequence.h"
 #include "language/language.h"
 #include "platform/app_error.h"
+#include "startup/exit_codes.h"
+#include "startup/install_environment.h"
+#include "startup/startup_settings.h"
+#include "startup/update_constants.h"
 #include "sysinfo/os_description.h"
 
 namespace velt {
@@ -19,7 +19,7 @@ namespace {
 // Modules start in this order and end in the reverse order.
 void StartModules() {
   StartSystemDescription();
-  StartStartupSettings();
+  StartStartupSettings(DescribeWindowsIs64Bit);
   StartLanguage();
   StartInstallEnvironment();
   StartUpdateDriver();

@@ -1,12 +1,12 @@
 #include "driver/running_velt.h"
 
-#include "driver/install_environment.h"
-#include "driver/update_constants.h"
 #include "platform/errors.h"
 #include "platform/files.h"
 #include "platform/process.h"
 #include "platform/system.h"
 #include "platform/ui.h"
+#include "startup/install_environment.h"
+#include "startup/update_constants.h"
 
 namespace velt {
 namespace {

@@ -1,6 +1,6 @@
 #include "driver/uninstall_entry.h"
 
-#include "driver/startup_settings.h"
+#include "startup/startup_settings.h"
 
 namespace velt {
 

@@ -1,11 +1,8 @@
 #include "driver/update_sequence.h"
 
-#include "driver/exit_codes.h"
-#include "driver/install_environment.h"
+#include "driver/gather_environment.h"
 #include "driver/installed_package.h"
 #include "driver/running_velt.h"
-#include "driver/startup_settings.h"
-#include "driver/update_constants.h"
 #include "language/language.h"
 #include "language/messages.h"
 #include "package/folder_size.h"
@@ -14,6 +11,10 @@
 #include "platform/files.h"
 #include "platform/phase/phase_marks.h"
 #include "platform/ui.h"
+#include "startup/exit_codes.h"
+#include "startup/install_environment.h"
+#include "startup/startup_settings.h"
+#include "startup/update_constants.h"
 
 namespace velt {
 

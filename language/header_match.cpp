@@ -1,6 +1,6 @@
 #include "language/header_match.h"
 
-#include "driver/startup_settings.h"
+#include "startup/startup_settings.h"
 
 namespace velt {
 namespace {

@@ -3,14 +3,14 @@
 // file by locale, by default and by the per-user "LangFile" value.
 #include <vector>
 
-#include "driver/startup_settings.h"
-#include "driver/update_constants.h"
 #include "language/integer_text.h"
 #include "language/language.h"
 #include "language/language_state.h"
 #include "platform/files.h"
 #include "platform/registry.h"
 #include "platform/tregistry.h"
+#include "startup/startup_settings.h"
+#include "startup/update_constants.h"
 
 namespace velt {
 namespace {

@@ -1,8 +1,8 @@
 #include "language/language_state.h"
 
-#include "driver/install_environment.h"
-#include "driver/startup_settings.h"
 #include "language/language.h"
+#include "startup/install_environment.h"
+#include "startup/startup_settings.h"
 
 namespace velt {
 

@@ -1,8 +1,8 @@
 #include "language/messages.h"
 
-#include "driver/update_constants.h"
 #include "language/language.h"
 #include "platform/ui.h"
+#include "startup/update_constants.h"
 
 namespace velt {
 namespace {

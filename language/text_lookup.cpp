@@ -3,10 +3,10 @@
 //
 // The fallback of GetText is always the default file's value line alone, never
 // its multi-line value, whatever lookups came before.
-#include "driver/startup_settings.h"
 #include "language/header_match.h"
 #include "language/language.h"
 #include "language/language_state.h"
+#include "startup/startup_settings.h"
 
 namespace velt {
 namespace {

@@ -2,8 +2,8 @@
 
 #include <vector>
 
-#include "driver/install_environment.h"
 #include "platform/files.h"
+#include "startup/install_environment.h"
 
 namespace velt {
 namespace {

@@ -1,8 +1,8 @@
 #include "package/install_folder.h"
 
-#include "driver/startup_settings.h"
 #include "platform/errors.h"
 #include "platform/files.h"
+#include "startup/startup_settings.h"
 
 namespace velt {
 namespace {

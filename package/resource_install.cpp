@@ -1,12 +1,12 @@
 #include "package/resource_install.h"
 
-#include "driver/startup_settings.h"
 #include "package/install_folder.h"
 #include "platform/errors.h"
 #include "platform/files.h"
 #include "platform/phase/phase_marks.h"
 #include "platform/resources.h"
 #include "platform/system.h"
+#include "startup/startup_settings.h"
 
 namespace velt {
 namespace {

@@ -2,12 +2,12 @@
 
 #include <cstring>
 
-#include "driver/startup_settings.h"
-#include "driver/update_constants.h"
 #include "package/package_format.h"
 #include "package/payload_checksum.h"
 #include "package/payload_digest.h"
 #include "platform/resources.h"
+#include "startup/startup_settings.h"
+#include "startup/update_constants.h"
 
 namespace velt {
 

@@ -107,4 +107,9 @@ std::string DescribeWindows() {
   return description;
 }
 
+bool DescribeWindowsIs64Bit() {
+  DescribeWindows();
+  return Is64BitWindows;
+}
+
 }  // namespace velt

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "driver/exit_codes.h"
+#include "startup/exit_codes.h"
 #include "tests/e2e/e2e_files.h"
 #include "tests/e2e/e2e_harness.h"
 

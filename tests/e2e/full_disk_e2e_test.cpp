@@ -12,7 +12,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "driver/exit_codes.h"
+#include "startup/exit_codes.h"
 #include "tests/e2e/e2e_files.h"
 #include "tests/e2e/e2e_harness.h"
 

@@ -2,7 +2,7 @@
 // "TheLastRunFolder", and the message when there is no installation.
 #include <string>
 
-#include "driver/exit_codes.h"
+#include "startup/exit_codes.h"
 #include "tests/e2e/e2e_files.h"
 #include "tests/e2e/e2e_harness.h"
 #include "tests/e2e/e2e_texts.h"

@@ -8,7 +8,7 @@
 // token, makes itself the shell window.
 #include <string>
 
-#include "driver/exit_codes.h"
+#include "startup/exit_codes.h"
 #include "tests/e2e/e2e_files.h"
 #include "tests/e2e/e2e_harness.h"
 

@@ -5,7 +5,7 @@
 // written, replaced or deleted.
 #include <string>
 
-#include "driver/exit_codes.h"
+#include "startup/exit_codes.h"
 #include "tests/common/unix_symlink.h"
 #include "tests/e2e/e2e_files.h"
 #include "tests/e2e/e2e_harness.h"

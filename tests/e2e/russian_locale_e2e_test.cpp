@@ -4,7 +4,7 @@
 // Wine); skipped in any other locale.
 #include <string>
 
-#include "driver/exit_codes.h"
+#include "startup/exit_codes.h"
 #include "tests/e2e/e2e_harness.h"
 
 namespace velt::e2e {

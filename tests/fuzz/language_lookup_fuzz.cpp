@@ -17,14 +17,15 @@
 #include <string>
 #include <vector>
 
-#include "driver/install_environment.h"
-#include "driver/startup_settings.h"
-#include "driver/update_constants.h"
 #include "fuzz_support.h"
 #include "language/integer_text.h"
 #include "language/language.h"
 #include "language_file_model.h"
 #include "platform/fake/fake_platform.h"
+#include "startup/install_environment.h"
+#include "startup/startup_settings.h"
+#include "startup/update_constants.h"
+#include "sysinfo/os_description.h"
 
 namespace {
 
@@ -135,7 +136,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   fake::ResetWorld();
   fake::World().lcid = cyrillic ? 1049 : 1033;
-  velt::StartStartupSettings();
+  velt::StartStartupSettings(velt::DescribeWindowsIs64Bit);
   velt::SetProgramNames();
   velt::StartLanguage();
   velt::ProductFolder = "C:\\Program Files\\Velt\\";

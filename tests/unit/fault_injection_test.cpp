@@ -17,10 +17,10 @@
 #include <string>
 #include <thread>
 
-#include "driver/exit_codes.h"
 #include "driver/program.h"
 #include "platform/fake/fake_platform.h"
 #include "platform/ui.h"
+#include "startup/exit_codes.h"
 #include "tests/unit/update_fixture.h"
 
 namespace velt_test {

@@ -1,12 +1,13 @@
 // Where the installation is found, and what the environment step refuses.
 #include <gtest/gtest.h>
 
-#include "driver/install_environment.h"
-#include "driver/startup_settings.h"
+#include "driver/gather_environment.h"
 #include "driver/uninstall_entry.h"
-#include "driver/update_constants.h"
 #include "platform/fake/fake_platform.h"
 #include "platform/tregistry.h"
+#include "startup/install_environment.h"
+#include "startup/startup_settings.h"
+#include "startup/update_constants.h"
 #include "sysinfo/os_description.h"
 
 namespace {
@@ -29,7 +30,7 @@ class InstallEnvironmentTest : public ::testing::Test {
   }
   bool Gather() {
     velt::StartSystemDescription();
-    velt::StartStartupSettings();
+    velt::StartStartupSettings(velt::DescribeWindowsIs64Bit);
     velt::StartInstallEnvironment();
     velt::SetBuildConstants();
     velt::SetProgramNames();

@@ -12,11 +12,12 @@
 #include <string>
 #include <vector>
 
-#include "driver/install_environment.h"
-#include "driver/startup_settings.h"
-#include "driver/update_constants.h"
 #include "language/language.h"
 #include "platform/fake/fake_platform.h"
+#include "startup/install_environment.h"
+#include "startup/startup_settings.h"
+#include "startup/update_constants.h"
+#include "sysinfo/os_description.h"
 
 namespace velt_test {
 
@@ -49,7 +50,7 @@ class LanguageTest : public ::testing::Test {
   void SetUp() override {
     fake::ResetWorld();
     fake::World().lcid = 1033;
-    velt::StartStartupSettings();
+    velt::StartStartupSettings(velt::DescribeWindowsIs64Bit);
     velt::SetProgramNames();
     velt::StartLanguage();
     velt::ProductFolder = "C:\\Program Files\\Velt\\";

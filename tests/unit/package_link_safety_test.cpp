@@ -4,10 +4,11 @@
 // fails with the usual box.
 #include <string>
 
-#include "driver/startup_settings.h"
 #include "package/resource_install.h"
 #include "package_test_support.h"
 #include "platform/files.h"
+#include "startup/startup_settings.h"
+#include "sysinfo/os_description.h"
 
 namespace velt_test {
 namespace {
@@ -53,12 +54,12 @@ TEST_F(LinkSafetyTest, ALinkAtTheDataFilesNameIsRefused) {
 
 TEST_F(LinkSafetyTest, ALinkAtTheNewFilesNameIsNeverOpened) {
   // The name comes from the generator seeded at start-up: plant a link there.
-  velt::StartStartupSettings();
+  velt::StartStartupSettings(velt::DescribeWindowsIs64Bit);
   std::string name = "vtup.cok.";
   for (int i = 0; i < 8; ++i)
     name += static_cast<char>('a' + velt::Random(26));
   velt::EndStartupSettings();
-  velt::StartStartupSettings();
+  velt::StartStartupSettings(velt::DescribeWindowsIs64Bit);
   fake::AddLink(std::string(kFolder) + "\\" + name + ".tmp", kVictim, kWineFileLink);
   ExpectRefusedAndVictimWhole();
   EXPECT_FALSE(fake::Exists(kDestination));

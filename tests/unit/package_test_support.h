@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "driver/startup_settings.h"
-#include "driver/update_constants.h"
 #include "platform/fake/fake_platform.h"
+#include "startup/startup_settings.h"
+#include "startup/update_constants.h"
 
 namespace velt_test {
 

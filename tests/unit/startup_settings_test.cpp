@@ -1,10 +1,10 @@
 // Start-up facts, the bilingual box, the settings key and command-line words.
 #include <gtest/gtest.h>
 
-#include "driver/startup_settings.h"
-#include "driver/update_constants.h"
 #include "platform/fake/fake_platform.h"
 #include "platform/system.h"
+#include "startup/startup_settings.h"
+#include "startup/update_constants.h"
 #include "sysinfo/os_description.h"
 
 namespace {
@@ -18,7 +18,7 @@ class StartupSettingsTest : public ::testing::Test {
   }
   void Start() {
     velt::StartSystemDescription();
-    velt::StartStartupSettings();
+    velt::StartStartupSettings(velt::DescribeWindowsIs64Bit);
     velt::SetBuildConstants();
     velt::SetProgramNames();
   }

@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "driver/startup_settings.h"
 #include "platform/fake/fake_platform.h"
+#include "startup/startup_settings.h"
 #include "sysinfo/os_description.h"
 #include "tests/unit/sysinfo_test_support.h"
 
@@ -19,7 +19,8 @@ class DescribeWindowsTest : public ::testing::Test {
  protected:
   void SetUp() override {
     fake::ResetWorld();
-    velt::StartStartupSettings();  // seeds the generator the "ver" capture draws from
+    velt::StartStartupSettings(
+        velt::DescribeWindowsIs64Bit);  // seeds the generator the "ver" capture draws from
     velt::StartSystemDescription();
   }
   void TearDown() override {

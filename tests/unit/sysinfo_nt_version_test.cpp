@@ -3,8 +3,9 @@
 
 #include <string>
 
-#include "driver/startup_settings.h"
 #include "platform/fake/fake_platform.h"
+#include "startup/startup_settings.h"
+#include "sysinfo/os_description.h"
 #include "sysinfo/version_facts.h"
 #include "tests/unit/sysinfo_test_support.h"
 
@@ -29,7 +30,7 @@ class NtVersionWordsTest : public ::testing::Test {
  protected:
   void SetUp() override {
     fake::ResetWorld();
-    velt::StartStartupSettings();
+    velt::StartStartupSettings(velt::DescribeWindowsIs64Bit);
   }
   void TearDown() override { velt::EndStartupSettings(); }
 };

@@ -5,8 +5,8 @@
 #include <map>
 #include <string>
 
-#include "driver/startup_settings.h"
 #include "platform/fake/fake_platform.h"
+#include "startup/startup_settings.h"
 #include "sysinfo/os_description.h"
 #include "tests/unit/sysinfo_test_support.h"
 
@@ -34,7 +34,7 @@ TEST(RegistryViewTest, StartUpChoosesTheAccessMaskFromTheDescription) {
     fake::World().version = c.version;
     fake::World().native_architecture = c.architecture;
     velt::StartSystemDescription();
-    velt::StartStartupSettings();
+    velt::StartStartupSettings(velt::DescribeWindowsIs64Bit);
     EXPECT_EQ(velt::Registry().Access(), c.access)
         << c.version.major << "." << c.version.minor << " arch " << c.architecture;
     EXPECT_EQ(velt::Is64BitWindows, c.access == 0xF013F);

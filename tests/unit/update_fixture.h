@@ -8,15 +8,15 @@
 
 #include <gtest/gtest.h>
 
-#include "driver/exit_codes.h"
-#include "driver/install_environment.h"
-#include "driver/startup_settings.h"
-#include "driver/update_constants.h"
 #include "driver/update_sequence.h"
 #include "language/language.h"
 #include "platform/fake/fake_platform.h"
 #include "platform/registry.h"
 #include "platform/ui.h"
+#include "startup/exit_codes.h"
+#include "startup/install_environment.h"
+#include "startup/startup_settings.h"
+#include "startup/update_constants.h"
 #include "sysinfo/os_description.h"
 
 namespace velt_test {
@@ -84,7 +84,7 @@ class UpdateTest : public ::testing::Test {
   // Starts the modules in the program's order, as the entry does.
   void StartModules() {
     velt::StartSystemDescription();
-    velt::StartStartupSettings();
+    velt::StartStartupSettings(velt::DescribeWindowsIs64Bit);
     velt::StartLanguage();
     velt::StartInstallEnvironment();
     velt::StartUpdateDriver();

@@ -5,9 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "driver/startup_settings.h"
 #include "platform/win32/win32_api.h"
+#include "startup/startup_settings.h"
 #include "sysinfo/console_capture.h"
+#include "sysinfo/os_description.h"
 
 namespace {
 
@@ -54,7 +55,8 @@ class ConsoleCaptureWinTest : public ::testing::Test {
               ::testing::UnitTest::GetInstance()->current_test_info()->name();
     ASSERT_TRUE(::CreateDirectoryA(folder_.c_str(), nullptr));
     ::SetEnvironmentVariableA("Temp", folder_.c_str());
-    velt::StartStartupSettings();  // seeds the generator for the temporary names
+    velt::StartStartupSettings(
+        velt::DescribeWindowsIs64Bit);  // seeds the generator for the temporary names
   }
 
   void TearDown() override {
@@ -130,7 +132,7 @@ TEST_F(ConsoleCaptureWinTest, OemOutputArrivesInTheAnsiCodePage) {
 TEST(RussianLocaleEnvironment, CyrillicConsoleOutputArrivesInWindows1251) {
   ASSERT_EQ(::GetACP(), 1251u);
   ASSERT_EQ(::GetOEMCP(), 866u);
-  velt::StartStartupSettings();
+  velt::StartStartupSettings(velt::DescribeWindowsIs64Bit);
   const std::string word = "\xCF\xF0\xE8\xE2\xE5\xF2";  // a Russian word in Windows-1251
   EXPECT_EQ(velt::RunConsoleCommand("echo " + word), word + "\r\n");
   velt::EndStartupSettings();

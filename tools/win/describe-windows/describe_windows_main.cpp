@@ -12,8 +12,8 @@
 
 #include <cstdio>
 
-#include "driver/startup_settings.h"
 #include "platform/system.h"
+#include "startup/startup_settings.h"
 #include "sysinfo/os_description.h"
 #include "sysinfo/version_facts.h"
 
@@ -37,7 +37,7 @@ void PrintTrueVersion() {
 
 int main() {
   velt::StartSystemDescription();
-  velt::StartStartupSettings();
+  velt::StartStartupSettings(velt::DescribeWindowsIs64Bit);
   const bool start_up_flag = velt::Is64BitWindows;
   std::printf("description=%s\n", velt::DescribeWindows().c_str());
   std::printf("is64=%d\n", start_up_flag ? 1 : 0);

@@ -17,8 +17,13 @@ extern std::string FirstArgument;  // first command-line argument, A-Z lowercase
 extern const char kSettingsKeyPrefix[];  // "Software\\Kolm\\"
 extern const char kSystemKeyPrefix[];    // "Software\\Microsoft\\Windows\\CurrentVersion\\"
 
-// Runs once before the language, environment and driver modules start.
-void StartStartupSettings();
+// Tells whether Windows is 64-bit (the system description's flag).
+using WindowsBitnessProbe = bool (*)();
+
+// Runs once before the language, environment and driver modules start. Calls
+// `is_64bit_windows` once, after reading the locale, to choose the shared
+// registry object's view.
+void StartStartupSettings(WindowsBitnessProbe is_64bit_windows);
 // Frees the shared registry object.
 void EndStartupSettings();
 

@@ -1,12 +1,11 @@
-#include "driver/startup_settings.h"
+#include "startup/startup_settings.h"
 
 #include <memory>
 #include <vector>
 
-#include "driver/update_constants.h"
 #include "platform/system.h"
 #include "platform/ui.h"
-#include "sysinfo/os_description.h"
+#include "startup/update_constants.h"
 
 namespace velt {
 
@@ -55,15 +54,15 @@ std::string LowercaseArgument(int index) {
   return AsciiLowercase(words[index - 1]);
 }
 
-void StartStartupSettings() {
+void StartStartupSettings(WindowsBitnessProbe is_64bit_windows) {
   int64_t counter = 0;
   RandomSeed = platform::QueryPerformanceCounter(&counter) ? static_cast<uint32_t>(counter)
                                                            : platform::GetTickCount();
   UserLcid = platform::GetUserDefaultLcid();
   CyrillicLocale = IsCyrillicLocale(UserLcid);
-  DescribeWindows();  // only Is64BitWindows is wanted
-  SharedRegistry = std::make_unique<platform::TRegistry>(Is64BitWindows ? kAccessAllKeys64BitView
-                                                                        : kAccessAllKeys);
+  const bool windows_is_64bit = is_64bit_windows();
+  SharedRegistry = std::make_unique<platform::TRegistry>(windows_is_64bit ? kAccessAllKeys64BitView
+                                                                          : kAccessAllKeys);
   FirstArgument = LowercaseArgument(1);
 }
 

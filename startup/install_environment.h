@@ -1,5 +1,6 @@
-// What the update needs to know about Velt's installation: its folder, the
-// uninstall entries' registry path and whether the user is an administrator.
+// What the update knows about Velt's installation once it is gathered: its
+// folder, the uninstall entries' registry path and whether the user is an
+// administrator. Set by the update driver; read by everything after it.
 #pragma once
 
 #include <string>
@@ -10,13 +11,9 @@ extern std::string ProductFolder;     // ends with a backslash once gathered (un
 extern std::string UninstallKeyPath;  // "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\"
 extern bool IsAdmin;
 
+// Module start and end: reset the three values.
 void StartInstallEnvironment();
 void EndInstallEnvironment();
-
-// Fills ProductFolder, UninstallKeyPath and IsAdmin. False (after the bilingual
-// "No access to system registry" box) when the per-user shell folders cannot be
-// read. Errors raised while reading the machine keys are not caught here.
-bool GatherEnvironment();
 
 // Appends a backslash unless `path` is empty or already ends with one.
 void AddTrailingBackslash(std::string& path);

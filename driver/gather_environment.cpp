@@ -1,15 +1,12 @@
-#include "driver/install_environment.h"
+#include "driver/gather_environment.h"
 
-#include "driver/startup_settings.h"
 #include "driver/uninstall_entry.h"
-#include "driver/update_constants.h"
 #include "platform/system.h"
+#include "startup/install_environment.h"
+#include "startup/startup_settings.h"
+#include "startup/update_constants.h"
 
 namespace velt {
-
-std::string ProductFolder;
-std::string UninstallKeyPath;
-bool IsAdmin = true;
 
 namespace {
 
@@ -49,21 +46,6 @@ bool CanReadShellFolders() {
 }
 
 }  // namespace
-
-void StartInstallEnvironment() {
-  ProductFolder.clear();
-  UninstallKeyPath.clear();
-  IsAdmin = true;
-}
-
-void EndInstallEnvironment() {
-  StartInstallEnvironment();
-}
-
-void AddTrailingBackslash(std::string& path) {
-  if (!path.empty() && path.back() != '\\')
-    path += '\\';
-}
 
 bool GatherEnvironment() {
   std::string program_files = ReadProgramFilesFolder();

@@ -1,4 +1,4 @@
-#include "driver/update_constants.h"
+#include "startup/update_constants.h"
 
 namespace velt {
 
