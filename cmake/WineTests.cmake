@@ -179,4 +179,7 @@ if(TARGET velt_e2e_tests)
   # An Authenticode-signed copy of the product.
   velt_add_wine_script_test(velt_e2e_tests.SignedInstallerEnvironment e2e-signed-installer.sh
     $<TARGET_FILE:velt_e2e_tests> $<TARGET_FILE:velt-update>)
+  # An installer built for a version 12 data file with the one release option.
+  velt_add_wine_script_test(velt_e2e_tests.ReleaseBuildEnvironment e2e-release-build.sh
+    $<TARGET_FILE:velt_e2e_tests> ${VELT_PAYLOAD_TOOL})
 endif()

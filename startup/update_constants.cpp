@@ -1,5 +1,7 @@
 #include "startup/update_constants.h"
 
+#include "velt_build_constants.h"  // this release's options, from the build
+
 namespace velt {
 
 std::string ContentKey;
@@ -13,9 +15,9 @@ std::string ProgramTitle;
 std::string ProgramTitleEnglish;
 
 void SetBuildConstants() {
-  ContentKey = "flute";
-  PackageFileName = "vtup.cok";
-  UpdateVersion = VELT_UPDATE_VERSION;  // set by the build, checked against the payload
+  ContentKey = VELT_CONTENT_KEY;             // "flute" unless the release says otherwise
+  PackageFileName = VELT_PACKAGE_FILE_NAME;  // "vtup.cok" unless the release says otherwise
+  UpdateVersion = VELT_UPDATE_VERSION;       // checked against the payload by the build
 }
 
 void SetProgramNames() {
