@@ -1,8 +1,10 @@
 # Checks of the built product, read back from velt-update.exe by the host tool
-# velt-pe-inspect: PE shape, imports, manifest and the carried payload resource.
+# velt-pe-inspect: PE shape, imports, manifest, icon, version information, size and
+# the carried payload resource; and that a fresh build gives the same file.
 # Run with ctest (label "product").
 velt_add_host_tool(velt-pe-inspect
-  tools/pe-inspect/pe_inspect_main.cpp tools/pe-inspect/pe_image.cpp)
+  tools/pe-inspect/pe_inspect_main.cpp tools/pe-inspect/pe_image.cpp
+  tools/pe-inspect/icon_group.cpp tools/pe-inspect/version_info.cpp)
 set(VELT_PE_INSPECT ${CMAKE_BINARY_DIR}/host/velt-pe-inspect)
 
 if(CMAKE_SIZEOF_VOID_P EQUAL 8)
@@ -24,3 +26,21 @@ set_tests_properties(product.no_system_crypto PROPERTIES
   PASS_REGULAR_EXPRESSION "DLL Name: KERNEL32" FAIL_REGULAR_EXPRESSION "[Cc]rypt")
 set_tests_properties(product.pe_shape product.system_imports_only product.manifest
   product.payload_resource product.no_system_crypto PROPERTIES LABELS product)
+
+# Explorer's icon (16, 32 and 48 pixels) and version information, the version
+# being the update's.
+add_test(NAME product.icon COMMAND ${VELT_PE_INSPECT} icon ${velt_product} 16 32 48)
+add_test(NAME product.version_resource COMMAND ${VELT_PE_INSPECT} version ${velt_product}
+  ${VELT_PAYLOAD_VERSION} Velt Kolm)
+# The bytes the program adds to its payload (prints them by section).
+# The bound sits one 4 KiB page above today's 322.9 KiB (README, "The product file").
+set(VELT_MAX_OVERHEAD 335872)
+add_test(NAME product.overhead COMMAND ${VELT_PE_INSPECT} overhead ${velt_product}
+  ${VELT_PAYLOAD_FILE} ${VELT_MAX_OVERHEAD})
+# A fresh build at another path gives the same bytes (about a minute).
+add_test(NAME product.reproducible COMMAND ${CMAKE_SOURCE_DIR}/scripts/check-reproducible-build.sh
+  ${CMAKE_SOURCE_DIR} ${velt_product} ${CMAKE_TOOLCHAIN_FILE} ${CMAKE_BUILD_TYPE}
+  ${VELT_PAYLOAD_FILE})
+set_tests_properties(product.reproducible PROPERTIES TIMEOUT 900)
+set_tests_properties(product.icon product.version_resource product.overhead
+  product.reproducible PROPERTIES LABELS product)

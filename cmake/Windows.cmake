@@ -14,14 +14,17 @@ target_compile_definitions(velt_platform_win32 PRIVATE WIN32_LEAN_AND_MEAN NOMIN
 target_link_libraries(velt_platform_win32 PUBLIC velt_core advapi32)
 target_link_libraries(velt_core PUBLIC velt_platform_win32)
 
+include(cmake/ProductBuild.cmake)
+
 # The product.
 configure_file(driver/entry/velt_update.rc.in ${CMAKE_BINARY_DIR}/generated/velt_update.rc @ONLY)
 add_executable(velt-update WIN32 driver/entry/velt_update_main.cpp
   ${CMAKE_BINARY_DIR}/generated/velt_update.rc)
 set_source_files_properties(${CMAKE_BINARY_DIR}/generated/velt_update.rc PROPERTIES
-  OBJECT_DEPENDS "${VELT_PAYLOAD_FILE};${VELT_PAYLOAD_CHECK_STAMP};${CMAKE_SOURCE_DIR}/driver/entry/velt_update.manifest")
+  OBJECT_DEPENDS "${VELT_PAYLOAD_FILE};${VELT_PAYLOAD_CHECK_STAMP};${CMAKE_SOURCE_DIR}/driver/entry/velt_update.manifest;${VELT_ICON_FILE}")
 target_link_libraries(velt-update PRIVATE velt_core velt_platform_win32)
-target_link_options(velt-update PRIVATE ${VELT_LINK_FLAGS})
+target_compile_options(velt-update PRIVATE ${VELT_PRODUCT_COMPILE_OPTIONS})
+target_link_options(velt-update PRIVATE ${VELT_LINK_FLAGS} ${VELT_PRODUCT_LINK_OPTIONS})
 
 include(cmake/ProductChecks.cmake OPTIONAL)
 

@@ -9,12 +9,15 @@
 namespace platform {
 namespace {
 
-std::wstring Wide(const std::string& text) {
+// `text` in UTF-16 with its terminating zero. A vector rather than std::wstring:
+// the product then links none of libstdc++'s wide-string code.
+std::vector<wchar_t> Wide(const std::string& text) {
   const int length =
       ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  std::wstring wide(length > 0 ? length : 0, L'\0');
+  std::vector<wchar_t> wide(length > 0 ? length + 1 : 1, L'\0');
   if (length > 0) {
-    ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &wide[0], length);
+    ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(),
+                          length);
   }
   return wide;
 }
@@ -104,16 +107,16 @@ bool CreateProcessWithToken(RawHandle token,
       LoadedSystemFunction<CreateWithTokenFunction>("advapi32.dll", "CreateProcessWithTokenW");
   if (!create_with_token)
     return false;
-  std::wstring wide_application = Wide(application);
-  std::wstring wide_line = Wide(command_line);
-  std::wstring wide_directory = Wide(directory);
+  std::vector<wchar_t> wide_application = Wide(application);
+  std::vector<wchar_t> wide_line = Wide(command_line);
+  std::vector<wchar_t> wide_directory = Wide(directory);
   STARTUPINFOW wide_startup;
   ZeroMemory(&wide_startup, sizeof(wide_startup));
   wide_startup.cb = sizeof(wide_startup);
   wide_startup.dwFlags = STARTF_USESHOWWINDOW;
   wide_startup.wShowWindow = static_cast<WORD>(show_window);
-  if (!create_with_token(token, 0, wide_application.c_str(), &wide_line[0], 0, nullptr,
-                         directory.empty() ? nullptr : wide_directory.c_str(), &wide_startup,
+  if (!create_with_token(token, 0, wide_application.data(), wide_line.data(), 0, nullptr,
+                         directory.empty() ? nullptr : wide_directory.data(), &wide_startup,
                          &created)) {
     return false;
   }

@@ -1,5 +1,6 @@
 #include "pe_image.h"
 
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 
@@ -65,6 +66,12 @@ bool Image::Load(const std::string& path) {
     const uint64_t at = optional + optional_size + 40ull * i;
     Section s;
     s.name = file_.substr(at, 8).c_str();
+    if (s.name.size() > 1 && s.name[0] == '/') {  // "/N": offset N in the COFF string table
+      const uint64_t strings = uint64_t{U32(nt + 12)} + 18ull * U32(nt + 16);
+      const uint64_t long_name = strings + std::strtoull(s.name.c_str() + 1, nullptr, 10);
+      if (U32(nt + 12) != 0 && long_name < file_.size())
+        s.name = file_.c_str() + long_name;
+    }
     s.virtual_size = U32(at + 8);
     s.virtual_address = U32(at + 12);
     s.raw_size = U32(at + 16);

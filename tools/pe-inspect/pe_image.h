@@ -36,6 +36,8 @@ class Image {
   uint16_t dll_characteristics() const { return dll_characteristics_; }
   const std::vector<std::string>& imported_dlls() const { return imports_; }
   const std::vector<Resource>& resources() const { return resources_; }
+  const std::vector<Section>& sections() const { return sections_; }
+  uint64_t file_size() const { return file_.size(); }
   // The bytes at `rva`, or false when they are not all inside one section's file data.
   bool ReadAt(uint32_t rva, uint32_t size, std::string* bytes) const;
 

@@ -6,16 +6,25 @@
 //   velt-pe-inspect manifest FILE              requireAdministrator, Common Controls 6
 //   velt-pe-inspect resource FILE TYPE NAME LANGUAGE PAYLOAD
 //                                              the only custom resource, equal to PAYLOAD
+//   velt-pe-inspect icon FILE SIZE...          the first icon group has an image of
+//                                              each size, all present as RT_ICON
+//   velt-pe-inspect version FILE VERSION PRODUCT COMPANY
+//                                              version resource: VERSION.0.0.0, names
+//   velt-pe-inspect overhead FILE PAYLOAD MAX  file size minus PAYLOAD's is at most
+//                                              MAX bytes; prints where the bytes go
 //
 // Prints one line per failed rule; exit code 0 when all rules hold, 1 when one
 // fails, 2 on a usage or file error.
 #include <cstdio>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <set>
 #include <string>
 
+#include "icon_group.h"
 #include "pe_image.h"
+#include "version_info.h"
 
 namespace {
 
@@ -113,11 +122,114 @@ void CheckResource(const pe::Image& image,
          "exactly one " + type + "/" + name + " resource (found " + std::to_string(found) + ")");
 }
 
+// The first icon group (the one Explorer shows) and the RT_ICON images it names.
+void CheckIcon(const pe::Image& image, const std::set<int>& sizes) {
+  const pe::Resource* group = nullptr;
+  std::map<std::string, const pe::Resource*> icons;
+  for (const pe::Resource& r : image.resources()) {
+    if (r.type == "#14" && group == nullptr)
+      group = &r;
+    if (r.type == "#3")
+      icons[r.name] = &r;
+  }
+  std::string bytes;
+  std::vector<pe::IconGroupEntry> entries;
+  Expect(group != nullptr, "an icon group (RT_GROUP_ICON) is present");
+  if (group == nullptr)
+    return;
+  Expect(image.ReadAt(group->rva, group->size, &bytes) && pe::ParseIconGroup(bytes, &entries),
+         "the icon group directory is readable");
+  std::set<int> found;
+  for (const pe::IconGroupEntry& entry : entries) {
+    const std::string what = std::to_string(entry.width) + " pixel image";
+    found.insert(entry.width);
+    Expect(entry.width == entry.height, what + " is square");
+    const auto icon = icons.find("#" + std::to_string(entry.id));
+    Expect(icon != icons.end(), what + " exists as RT_ICON #" + std::to_string(entry.id));
+    if (icon == icons.end())
+      continue;
+    std::string data;
+    Expect(icon->second->size == entry.bytes && image.ReadAt(icon->second->rva, 40, &data),
+           what + " has the size the group gives");
+    // A BITMAPINFOHEADER of the stated width, twice as high (colour and mask).
+    const bool png = data.compare(0, 4, "\x89PNG") == 0;
+    Expect(png || (data.size() == 40 && data[0] == 40 &&
+                   static_cast<uint8_t>(data[4]) == (entry.width & 0xFF) &&
+                   static_cast<uint8_t>(data[8]) == ((entry.height * 2) & 0xFF)),
+           what + " is a bitmap of that size");
+  }
+  for (int size : sizes)
+    Expect(found.count(size) == 1, "the icon has a " + std::to_string(size) + " pixel image");
+}
+
+void CheckVersion(const pe::Image& image,
+                  unsigned version,
+                  const std::string& product,
+                  const std::string& company) {
+  std::string bytes, error;
+  pe::VersionInfo info;
+  for (const pe::Resource& r : image.resources()) {
+    if (r.type == "#16" && r.name == "#1")
+      Expect(image.ReadAt(r.rva, r.size, &bytes), "version resource readable");
+  }
+  Expect(!bytes.empty(), "version resource (type 16, id 1) present");
+  if (bytes.empty())
+    return;
+  if (!pe::ParseVersionInfo(bytes, &info, &error)) {
+    Expect(false, error);
+    return;
+  }
+  const std::string dotted = std::to_string(version) + ".0.0.0";
+  auto numeric = [](const uint16_t* v) {
+    return std::to_string(v[0]) + "." + std::to_string(v[1]) + "." + std::to_string(v[2]) + "." +
+           std::to_string(v[3]);
+  };
+  Expect(numeric(info.file_version) == dotted,
+         "numeric file version is " + dotted + ", not " + numeric(info.file_version));
+  Expect(numeric(info.product_version) == dotted,
+         "numeric product version is " + dotted + ", not " + numeric(info.product_version));
+  const std::map<std::string, std::string> expected = {{"FileVersion", dotted},
+                                                       {"ProductVersion", dotted},
+                                                       {"ProductName", product},
+                                                       {"CompanyName", company},
+                                                       {"OriginalFilename", "velt-update.exe"}};
+  for (const auto& [key, value] : expected) {
+    Expect(info.strings[key] == value,
+           key + " is \"" + value + "\", not \"" + info.strings[key] + "\"");
+  }
+  Expect(!info.strings["FileDescription"].empty(), "FileDescription is given");
+  Expect(info.strings["LegalCopyright"].find(company) != std::string::npos,
+         "LegalCopyright names " + company);
+}
+
+// The bytes the program adds to the carried payload, and where they are.
+void CheckOverhead(const pe::Image& image, const std::string& payload_path, uint64_t limit) {
+  std::ifstream in(payload_path, std::ios::binary | std::ios::ate);
+  Expect(static_cast<bool>(in), "payload file " + payload_path + " readable");
+  const uint64_t payload = in ? static_cast<uint64_t>(in.tellg()) : 0;
+  const uint64_t overhead = image.file_size() - payload;
+  uint64_t in_sections = 0;
+  for (const pe::Section& s : image.sections())
+    in_sections += s.raw_size;
+  std::printf("overhead %llu bytes (%.1f KiB): headers and gaps %llu",
+              static_cast<unsigned long long>(overhead), overhead / 1024.0,
+              static_cast<unsigned long long>(image.file_size() - in_sections));
+  for (const pe::Section& s : image.sections()) {
+    const uint64_t own = s.name == ".rsrc" ? s.raw_size - payload : s.raw_size;
+    std::printf(", %s %llu", s.name.c_str(), static_cast<unsigned long long>(own));
+  }
+  std::printf(" (.rsrc without the payload)\n");
+  Expect(overhead <= limit, "overhead at most " + std::to_string(limit) + " bytes");
+}
+
 int Usage() {
   std::fprintf(stderr,
                "usage: velt-pe-inspect list|imports|manifest FILE\n"
                "       velt-pe-inspect shape FILE i386|amd64\n"
-               "       velt-pe-inspect resource FILE TYPE NAME LANGUAGE PAYLOAD\n");
+               "       velt-pe-inspect resource FILE TYPE NAME LANGUAGE PAYLOAD\n"
+               "       velt-pe-inspect icon FILE SIZE...\n"
+               "       velt-pe-inspect version FILE VERSION PRODUCT COMPANY\n"
+               "       velt-pe-inspect overhead FILE PAYLOAD MAX\n");
   return 2;
 }
 
@@ -142,6 +254,15 @@ int main(int argc, char** argv) {
     CheckManifest(image);
   } else if (command == "resource" && argc == 7) {
     CheckResource(image, argv[3], argv[4], static_cast<unsigned>(std::stoul(argv[5])), argv[6]);
+  } else if (command == "icon" && argc >= 4) {
+    std::set<int> sizes;
+    for (int i = 3; i < argc; ++i)
+      sizes.insert(std::stoi(argv[i]));
+    CheckIcon(image, sizes);
+  } else if (command == "version" && argc == 6) {
+    CheckVersion(image, static_cast<unsigned>(std::stoul(argv[3])), argv[4], argv[5]);
+  } else if (command == "overhead" && argc == 5) {
+    CheckOverhead(image, argv[3], std::stoull(argv[4]));
   } else {
     return Usage();
   }
