@@ -179,4 +179,8 @@ if(TARGET velt_e2e_tests)
   # An Authenticode-signed copy of the product.
   velt_add_wine_script_test(velt_e2e_tests.SignedInstallerEnvironment e2e-signed-installer.sh
     $<TARGET_FILE:velt_e2e_tests> $<TARGET_FILE:velt-update>)
+  # The message boxes drawn by Wine's X11 driver on a virtual X display, in
+  # English and in Russian, in a prefix of their own (skipped when no display starts).
+  velt_add_wine_script_test(velt_e2e_tests.RealDisplayEnvironment box-pictures.sh
+    --binary $<TARGET_FILE:velt_e2e_tests>)
 endif()
