@@ -1,7 +1,7 @@
 #include "tests/e2e/drawn_box.h"
 
 #include <map>
-#include <vector>
+#include <string>
 
 namespace velt::e2e {
 

@@ -1,7 +1,6 @@
 #include "tests/e2e/screen_picture.h"
 
 #include <cstdlib>
-#include <cstring>
 
 #include "tests/e2e/e2e_files.h"
 
