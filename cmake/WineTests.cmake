@@ -182,4 +182,8 @@ if(TARGET velt_e2e_tests)
   # An installer built for a version 12 data file with the one release option.
   velt_add_wine_script_test(velt_e2e_tests.ReleaseBuildEnvironment e2e-release-build.sh
     $<TARGET_FILE:velt_e2e_tests> ${VELT_PAYLOAD_TOOL})
+  # The message boxes drawn by Wine's X11 driver on a virtual X display, in
+  # English and in Russian, in a prefix of their own (skipped when no display starts).
+  velt_add_wine_script_test(velt_e2e_tests.RealDisplayEnvironment box-pictures.sh
+    --binary $<TARGET_FILE:velt_e2e_tests>)
 endif()

@@ -6,29 +6,57 @@
 #
 # Prefix: $VELT_WINEPREFIX, else <repo>/build/wineprefix. Prints nothing on
 # success; exits non-zero when the prefix could not be prepared.
+#
+# Graphics: Wine's null driver (windows exist but are never drawn), or with
+# VELT_WINE_DISPLAY set (an X display such as ":5") the X11 driver drawing on
+# that display. A prefix keeps the driver it was made with; an X11 prefix must
+# be named by VELT_WINEPREFIX, so the default one stays headless.
 set -euo pipefail
 
 repo="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 prefix="${VELT_WINEPREFIX:-$repo/build/wineprefix}"
+graphics=null
+if [ -n "${VELT_WINE_DISPLAY:-}" ]; then
+  if [ -z "${VELT_WINEPREFIX:-}" ]; then
+    echo "wine-prefix: VELT_WINE_DISPLAY needs a prefix of its own in VELT_WINEPREFIX" >&2
+    exit 1
+  fi
+  graphics=x11
+fi
 # The loader that starts 32-bit and 64-bit programs alike (never wine64 itself:
 # given a 32-bit program it exits 0 without running it).
 wine=/usr/lib/wine/wine
 ready="$prefix/.velt-ready"
 
-[ -f "$ready" ] && exit 0
+# The ready mark holds the graphics driver the prefix was made with.
+is_ready() {
+  [ -f "$ready" ] || return 1
+  local made
+  made="$(cat "$ready")"
+  if [ "${made:-null}" != "$graphics" ]; then
+    echo "wine-prefix: $prefix uses the ${made:-null} graphics driver, not $graphics" >&2
+    exit 1
+  fi
+}
+is_ready && exit 0
 
 mkdir -p "$(dirname "$prefix")"
 exec 9>"$prefix.lock"
 flock 9
 # Another caller may have finished while this one waited for the lock.
-[ -f "$ready" ] && exit 0
+is_ready && exit 0
 
 export WINEPREFIX="$prefix" WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 unset DISPLAY WAYLAND_DISPLAY
+[ "$graphics" = x11 ] && export DISPLAY="$VELT_WINE_DISPLAY"
 mkdir -p "$prefix"
 "$wine" wineboot -i >/dev/null 2>&1
-# No display: windows (message boxes too) exist but are never drawn.
-"$wine" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /t REG_SZ /d null /f >/dev/null 2>&1
+# null: windows (message boxes too) exist but are never drawn.
+"$wine" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /t REG_SZ /d "$graphics" /f >/dev/null 2>&1
+# x11: Wine draws captions and frames itself (a bare X server has no window manager).
+if [ "$graphics" = x11 ]; then
+  "$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /t REG_SZ /d N /f >/dev/null 2>&1
+fi
 # Let the registry reach the disk before the prefix counts as ready.
 /usr/lib/wine/wineserver -w
 # A 64-bit prefix has the 32-bit system folder.
@@ -36,4 +64,4 @@ if [ ! -d "$prefix/drive_c/windows/syswow64" ]; then
   echo "wine-prefix: $prefix is not a 64-bit prefix" >&2
   exit 1
 fi
-touch "$ready"
+echo "$graphics" >"$ready"

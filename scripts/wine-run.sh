@@ -1,7 +1,7 @@
 #!/bin/bash
 # Runs a Windows executable (32-bit or 64-bit) under Wine in the project's prefix (see
-# wine-prefix.sh) and exits with the program's exit code. Used as CMake's
-# CMAKE_CROSSCOMPILING_EMULATOR.
+# wine-prefix.sh; VELT_WINEPREFIX and VELT_WINE_DISPLAY as there) and exits with the
+# program's exit code. Used as CMake's CMAKE_CROSSCOMPILING_EMULATOR.
 #
 # VELT_WINESERVER_LINGER (seconds, default 30): how long the wineserver stays
 # alive after the last Wine process ends, so that the next test run reuses it
@@ -16,7 +16,9 @@ export WINEDEBUG=-all
 # Wine takes the Windows locale from the Unix one; without any, the tests run
 # in the same English locale as everywhere else.
 if [ -z "${LANG:-}" ] && [ -z "${LC_ALL:-}" ]; then export LANG=C.UTF-8; fi
+# Headless unless VELT_WINE_DISPLAY names the X display of an X11 prefix.
 unset DISPLAY WAYLAND_DISPLAY
+[ -n "${VELT_WINE_DISPLAY:-}" ] && export DISPLAY="$VELT_WINE_DISPLAY"
 
 # Start the server ahead of Wine with a bounded linger time. It exits with 0
 # when it started a new server, and non-zero when one already serves the prefix.

@@ -22,6 +22,7 @@ struct SeenBox {
   bool topmost = false;   // WS_EX_TOPMOST
   int pressed = 0;        // the button the answerer pressed
   bool scripted = true;   // false when no scripted answer fitted and a fallback was pressed
+  HWND window = nullptr;  // the box; valid only while it is shown (in BeforePress hooks)
 };
 
 // `text` in code page `code_page` (1251: Windows Cyrillic, CP_UTF8...).
@@ -79,6 +80,7 @@ class MessageBoxAnswerer {
   // Reads a box without answering it.
   static SeenBox ReadBox(HWND box) {
     SeenBox seen;
+    seen.window = box;
     seen.caption = WindowText(box);
     seen.topmost = (GetWindowLongW(box, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
     for (HWND child = GetWindow(box, GW_CHILD); child != nullptr;
