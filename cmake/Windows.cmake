@@ -19,6 +19,7 @@ include(cmake/ProductBuild.cmake)
 # The product.
 configure_file(driver/entry/velt_update.rc.in ${CMAKE_BINARY_DIR}/generated/velt_update.rc @ONLY)
 add_executable(velt-update WIN32 driver/entry/velt_update_main.cpp
+  driver/entry/runtime_throw_helpers.cpp
   ${CMAKE_BINARY_DIR}/generated/velt_update.rc)
 set_source_files_properties(${CMAKE_BINARY_DIR}/generated/velt_update.rc PROPERTIES
   OBJECT_DEPENDS "${VELT_PAYLOAD_FILE};${VELT_PAYLOAD_CHECK_STAMP};${CMAKE_SOURCE_DIR}/driver/entry/velt_update.manifest;${VELT_ICON_FILE}")

@@ -3,6 +3,6 @@
 namespace platform {
 
 AppError::AppError(const char* class_name, const std::string& message, const void* address)
-    : std::runtime_error(message), class_name_(class_name), address_(address) {}
+    : message_(message), class_name_(class_name), address_(address) {}
 
 }  // namespace platform

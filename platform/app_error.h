@@ -2,19 +2,23 @@
 // report. ClassName() is the name shown in that report.
 #pragma once
 
-#include <stdexcept>
+#include <exception>
 #include <string>
 
 namespace platform {
 
-class AppError : public std::runtime_error {
+// Derives from std::exception itself (not std::runtime_error, whose message
+// string would link a second string implementation into the product).
+class AppError : public std::exception {
  public:
   // `address` is where the error was raised, shown in the report; may be null.
   AppError(const char* class_name, const std::string& message, const void* address);
+  const char* what() const noexcept override { return message_.c_str(); }
   const char* ClassName() const { return class_name_; }
   const void* Address() const { return address_; }
 
  private:
+  std::string message_;
   const char* class_name_;
   const void* address_;
 };

@@ -1,6 +1,5 @@
 // Edition words for Windows NT: from the extended version record, from the
 // registry's product options, or (NT 6) the registry's product name.
-#include <cstdio>
 #include <string>
 
 #include "platform/registry.h"
@@ -8,6 +7,16 @@
 
 namespace velt {
 namespace {
+
+// `value` in uppercase hexadecimal digits, without leading zeros ("0" for 0).
+std::string UppercaseHex(uint32_t value) {
+  std::string digits;
+  do {
+    digits.insert(digits.begin(), "0123456789ABCDEF"[value & 0xF]);
+    value >>= 4;
+  } while (value != 0);
+  return digits;
+}
 
 constexpr char kProductOptionsKey[] = "SYSTEM\\CurrentControlSet\\Control\\ProductOptions";
 constexpr char kCurrentVersionKey[] = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion";
@@ -72,11 +81,8 @@ std::string Server2003Edition(const VersionFacts& facts) {
       if (suite & kSuiteEnterprise)
         return "Enterprise x64";
       return "Standard x64";
-    default: {
-      char text[64];
-      std::snprintf(text, sizeof(text), "Unknown on Architecture 0x%X", facts.architecture);
-      return text;
-    }
+    default:
+      return "Unknown on Architecture 0x" + UppercaseHex(facts.architecture);
   }
 }
 
