@@ -80,4 +80,18 @@ std::vector<uint32_t> DrawUpdateIcon(int size) {
   return pixels;
 }
 
+std::vector<uint32_t> UpdateIconPalette() {
+  std::vector<uint32_t> palette;
+  for (uint32_t step = 0; step < 16; ++step) {
+    uint32_t rgb = 0;
+    for (int shift : {16, 8, 0}) {
+      const uint32_t blend =
+          (Channel(kBackground, shift) * (15 - step) + Channel(kForeground, shift) * step + 7) / 15;
+      rgb |= blend << shift;
+    }
+    palette.push_back(rgb);
+  }
+  return palette;
+}
+
 }  // namespace icon

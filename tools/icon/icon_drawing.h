@@ -11,4 +11,8 @@ namespace icon {
 // straight (not premultiplied) alpha. Deterministic: no clock, no randomness.
 std::vector<uint32_t> DrawUpdateIcon(int size);
 
+// The 16 colours the icon is stored with: the square's blue, the arrow's white
+// and the 14 blends between them that its smoothed edges use (0xRRGGBB).
+std::vector<uint32_t> UpdateIconPalette();
+
 }  // namespace icon

@@ -1,5 +1,5 @@
-// velt-icon: writes the installer's icon (16, 32 and 48 pixels, 32-bit colour
-// with alpha) to the given .ico path. The same bytes on every run.
+// velt-icon: writes the installer's icon (16, 32 and 48 pixels, 16 colours
+// and a transparency mask) to the given .ico path. The same bytes on every run.
 //
 //   velt-icon OUTPUT.ico
 #include <cstdio>
@@ -16,7 +16,7 @@ int main(int argc, char** argv) {
   std::vector<icon::IconImage> images;
   for (int size : {16, 32, 48})
     images.push_back({size, icon::DrawUpdateIcon(size)});
-  const std::string bytes = icon::EncodeIco(images);
+  const std::string bytes = icon::EncodeIco(images, icon::UpdateIconPalette());
   std::ofstream out(argv[1], std::ios::binary | std::ios::trunc);
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   out.close();
