@@ -6,6 +6,8 @@ velt_add_host_tool(velt-pe-inspect
   tools/pe-inspect/pe_inspect_main.cpp tools/pe-inspect/pe_image.cpp
   tools/pe-inspect/icon_group.cpp tools/pe-inspect/version_info.cpp)
 set(VELT_PE_INSPECT ${CMAKE_BINARY_DIR}/host/velt-pe-inspect)
+# Building the product builds its checker, so a release build can run the checks.
+add_dependencies(velt-update velt-pe-inspect)
 
 if(CMAKE_SIZEOF_VOID_P EQUAL 8)
   set(velt_machine amd64)
