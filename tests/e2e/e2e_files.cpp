@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <atomic>
+#include <cstdlib>
 
 namespace velt::e2e {
 
@@ -12,6 +13,13 @@ std::string ToWinePath(const std::string& unix_path) {
     if (c == '/')
       c = '\\';
   return path;
+}
+
+std::string WinePathFromEnvironment(const char* name) {
+  const char* value = std::getenv(name);
+  if (value == nullptr || *value == '\0')
+    return std::string();
+  return value[0] == '/' ? ToWinePath(value) : std::string(value);
 }
 
 std::string MakeTempFolder(const std::string& stem) {

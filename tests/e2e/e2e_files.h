@@ -8,6 +8,9 @@ namespace velt::e2e {
 
 // "/a/b" -> "Z:\a\b".
 std::string ToWinePath(const std::string& unix_path);
+// The environment variable `name` as a Windows path (a Unix path, starting with
+// '/', is translated); empty when unset or empty.
+std::string WinePathFromEnvironment(const char* name);
 
 // A new empty folder below the temporary folder, named `stem` plus a unique
 // suffix; returned with a trailing backslash, or empty on failure.

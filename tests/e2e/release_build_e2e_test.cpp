@@ -5,7 +5,6 @@
 // The build is made by scripts/e2e-release-build.sh, which names the installer
 // in VELT_RELEASE_UPDATER and the payload it carries (version 12) in
 // VELT_RELEASE_PAYLOAD (Unix or Windows paths); without them the test is skipped.
-#include <cstdlib>
 #include <string>
 
 #include "startup/exit_codes.h"
@@ -16,18 +15,11 @@
 namespace velt::e2e {
 namespace {
 
-std::string PathFromEnvironment(const char* name) {
-  const char* value = std::getenv(name);
-  if (value == nullptr || *value == '\0')
-    return std::string();
-  return value[0] == '/' ? ToWinePath(value) : std::string(value);
-}
-
 class ReleaseBuildEnvironment : public UpdateE2eTest {
  protected:
   void SetUp() override {
-    updater_ = PathFromEnvironment("VELT_RELEASE_UPDATER");
-    payload_ = PathFromEnvironment("VELT_RELEASE_PAYLOAD");
+    updater_ = WinePathFromEnvironment("VELT_RELEASE_UPDATER");
+    payload_ = WinePathFromEnvironment("VELT_RELEASE_PAYLOAD");
     if (updater_.empty() || payload_.empty())
       GTEST_SKIP() << "VELT_RELEASE_UPDATER/PAYLOAD are not set: run scripts/e2e-release-build.sh";
     UpdateE2eTest::SetUp();

@@ -6,7 +6,6 @@
 // The signed copy is made by scripts/e2e-signed-installer.sh, which names it in
 // VELT_SIGNED_UPDATER (a Unix path, or a Windows path); without it the test is
 // skipped.
-#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -39,10 +38,9 @@ DWORD CertificateTableSize(const std::string& image) {
 class SignedInstallerEnvironment : public UpdateE2eTest {
  protected:
   void SetUp() override {
-    const char* signed_exe = std::getenv("VELT_SIGNED_UPDATER");
-    if (signed_exe == nullptr || *signed_exe == '\0')
+    signed_exe_ = WinePathFromEnvironment("VELT_SIGNED_UPDATER");
+    if (signed_exe_.empty())
       GTEST_SKIP() << "VELT_SIGNED_UPDATER is not set: run scripts/e2e-signed-installer.sh";
-    signed_exe_ = signed_exe[0] == '/' ? ToWinePath(signed_exe) : std::string(signed_exe);
     UpdateE2eTest::SetUp();
   }
 
