@@ -1,11 +1,11 @@
 #include "driver/update_sequence.h"
 
 #include "driver/gather_environment.h"
-#include "driver/installed_package.h"
 #include "driver/running_velt.h"
 #include "language/language.h"
 #include "language/messages.h"
 #include "package/folder_size.h"
+#include "package/installed_package.h"
 #include "package/resource_install.h"
 #include "package/self_check.h"
 #include "platform/files.h"

@@ -12,8 +12,8 @@
 #include <cstdint>
 #include <string>
 
-#include "driver/installed_package.h"
 #include "fuzz_support.h"
+#include "package/installed_package.h"
 #include "platform/fake/fake_platform.h"
 
 namespace {

@@ -3,7 +3,7 @@
 // not a missing one. "LangFile" is the exception by choice: a stored language
 // choice that is not a string counts as no choice.
 #include "driver/program.h"
-#include "tests/unit/update_fixture.h"
+#include "driver/tests/update_fixture.h"
 
 namespace velt_test {
 namespace {

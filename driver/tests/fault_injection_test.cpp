@@ -18,10 +18,10 @@
 #include <thread>
 
 #include "driver/program.h"
+#include "driver/tests/update_fixture.h"
 #include "platform/fake/fake_platform.h"
 #include "platform/ui.h"
 #include "startup/exit_codes.h"
-#include "tests/unit/update_fixture.h"
 
 namespace velt_test {
 namespace {

@@ -1,8 +1,8 @@
 // The elevated updater's safeguards in the whole sequence: how Velt is started
 // (as the desktop's user when one runs unelevated), and an installed data file
 // that cannot be examined is never taken for absent or old.
+#include "driver/tests/update_fixture.h"
 #include "platform/errors.h"
-#include "tests/unit/update_fixture.h"
 
 namespace velt_test {
 namespace {

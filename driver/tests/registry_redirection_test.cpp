@@ -1,7 +1,7 @@
 // The 32-bit updater on a 64-bit machine: the entry a 32-bit Velt installer
 // left (redirected to WOW6432Node) and where "EstimatedSize" lands, by how the
 // system is described.
-#include "tests/unit/update_fixture.h"
+#include "driver/tests/update_fixture.h"
 
 namespace velt_test {
 namespace {

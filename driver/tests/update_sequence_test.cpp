@@ -1,5 +1,5 @@
 // The update sequence's decision table on the fake machine.
-#include "tests/unit/update_fixture.h"
+#include "driver/tests/update_fixture.h"
 
 namespace velt_test {
 namespace {

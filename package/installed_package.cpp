@@ -1,4 +1,4 @@
-#include "driver/installed_package.h"
+#include "package/installed_package.h"
 
 #include "platform/errors.h"
 #include "platform/files.h"
