@@ -6,15 +6,21 @@
 
 namespace pe {
 
-uint16_t Image::U16(uint64_t at) const {
-  if (at + 2 > file_.size())
+uint32_t ReadLittleEndian(const std::string& bytes, uint64_t at, int count) {
+  if (at + count > bytes.size())
     return 0;
-  return static_cast<uint16_t>(static_cast<uint8_t>(file_[at]) |
-                               (static_cast<uint8_t>(file_[at + 1]) << 8));
+  uint32_t value = 0;
+  for (int i = count - 1; i >= 0; --i)
+    value = value << 8 | static_cast<uint8_t>(bytes[at + i]);
+  return value;
+}
+
+uint16_t Image::U16(uint64_t at) const {
+  return static_cast<uint16_t>(ReadLittleEndian(file_, at, 2));
 }
 
 uint32_t Image::U32(uint64_t at) const {
-  return U16(at) | (static_cast<uint32_t>(U16(at + 2)) << 16);
+  return ReadLittleEndian(file_, at, 4);
 }
 
 bool Image::Fail(const std::string& why) {

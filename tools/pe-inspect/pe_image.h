@@ -8,6 +8,10 @@
 
 namespace pe {
 
+// Little-endian values of `count` (1 to 4) bytes at `at` of `bytes`; 0 when
+// they do not all lie inside.
+uint32_t ReadLittleEndian(const std::string& bytes, uint64_t at, int count);
+
 struct Section {
   std::string name;
   uint32_t virtual_address = 0;

@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "pe_image.h"
+
 namespace pe {
 namespace {
 
@@ -16,8 +18,7 @@ struct Block {
 };
 
 uint16_t U16(const std::string& bytes, size_t at) {
-  return static_cast<uint16_t>(static_cast<uint8_t>(bytes[at]) |
-                               (static_cast<uint8_t>(bytes[at + 1]) << 8));
+  return static_cast<uint16_t>(ReadLittleEndian(bytes, at, 2));
 }
 
 size_t Align4(size_t at) {
