@@ -12,7 +12,6 @@
 // MB_SYSTEMMODAL), so whether the questions must be topmost is learnt from a
 // box of the test's own with their style, and said when it is not.
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -64,13 +63,13 @@ size_t VisibleCharacters(const std::wstring& text) {
 class RealDisplayEnvironment : public UpdateE2eTest {
  protected:
   void SetUp() override {
-    const char* folder = std::getenv("VELT_BOX_PICTURES");
-    if (folder == nullptr || *folder == '\0')
+    pictures_ = WinePathFromEnvironment("VELT_BOX_PICTURES");
+    if (pictures_.empty())
       GTEST_SKIP() << "VELT_BOX_PICTURES is not set: run scripts/box-pictures.sh";
+    pictures_ += "\\";
     std::string why;
     if (!DisplayShowsWindows(&why))
       GTEST_SKIP() << "Wine's X11 driver shows nothing on this display: " << why;
-    pictures_ = ToWinePath(folder) + "\\";
     language_ = GetUserDefaultLCID() == 1049 ? "ru" : "en";
     UpdateE2eTest::SetUp();
   }
