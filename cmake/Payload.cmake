@@ -79,7 +79,7 @@ function(velt_add_host_tool name)
   list(REMOVE_DUPLICATES headers)
   add_custom_command(OUTPUT ${output}
     COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/host
-    COMMAND ${VELT_HOST_CXX} -std=c++17 -O2 -Wall -Wextra -I${CMAKE_SOURCE_DIR}
+    COMMAND ${VELT_HOST_CXX} -std=c++20 -O2 -Wall -Wextra -I${CMAKE_SOURCE_DIR}
       -I${CMAKE_BINARY_DIR}/generated ${sources} -o ${output}
     DEPENDS ${sources} ${headers}
     COMMENT "Building host tool ${name}"

@@ -15,10 +15,6 @@ set(VELT_PRODUCT_COMPILE_OPTIONS -Os -ffunction-sections -fdata-sections
 # The core and the Win32 layer are the product's code; the Windows-side tests run
 # the very same objects.
 target_compile_options(velt_core PRIVATE ${VELT_PRODUCT_COMPILE_OPTIONS})
-# Under C++17 libstdc++ declares std::string's members as instantiated in the
-# library, which links all of them (33 KB); under C++20 only the members used
-# are compiled in.
-set_target_properties(velt_core velt_platform_win32 PROPERTIES CXX_STANDARD 20)
 target_compile_options(velt_platform_win32 PRIVATE ${VELT_PRODUCT_COMPILE_OPTIONS})
 # Except the self-check's hash: XXH3 at -Os takes about 3 times as long over the
 # payload (12 ms instead of 4 in the benchmark). -O2 with its fixed-count loops

@@ -66,6 +66,16 @@ function(velt_wine_test_definitions target)
     VELT_TOOLS_DIR="${VELT_TOOLS_DIR}")
 endfunction()
 
+# Every ctest entry that runs a test binary records its filter ("*" for none) in
+# <binary dir>/suites/<target>.filters; <target>.every_test_registered lists the
+# tests compiled into the binary and fails on any test that no filter selects.
+function(velt_record_wine_filter target filter)
+  if(NOT filter)
+    set(filter "*")
+  endif()
+  file(APPEND ${CMAKE_BINARY_DIR}/suites/${target}.filters "${filter}\n")
+endfunction()
+
 # velt_add_wine_test_run(NAME name TARGET target [FILTER gtest_filter]
 #                        [ENVIRONMENT VAR=VALUE...] [LABELS label...] [TIMEOUT s])
 # Registers one ctest test that runs the GoogleTest binary `target` under Wine
@@ -87,6 +97,7 @@ function(velt_add_wine_test_run)
     set(RUN_TIMEOUT 300)
   endif()
   add_test(NAME ${RUN_NAME} COMMAND ${RUN_TARGET} ${args})
+  velt_record_wine_filter(${RUN_TARGET} "${RUN_FILTER}")
   set_tests_properties(${RUN_NAME} PROPERTIES
     RUN_SERIAL TRUE
     FIXTURES_REQUIRED ${VELT_WINE_PREFIX_FIXTURE}
@@ -122,6 +133,12 @@ endfunction()
 
 function(velt_add_wine_test_binary target label)
   add_executable(${target} ${ARGN})
+  file(WRITE ${CMAKE_BINARY_DIR}/suites/${target}.filters "")
+  add_test(NAME ${target}.every_test_registered
+    COMMAND ${CMAKE_SOURCE_DIR}/scripts/check-suites-registered.sh $<TARGET_FILE:${target}>
+      ${CMAKE_BINARY_DIR}/suites/${target}.filters)
+  set_tests_properties(${target}.every_test_registered PROPERTIES
+    FIXTURES_REQUIRED ${VELT_WINE_PREFIX_FIXTURE} LABELS "${label}" RUN_SERIAL TRUE TIMEOUT 300)
   target_link_libraries(${target} PRIVATE velt_core velt_platform_win32 gtest_main)
   target_link_options(${target} PRIVATE -static)
   set_target_properties(${target} PROPERTIES VELT_TEST_LABEL ${label})
@@ -159,8 +176,12 @@ endif()
 # Tests that need the machine prepared around the test binary run through a
 # script that prepares it, runs one "Environment" suite under Wine and cleans up.
 # A suite that skips itself here means the preparation did not reach it.
+# The entry's name is <binary>.<suite>; the script runs that suite.
 function(velt_add_wine_script_test name script)
   add_test(NAME ${name} COMMAND ${CMAKE_SOURCE_DIR}/scripts/${script} ${ARGN})
+  string(REGEX MATCH "^[^.]+" binary "${name}")
+  string(REGEX REPLACE "^[^.]+\\." "" suite "${name}")
+  velt_record_wine_filter(${binary} "${suite}.*")
   set_tests_properties(${name} PROPERTIES
     RUN_SERIAL TRUE
     FIXTURES_REQUIRED ${VELT_WINE_PREFIX_FIXTURE}

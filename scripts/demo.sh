@@ -6,7 +6,14 @@
 set -euo pipefail
 repo="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$repo"
+if [ "${VELT_EMULATE_I386:-0}" = 1 ]; then
+  trap 'bash scripts/i386-support.sh release' EXIT
+fi
 bash scripts/install-deps.sh
+if ! i386_mode=$(bash scripts/i386-support.sh mode); then
+  echo "The demonstration needs to run the 32-bit product: $i386_mode" >&2
+  exit 1
+fi
 
 echo "=== Building the product (win32), the stand-in Velt and the box answerer"
 cmake --preset win32 >/dev/null
@@ -79,6 +86,7 @@ report_after() {
 echo
 echo "=== The product"
 file build/win32/velt-update.exe | sed 's/^/  /'
+echo "  runs as $i386_mode"
 echo "  carries a payload of $(stat -c %s "$payload") bytes, version byte $(version_byte "$payload")"
 
 echo

@@ -31,6 +31,12 @@ if [ ${#missing[@]} -gt 0 ]; then
   apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
 
+# The 32-bit programs need a kernel that runs them, or QEMU's user-mode emulator
+# registered for them (VELT_EMULATE_I386=1 registers it even where the kernel
+# runs them). Where neither can be had the line says why, and the Windows-side
+# tests are skipped with that reason.
+bash "$(dirname "$0")/i386-support.sh" ensure || true
+
 # Wine derives the Windows locale (1049, code page 1251) from the Unix locale it
 # starts in, which must exist for the Russian runs.
 if ! locale -a 2>/dev/null | grep -qix 'ru_RU.utf8'; then

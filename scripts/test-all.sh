@@ -6,6 +6,11 @@
 # fuzz target for a few seconds.
 set -uo pipefail
 cd "$(dirname "$0")/.."
+# VELT_EMULATE_I386=1: run the 32-bit programs under QEMU's user-mode emulator
+# even where the kernel runs them, and remove that registration afterwards.
+if [ "${VELT_EMULATE_I386:-0}" = 1 ]; then
+  trap 'bash scripts/i386-support.sh release' EXIT
+fi
 bash scripts/install-deps.sh || exit 1
 
 summary=()
@@ -34,7 +39,14 @@ run_preset() {
 run_preset native
 # Figures the tests print (runs of the fault injection per kind of fault).
 grep -h '\[ figures  \]' build/native/Testing/Temporary/LastTest.log 2>/dev/null
-run_preset win32
+if i386_mode=$(bash scripts/i386-support.sh mode); then
+  echo "=== win32: the product runs as $i386_mode"
+  run_preset win32
+  summary+=("win32: the product ran $i386_mode")
+else
+  echo "=== win32: SKIPPED, $i386_mode"
+  summary+=("win32: SKIPPED, every Windows-side and end-to-end test: $i386_mode")
+fi
 
 echo "=== fuzz targets and the unit tests under sanitizers"
 log=$(mktemp)

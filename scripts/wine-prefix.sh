@@ -40,6 +40,11 @@ is_ready() {
 }
 is_ready && exit 0
 
+if ! why=$(bash "$repo/scripts/i386-support.sh" mode); then
+  echo "wine-prefix: $why" >&2
+  exit 1
+fi
+
 mkdir -p "$(dirname "$prefix")"
 exec 9>"$prefix.lock"
 flock 9

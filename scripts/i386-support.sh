@@ -1,0 +1,175 @@
+#!/usr/bin/env bash
+# How this machine runs the 32-bit product (and the 32-bit Wine that starts it).
+#
+# Some kernels run i386 programs natively; others (seen: PVM guests) refuse every
+# one of them with "Exec format error". There QEMU's user-mode emulator, registered
+# in binfmt_misc for i386 ELF files, runs them. Only QEMU 10 or later is usable:
+# 7.2 takes about a minute for one run of the product, 10 well under a second.
+#
+#   i386-support.sh ensure   make 32-bit programs runnable: nothing on a machine that
+#                            runs them natively (a registration left by a forced run
+#                            is removed), else install QEMU 10 and register it; one
+#                            line says what was done. With VELT_EMULATE_I386=1 the
+#                            emulator is registered even where the kernel runs i386
+#                            code, and the registration is marked as made for a run.
+#   i386-support.sh release  remove the registration that a forced run made.
+#   i386-support.sh mode     print how 32-bit programs run now: "32-bit natively",
+#                            "32-bit under user-mode emulation (QEMU x.y.z)", or
+#                            "cannot run 32-bit programs: <reason>" (exit 1).
+set -uo pipefail
+
+binfmt=/proc/sys/fs/binfmt_misc
+entry_name=velt-i386
+entry="$binfmt/$entry_name"
+emulator=/usr/bin/qemu-i386-static
+loader=/lib/ld-linux.so.2
+# Made by a forced run; the registration it marks is removed by `release`.
+forced_mark=/run/velt-i386-forced
+# i386 executables and shared objects (e_type 2 or 3, e_machine 3).
+magic='\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00'
+mask='\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff'
+
+say() { echo "i386-support: $*"; }
+
+# Registrations (ours or another's) that hand i386 programs to QEMU.
+qemu_entries() {
+  [ -d "$binfmt" ] || return 0
+  local file
+  for file in "$binfmt"/*; do
+    case "$(basename "$file")" in register | status) continue ;; esac
+    grep -qx 'magic 7f454c4601010100000000000000000002000300' "$file" 2>/dev/null &&
+      grep -q '^interpreter .*qemu-i386' "$file" 2>/dev/null && echo "$file"
+  done
+}
+
+enabled_qemu_entries() {
+  local file
+  for file in $(qemu_entries); do
+    head -n 1 "$file" | grep -qx enabled && echo "$file"
+  done
+}
+
+# Does the kernel itself run i386 programs? Registrations take precedence over
+# the kernel's own loader, so the probe is a copy of the i386 loader whose ELF
+# ABI-version byte no emulator's registration matches (the kernel ignores it).
+runs_natively() {
+  [ -x "$loader" ] || return 1
+  local probe result
+  probe="$(mktemp)"
+  cp "$loader" "$probe" && printf '\x01' | dd of="$probe" bs=1 seek=8 conv=notrunc 2>/dev/null &&
+    chmod +x "$probe" && "$probe" --help >/dev/null 2>&1
+  result=$?
+  rm -f "$probe"
+  return $result
+}
+
+qemu_version() {
+  "$emulator" --version 2>/dev/null | head -n 1 | sed -n 's/.*version \([0-9][0-9.]*\).*/\1/p'
+}
+
+qemu_usable() {
+  local version
+  version="$(qemu_version)"
+  [ -n "$version" ] && [ "${version%%.*}" -ge 10 ]
+}
+
+# QEMU 10 comes from Debian's backports suite, reached through the same mirror as
+# the machine's own Debian entry.
+install_qemu() {
+  qemu_usable && return 0
+  local list=/etc/apt/sources.list.d/velt-backports.sources uris codename
+  codename="$(. /etc/os-release && echo "${VERSION_CODENAME:-bookworm}")"
+  if [ ! -f "$list" ]; then
+    uris="$(awk '/^URIs:/ {u=$2} /^Suites:/ && u != "" && $0 ~ / '"$codename"'( |$)/ {print u; exit}' \
+      /etc/apt/sources.list.d/*.sources 2>/dev/null)"
+    [ -n "$uris" ] || uris="$(awk '$1 == "deb" && $3 == "'"$codename"'" {print $2; exit}' \
+      /etc/apt/sources.list 2>/dev/null)"
+    if [ -z "$uris" ]; then
+      say "no Debian source entry to take the backports suite's address from"
+      return 1
+    fi
+    printf 'Types: deb\nURIs: %s\nSuites: %s-backports\nComponents: main\nSigned-By: %s\n' \
+      "$uris" "$codename" /usr/share/keyrings/debian-archive-keyring.gpg >"$list"
+  fi
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -qq >/dev/null &&
+    apt-get install -y -qq --no-install-recommends -t "$codename-backports" qemu-user-static \
+      >/dev/null || return 1
+  qemu_usable
+}
+
+register() {
+  if [ -n "$(enabled_qemu_entries)" ]; then return 0; fi
+  if [ ! -f "$binfmt/register" ]; then
+    mount -t binfmt_misc binfmt_misc "$binfmt" 2>/dev/null || {
+      say "binfmt_misc cannot be mounted here (needs root and kernel support)"
+      return 1
+    }
+  fi
+  [ -f "$entry" ] && echo -1 >"$entry"
+  # F: the kernel opens the emulator now, so it also serves other mount namespaces.
+  printf '%s' ":$entry_name:M::$magic:$mask:$emulator:F" >"$binfmt/register" 2>/dev/null || {
+    say "cannot register the emulator in binfmt_misc (needs root)"
+    return 1
+  }
+}
+
+unregister_ours() {
+  [ -f "$entry" ] && echo -1 >"$entry"
+  rm -f "$forced_mark"
+}
+
+mode() {
+  if [ -n "$(enabled_qemu_entries)" ] && "$loader" --help >/dev/null 2>&1; then
+    echo "32-bit under user-mode emulation (QEMU $(qemu_version))"
+  elif runs_natively; then
+    echo "32-bit natively"
+  elif [ ! -x "$loader" ]; then
+    echo "cannot run 32-bit programs: the i386 C library is not installed"
+    return 1
+  else
+    echo "cannot run 32-bit programs: the kernel refuses them and no emulator is registered"
+    return 1
+  fi
+}
+
+ensure() {
+  if [ "${VELT_EMULATE_I386:-0}" = 1 ]; then
+    if [ -z "$(enabled_qemu_entries)" ]; then
+      install_qemu || { say "QEMU 10 could not be installed"; return 1; }
+      register || return 1
+      touch "$forced_mark"
+      say "emulating i386 for this run (VELT_EMULATE_I386=1): QEMU $(qemu_version) registered"
+    else
+      say "emulating i386 (VELT_EMULATE_I386=1): QEMU $(qemu_version) already registered"
+    fi
+    return 0
+  fi
+  if runs_natively; then
+    # A registration left by an interrupted forced run would emulate needlessly.
+    if [ -f "$entry" ]; then
+      unregister_ours
+      say "the kernel runs i386 programs; the emulator's registration was removed"
+    fi
+    return 0
+  fi
+  [ -n "$(enabled_qemu_entries)" ] && return 0
+  install_qemu || { say "the kernel refuses i386 programs and QEMU 10 could not be installed"; return 1; }
+  register || return 1
+  say "the kernel refuses i386 programs: QEMU $(qemu_version) registered in binfmt_misc to run them"
+}
+
+case "${1:-}" in
+  ensure) ensure ;;
+  mode) mode ;;
+  release)
+    if [ -f "$forced_mark" ]; then
+      unregister_ours
+      say "the emulator's registration made for this run was removed"
+    fi
+    ;;
+  *)
+    echo "usage: $0 ensure|mode|release" >&2
+    exit 2
+    ;;
+esac
