@@ -58,15 +58,20 @@ TEST_F(PathsContract, AFolderFinalPathJoinedWithANameIsTheFileFinalPath) {
   ExpectFinalPathsJoin(drive, "vtup.cok");
 }
 
-// A drive root lists no "." and ".." entries; an empty one lists nothing.
-TEST_F(PathsContract, AnEmptyDriveRootListsNothing) {
-  const std::string drive = NewDrive();
-  ASSERT_FALSE(drive.empty()) << "no drive letter could be mapped";
+// A volume's root lists no "." and ".." entries, unlike every folder below it.
+TEST_F(PathsContract, ADriveRootListsNoDotEntries) {
+  const std::string name = NewNameAtSystemRoot();
+  PutFile(SystemRoot() + name, "x");
   platform::FindData entry;
-  entry.name = "untouched";
-  platform::ScopedFindHandle find = platform::FindFirstFile(drive + "*", &entry);
-  EXPECT_FALSE(find.IsValid()) << entry.name;
-  EXPECT_EQ(platform::GetLastError(), platform::kErrorFileNotFound);
+  platform::ScopedFindHandle find = platform::FindFirstFile(SystemRoot() + "*", &entry);
+  ASSERT_TRUE(find.IsValid()) << platform::GetLastError();
+  bool listed = false;
+  do {
+    EXPECT_NE(entry.name, ".");
+    EXPECT_NE(entry.name, "..");
+    listed = listed || Lower(entry.name) == Lower(name);
+  } while (platform::FindNextFile(find.Get(), &entry));
+  EXPECT_TRUE(listed) << name;
 }
 
 TEST_F(PathsContract, ATrailingBackslashNamesTheFolderButNoFile) {

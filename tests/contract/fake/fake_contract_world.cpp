@@ -20,7 +20,6 @@ void BeginTest() {
   fake::World().version = {6, 1, 7601, 2, "Service Pack 1", 0x100, 1};
   fake::World().process_elevated = true;
   fake::World().is_admin = true;
-  fake::World().current_directory = "C:\\";
 }
 
 void EndTest() {
