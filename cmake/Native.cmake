@@ -6,7 +6,10 @@ add_library(velt_platform_fake STATIC ${VELT_FAKE_SOURCES})
 target_link_libraries(velt_core PUBLIC velt_platform_fake)
 target_link_libraries(velt_platform_fake PUBLIC velt_core)
 
-file(GLOB VELT_UNIT_TEST_SOURCES CONFIGURE_DEPENDS tests/unit/*.cpp driver/tests/*.cpp)
+# The contract suite (tests/contract) runs here over the fake and in the
+# Windows-side tests over Win32.
+file(GLOB VELT_UNIT_TEST_SOURCES CONFIGURE_DEPENDS tests/unit/*.cpp driver/tests/*.cpp
+  tests/contract/*.cpp tests/contract/fake/*.cpp)
 # A developer may build a subset of the unit tests: -DVELT_UNIT_TEST_FILTER=regex.
 set(VELT_UNIT_TEST_FILTER "" CACHE STRING "Regex selecting unit test sources (empty: all)")
 if(VELT_UNIT_TEST_FILTER)

@@ -152,7 +152,10 @@ function(velt_add_wine_test_binary target label)
   velt_add_wine_suites(${target} ${test_sources})
 endfunction()
 
-file(GLOB VELT_WIN_TEST_SOURCES CONFIGURE_DEPENDS tests/win/*.cpp tests/win/*.rc)
+# With the contract suite (tests/contract) over Win32; over the fake it runs in
+# the native unit tests.
+file(GLOB VELT_WIN_TEST_SOURCES CONFIGURE_DEPENDS tests/win/*.cpp tests/win/*.rc
+  tests/contract/*.cpp tests/contract/win32/*.cpp)
 if(VELT_WIN_TEST_SOURCES)
   velt_add_wine_test_binary(velt_win_tests win ${VELT_WIN_TEST_SOURCES})
   velt_add_wine_test_run(NAME velt_win_tests.RussianLocaleEnvironment TARGET velt_win_tests

@@ -68,7 +68,9 @@ bool InstallFolder::Holds(platform::RawHandle file, const std::string& name) con
   std::string reached;
   if (!platform::GetFinalPathNameByHandle(file, &reached))
     return false;
-  return AsciiLowercase(reached) == AsciiLowercase(final_path_ + "\\" + name);
+  // A drive root's final path keeps its backslash ("C:\\").
+  const std::string separator = final_path_.back() == '\\' ? "" : "\\";
+  return AsciiLowercase(reached) == AsciiLowercase(final_path_ + separator + name);
 }
 
 }  // namespace velt

@@ -57,6 +57,8 @@ ScopedHandle OpenFolder(const std::string& path) {
 ScopedHandle OpenForExamination(const std::string& path) {
   if (fake::Faulted("OpenForExamination", fake::kFaultsOfOpens))
     return ScopedHandle();
+  if (fake::NamesAFileAsAFolder(path))
+    return (Fail(fake::kErrorInvalidName), ScopedHandle());
   const std::string reached = ExaminedPath(path);
   if (reached.size() > 2 && World().entries.count(reached) == 0)
     return (Fail(kErrorFileNotFound), ScopedHandle());
@@ -91,7 +93,8 @@ bool GetFinalPathNameByHandle(RawHandle handle, std::string* path) {
     return Fail(120);  // ERROR_CALL_NOT_IMPLEMENTED
   if (fake::Faulted("GetFinalPathNameByHandle", fake::kFaultError))
     return false;
-  *path = open->path;
+  // A drive root keeps its backslash ("c:\\").
+  *path = open->path.size() == 2 ? open->path + "\\" : open->path;
   return true;
 }
 

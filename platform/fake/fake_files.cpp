@@ -64,6 +64,14 @@ bool ConflictsWithOpenHandles(const std::string& path, bool write, bool share_re
   return false;
 }
 
+bool NamesAFileAsAFolder(const std::string& path) {
+  if (path.empty() || (path.back() != '\\' && path.back() != '/'))
+    return false;
+  const std::string resolved = ResolvePath(NormalizePath(path), true);
+  auto it = World().entries.find(resolved);
+  return it != World().entries.end() && !it->second.directory;
+}
+
 bool PinnedByFolderHandle(const std::string& path) {
   for (const auto& [id, handle] : World().handles) {
     if (handle.kind == FakeHandle::kFolder && !handle.share_delete &&
@@ -115,6 +123,10 @@ uint32_t GetFileAttributes(const std::string& path) {
     return kAttrDirectory;
   if (fake::Faulted("GetFileAttributes", fake::kFaultsOfCalls))
     return kInvalidFileAttributes;
+  if (fake::NamesAFileAsAFolder(path)) {
+    Fail(fake::kErrorInvalidName);
+    return kInvalidFileAttributes;
+  }
   auto it = World().entries.find(resolved);
   if (it == World().entries.end()) {
     Fail(kErrorFileNotFound);
@@ -137,6 +149,8 @@ ScopedHandle CreateFile(const std::string& path,
               (access == FileAccess::kRead ? 0u : static_cast<uint32_t>(fake::kFaultDiskFull)))) {
     return ScopedHandle();
   }
+  if (fake::NamesAFileAsAFolder(path))
+    return (Fail(fake::kErrorInvalidName), ScopedHandle());
   const std::string named = fake::ResolvePath(fake::NormalizePath(path), false);
   if (disposition == FileDisposition::kCreateNew && World().entries.count(named) != 0)
     return (Fail(80), ScopedHandle());  // ERROR_FILE_EXISTS, link or not
@@ -151,6 +165,8 @@ ScopedHandle CreateFile(const std::string& path,
                 fake::ConflictsWithOpenHandles(normalized, write, share_read))) {
     return (Fail(kErrorSharingViolation), ScopedHandle());
   }
+  if (entry && write && (entry->attributes & kAttrReadOnly))
+    return (Fail(kErrorAccessDenied), ScopedHandle());
   if (disposition == FileDisposition::kOpenExisting) {
     if (!entry)
       return (Fail(kErrorFileNotFound), ScopedHandle());
@@ -158,8 +174,6 @@ ScopedHandle CreateFile(const std::string& path,
     const std::string parent = fake::ParentPath(normalized);
     if (parent.size() > 2 && !fake::Exists(parent))
       return (Fail(kErrorPathNotFound), ScopedHandle());
-    if (entry && write && (entry->attributes & kAttrReadOnly))
-      return (Fail(kErrorAccessDenied), ScopedHandle());
     if (entry) {
       entry->data.clear();
     } else {
@@ -200,8 +214,10 @@ bool ReadFile(RawHandle file, void* buffer, uint32_t size, uint32_t* read) {
 
 bool WriteFile(RawHandle file, const void* data, uint32_t size, uint32_t* written) {
   FakeHandle* handle = fake::LookupHandle(file, FakeHandle::kFile);
-  if (!handle || !handle->write)
+  if (!handle)
     return Fail(6);
+  if (!handle->write)
+    return Fail(kErrorAccessDenied);
   const uint32_t fault = fake::NextFault("WriteFile", fake::kFaultsOfWrites);
   if (fault != 0 && fault != fake::kFaultShortWrite)
     return Fail(fake::FaultError(fault));
@@ -264,7 +280,8 @@ bool SetCurrentDirectory(const std::string& path) {
   FakeEntry* entry = fake::FindEntry(path);
   if (normalized.size() > 2 && !(entry && entry->directory))
     return Fail(kErrorPathNotFound);
-  World().current_directory = normalized;
+  // Kept without a trailing backslash, except a drive root's ("c:\\").
+  World().current_directory = normalized.size() == 2 ? normalized + "\\" : normalized;
   return true;
 }
 

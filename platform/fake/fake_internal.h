@@ -8,6 +8,8 @@
 
 namespace fake {
 
+constexpr uint32_t kErrorInvalidName = 123;  // ERROR_INVALID_NAME
+
 // Sets the last error to `error` and returns false.
 bool Fail(uint32_t error);
 // Counts a call of `operation`; when a fault is due, sets its error and returns
@@ -25,6 +27,9 @@ bool OpenByThisProcess(const std::string& path);
 // Whether an open of `path` for `write` with `share_read` conflicts with a
 // handle this process holds (no sharing of writes ever).
 bool ConflictsWithOpenHandles(const std::string& path, bool write, bool share_read);
+// Whether `path` ends with a backslash after the name of a file, which then
+// names nothing.
+bool NamesAFileAsAFolder(const std::string& path);
 // Whether `path` or a folder above it is pinned by a folder handle that does
 // not share deletion.
 bool PinnedByFolderHandle(const std::string& path);

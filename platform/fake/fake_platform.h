@@ -196,7 +196,8 @@ struct FakeWorld {
   // Open handles by id, for leak checks (see OpenHandleCount).
   std::map<uintptr_t, FakeHandle> handles;
   uintptr_t next_handle = 0x100;
-  std::map<uintptr_t, std::string> open_keys;  // registry keys: id -> "view|hkxx\\path"
+  std::map<uintptr_t, std::string> open_keys;     // registry keys: id -> "view|hkxx\\path"
+  std::map<uintptr_t, uint32_t> open_key_access;  // id -> the access mask asked for
 };
 
 // The world every platform call acts on.

@@ -36,10 +36,13 @@ std::string KeyPath(RegKey root, const std::string& sub_key, uint32_t access) {
   return sub.empty() ? it->second : it->second + "\\" + sub;
 }
 
-RegKey NewKey(const std::string& path) {
+constexpr uint32_t kKeySetValue = 0x0002;
+
+RegKey NewKey(const std::string& path, uint32_t access) {
   uintptr_t id = World().next_handle;
   World().next_handle += 4;
   World().open_keys[id] = path;
+  World().open_key_access[id] = access;
   return reinterpret_cast<RegKey>(id);
 }
 
@@ -75,7 +78,7 @@ long OpenOrCreate(RegKey root,
   } else if (!is_root && World().registry.count(path) == 0) {
     return kErrorFileNotFound;
   }
-  *result = NewKey(path);
+  *result = NewKey(path, access);
   return kErrorSuccess;
 }
 
@@ -122,6 +125,8 @@ long RegSetValueEx(RegKey key, const std::string& name, uint32_t type, const std
   fake::FakeKey* opened = OpenedKey(key);
   if (!opened)
     return 6;
+  if ((World().open_key_access[reinterpret_cast<uintptr_t>(key)] & kKeySetValue) == 0)
+    return kErrorAccessDenied;
   fake::FakeValue& value = opened->values[Lower(name)];
   value.name = name;
   value.type = type;
@@ -132,6 +137,7 @@ long RegSetValueEx(RegKey key, const std::string& name, uint32_t type, const std
 long RegCloseKey(RegKey key) {
   if (key == HkeyCurrentUser() || key == HkeyLocalMachine())
     return kErrorSuccess;
+  World().open_key_access.erase(reinterpret_cast<uintptr_t>(key));
   return World().open_keys.erase(reinterpret_cast<uintptr_t>(key)) ? kErrorSuccess : 6;
 }
 

@@ -48,8 +48,10 @@ uint32_t GetEnvironmentVariable(const std::string& name, char* buffer, uint32_t 
   for (char& c : key)
     c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
   auto it = World().environment.find(key);
-  if (it == World().environment.end())
+  if (it == World().environment.end()) {
+    World().last_error = 203;  // ERROR_ENVVAR_NOT_FOUND
     return 0;
+  }
   const std::string& value = it->second;
   if (value.size() + 1 > size)
     return static_cast<uint32_t>(value.size() + 1);

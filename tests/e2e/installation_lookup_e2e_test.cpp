@@ -1,8 +1,10 @@
 // How the updater finds the installation end to end: the uninstall entries,
-// "TheLastRunFolder", and the message when there is no installation.
+// "TheLastRunFolder" (a drive root too), and the message when there is no
+// installation.
 #include <string>
 
 #include "startup/exit_codes.h"
+#include "tests/common/spare_drive.h"
 #include "tests/e2e/e2e_files.h"
 #include "tests/e2e/e2e_harness.h"
 #include "tests/e2e/e2e_texts.h"
@@ -47,6 +49,23 @@ TEST_F(InstallationLookupE2eTest, LastRunFolderPointsAtTheInstallation) {
   EXPECT_EQ(run.exit_code, 0);
   EXPECT_TRUE(run.boxes.empty());
   EXPECT_EQ(ReadPackage(), CarriedPackage());
+}
+
+// The installation at a drive root: a drive letter of its own mapped to the
+// installation folder, named by "TheLastRunFolder" as "W:\".
+TEST_F(InstallationLookupE2eTest, LastRunFolderAtADriveRootIsUpdated) {
+  test::SpareDrive drive;
+  const std::string root = drive.Map(folder());
+  ASSERT_FALSE(root.empty()) << "no drive letter could be mapped";
+  ASSERT_TRUE(FileExists(root + "velt.exe"));
+  RemoveUninstallEntry();
+  SetUserSetting("TheLastRunFolder", root);
+  UpdateRun run = RunUpdate({"modest"}, {});
+
+  EXPECT_EQ(run.exit_code, 0);
+  EXPECT_TRUE(run.boxes.empty()) << run.boxes[0].text;
+  EXPECT_TRUE(ReadPackage() == CarriedPackage());
+  EXPECT_FALSE(NewFileLeft());
 }
 
 TEST_F(InstallationLookupE2eTest, EntryUnderWow6432NodeIsFound) {

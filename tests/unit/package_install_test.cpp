@@ -57,6 +57,17 @@ TEST_F(InstallTest, WritesResourceBytesToNewAndExistingDestinations) {
   EXPECT_TRUE(LeftBehind().empty());
 }
 
+// A drive root's final path keeps its backslash ("C:\\"), unlike a folder's.
+TEST_F(InstallTest, AFolderAtADriveRootTakesTheFile) {
+  for (const char* destination : {"C:\\vtup.cok", "X:\\vtup.cok"}) {
+    SCOPED_TRACE(destination);
+    fake::AddFile(destination, kOldData);
+    EXPECT_TRUE(velt::InstallResourceFile("vtup", "cok", destination));
+    EXPECT_EQ(fake::FileData(destination), payload_);
+  }
+  EXPECT_TRUE(fake::World().boxes.empty());
+}
+
 TEST_F(InstallTest, PayloadWithArbitraryHeaderIsCopiedUnchanged) {
   std::string odd(70000, '\0');
   for (size_t i = 0; i < odd.size(); ++i)

@@ -1,4 +1,5 @@
-// Named mappings, child processes, waits, the shell and top-level windows.
+// Child processes, waits, the shell and top-level windows (named mappings and
+// tokens: tests/contract).
 #include <gtest/gtest.h>
 
 #include <string>
@@ -11,28 +12,6 @@
 #include "platform/win32/win32_api.h"
 
 namespace {
-
-std::string UniqueName(const std::string& stem) {
-  return stem + "_" + std::to_string(::GetCurrentProcessId()) + "_" +
-         ::testing::UnitTest::GetInstance()->current_test_info()->name();
-}
-
-TEST(FileMappingTest, ASecondCreateOfTheSameNameReportsAlreadyExists) {
-  const std::string name = UniqueName("velt_test_memfile");
-  uint32_t error = 99;
-  {
-    platform::ScopedHandle first = platform::CreateFileMapping(name, 4096, &error);
-    ASSERT_TRUE(first.IsValid());
-    EXPECT_EQ(error, platform::kErrorSuccess);
-    platform::ScopedHandle second = platform::CreateFileMapping(name, 4096, &error);
-    EXPECT_TRUE(second.IsValid());
-    EXPECT_EQ(error, platform::kErrorAlreadyExists);
-  }
-  // Once every handle is closed the name is free again.
-  platform::ScopedHandle again = platform::CreateFileMapping(name, 4096, &error);
-  EXPECT_TRUE(again.IsValid());
-  EXPECT_EQ(error, platform::kErrorSuccess);
-}
 
 std::string SystemInterpreter() {
   return platform::GetSystemDirectory() + "\\cmd.exe";

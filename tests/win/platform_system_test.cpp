@@ -1,5 +1,5 @@
-// Environment variables, version and processor facts, counters, the OEM
-// conversion and the process's own name under Wine.
+// Counters, the OEM conversion, the screen and the process's own name under
+// Wine (the environment, versions and processors: tests/contract).
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -18,68 +18,6 @@ std::string Lower(std::string text) {
   std::transform(text.begin(), text.end(), text.begin(),
                  [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
   return text;
-}
-
-class EnvironmentVariableTest : public ::testing::Test {
- protected:
-  void TearDown() override { ::SetEnvironmentVariableA(kName, nullptr); }
-  static constexpr const char* kName = "VELT_PLATFORM_TEST_VAR";
-};
-
-TEST_F(EnvironmentVariableTest, FillsA260BufferOrReportsTheSizeNeeded) {
-  char buffer[260];
-  ASSERT_TRUE(::SetEnvironmentVariableA(kName, "C:\\windows\\system32\\cmd.exe"));
-  EXPECT_EQ(platform::GetEnvironmentVariable(kName, buffer, sizeof(buffer)), 27u);
-  EXPECT_STREQ(buffer, "C:\\windows\\system32\\cmd.exe");
-
-  const std::string fits(259, 'f');
-  ASSERT_TRUE(::SetEnvironmentVariableA(kName, fits.c_str()));
-  EXPECT_EQ(platform::GetEnvironmentVariable(kName, buffer, sizeof(buffer)), 259u);
-  EXPECT_EQ(std::string(buffer), fits);
-
-  // One character more no longer fits with its NUL: the size needed comes back.
-  const std::string too_long(260, 't');
-  ASSERT_TRUE(::SetEnvironmentVariableA(kName, too_long.c_str()));
-  EXPECT_EQ(platform::GetEnvironmentVariable(kName, buffer, sizeof(buffer)), 261u);
-}
-
-TEST_F(EnvironmentVariableTest, MissingAndEmptyVariablesGiveZero) {
-  char buffer[260] = "untouched";
-  ::SetEnvironmentVariableA(kName, nullptr);
-  EXPECT_EQ(platform::GetEnvironmentVariable(kName, buffer, sizeof(buffer)), 0u);
-  EXPECT_EQ(platform::GetLastError(), 203u);  // ERROR_ENVVAR_NOT_FOUND
-  ASSERT_TRUE(::SetEnvironmentVariableA(kName, ""));
-  EXPECT_EQ(platform::GetEnvironmentVariable(kName, buffer, sizeof(buffer)), 0u);
-}
-
-TEST(SystemVersionTest, PlainAndExtendedRecordsAgree) {
-  platform::OsVersionInfo plain;
-  platform::OsVersionInfo extended;
-  ASSERT_TRUE(platform::GetVersionEx(false, &plain));
-  ASSERT_TRUE(platform::GetVersionEx(true, &extended));
-  std::cout << "[ observed ] version " << extended.major << "." << extended.minor << "."
-            << extended.build << " platform " << extended.platform_id << " csd '"
-            << extended.csd_version << "' suite " << extended.suite_mask << " product "
-            << int(extended.product_type) << "\n";
-  EXPECT_EQ(plain.platform_id, 2u);  // VER_PLATFORM_WIN32_NT
-  EXPECT_GE(plain.major, 5u);
-  EXPECT_EQ(plain.major, extended.major);
-  EXPECT_EQ(plain.minor, extended.minor);
-  EXPECT_EQ(plain.build, extended.build);
-  EXPECT_EQ(plain.csd_version, extended.csd_version);
-  EXPECT_EQ(plain.suite_mask, 0u) << "the plain record carries no suite mask";
-  EXPECT_EQ(plain.product_type, 0u);
-  EXPECT_EQ(extended.product_type, VER_NT_WORKSTATION);
-  EXPECT_EQ(extended.csd_version.find('\0'), std::string::npos);
-}
-
-// A 32-bit process on 64-bit Windows sees an Intel processor of its own and
-// the AMD64 machine only through GetNativeSystemInfo.
-TEST(SystemProcessorTest, A32BitProcessSeesTheAmd64MachineOnlyAsNative) {
-  uint16_t native = 0xFFFF;
-  ASSERT_TRUE(platform::GetNativeProcessorArchitecture(&native));
-  EXPECT_EQ(native, PROCESSOR_ARCHITECTURE_AMD64);
-  EXPECT_EQ(platform::GetProcessorArchitecture(), PROCESSOR_ARCHITECTURE_INTEL);
 }
 
 // Both counters advance across a sleep and agree on how long it was. The tick

@@ -1,0 +1,78 @@
+// The contract suite: one set of tests per platform/*.h area, compiled twice,
+// over the in-memory fake (native unit tests) and over Win32 (the Windows-side
+// tests, under Wine). Both must behave as Windows does; where Wine is known to
+// differ, the test says so through WineDiffers and checks Wine's behaviour.
+//
+// This header declares what a test arranges that the platform's own interface
+// cannot: scratch folders, keys and drives, attributes, links, the
+// environment, and the machine the fake has to be told about (a 32-bit process
+// on 64-bit Windows 7 SP1, elevated, an administrator, as Wine presents it).
+// Each test binary links one implementation (fake/ or win32/).
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+
+namespace velt::contract {
+
+// Starts a test on a fresh world; EndTest removes what it made.
+void BeginTest();
+void EndTest();
+
+// False over the fake and on Windows. Under Wine it prints
+// "[ wine differs ] <difference>" and returns true: the caller then checks
+// Wine's behaviour instead of the Windows one it states.
+bool WineDiffers(const std::string& difference);
+
+// A new empty folder with a trailing backslash, removed at the end.
+std::string NewFolder();
+// The system drive's root, "C:\".
+std::string SystemRoot();
+// A name at the system drive's root that nothing has; whatever the test puts
+// there is removed at the end.
+std::string NewNameAtSystemRoot();
+// The root ("X:\") of a drive letter of its own, mapped to a new empty folder
+// for this test; empty when no letter can be mapped.
+std::string NewDrive();
+
+// Arranging and inspecting files without the platform under test.
+void PutFile(const std::string& path, const std::string& bytes);
+void PutFolder(const std::string& path);
+// The whole file; "<missing>" when it cannot be read.
+std::string FileBytes(const std::string& path);
+bool PathExists(const std::string& path);
+void SetAttributes(const std::string& path, uint32_t attributes);
+// A symbolic link at `link` to `target` (which need not exist), as an
+// unelevated user could plant it; `folder` when the target is a folder.
+bool MakeLink(const std::string& link, const std::string& target, bool folder);
+
+// A key path below Software ("Software\VeltContract\<unique>"), deleted at the
+// end from HKCU and from both views of HKLM.
+std::string NewKeyPath();
+// Sets (or with `value` null removes) an environment variable of this process.
+void SetEnvironment(const std::string& name, const char* value);
+// A process whose token the program may take to start a program as its user,
+// with the same elevation as this one (the fake's desktop shell; under Win32
+// this process itself).
+uint32_t ProcessWithToken();
+
+// Paths compare without regard to case: the fake keeps them lowercase.
+inline std::string Lower(std::string text) {
+  for (char& c : text)
+    c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+  return text;
+}
+// `folder` and `name` joined by exactly one backslash.
+inline std::string Joined(const std::string& folder, const std::string& name) {
+  return !folder.empty() && folder.back() == '\\' ? folder + name : folder + "\\" + name;
+}
+
+class ContractTest : public ::testing::Test {
+ protected:
+  void SetUp() override { BeginTest(); }
+  void TearDown() override { EndTest(); }
+};
+
+}  // namespace velt::contract

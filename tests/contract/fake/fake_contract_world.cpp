@@ -1,0 +1,104 @@
+// The contract suite's world over the in-memory fake: a fresh fake machine per
+// test, arranged as Wine presents its default one, with links reported as
+// Windows reports them.
+#include <cctype>
+
+#include "platform/fake/fake_platform.h"
+#include "tests/contract/contract_world.h"
+
+namespace velt::contract {
+namespace {
+
+int counter = 0;
+
+}  // namespace
+
+void BeginTest() {
+  fake::ResetWorld();
+  fake::World().native_architecture = 9;  // AMD64
+  fake::World().architecture = 0;         // Intel: this process is 32-bit
+  fake::World().version = {6, 1, 7601, 2, "Service Pack 1", 0x100, 1};
+  fake::World().process_elevated = true;
+  fake::World().is_admin = true;
+}
+
+void EndTest() {
+  EXPECT_EQ(fake::OpenHandleCount(), 0) << "handles left open";
+  EXPECT_EQ(fake::OpenRegistryKeyCount(), 0) << "registry keys left open";
+}
+
+bool WineDiffers(const std::string&) {
+  return false;
+}
+
+std::string NewFolder() {
+  const std::string folder =
+      "C:\\Users\\Tester\\Temp\\Velt Contract " + std::to_string(++counter) + "\\";
+  fake::AddDirectory(folder);
+  return folder;
+}
+
+std::string SystemRoot() {
+  return "C:\\";
+}
+
+std::string NewNameAtSystemRoot() {
+  return "velt-contract-" + std::to_string(++counter) + ".tmp";
+}
+
+std::string NewDrive() {
+  return "X:\\";  // every drive root of the fake exists, empty at first
+}
+
+void PutFile(const std::string& path, const std::string& bytes) {
+  fake::AddFile(path, bytes);
+}
+
+void PutFolder(const std::string& path) {
+  fake::AddDirectory(path);
+}
+
+std::string FileBytes(const std::string& path) {
+  const std::string resolved = fake::ResolvePath(fake::NormalizePath(path), true);
+  const fake::FakeEntry* entry = fake::FindEntry(resolved);
+  return entry && !entry->directory ? entry->data : std::string("<missing>");
+}
+
+bool PathExists(const std::string& path) {
+  return fake::FindEntry(path) != nullptr;
+}
+
+void SetAttributes(const std::string& path, uint32_t attributes) {
+  fake::FakeEntry* entry = fake::FindEntry(path);
+  ASSERT_NE(entry, nullptr) << path;
+  entry->attributes = attributes | (entry->directory ? platform::kAttrDirectory : 0);
+}
+
+bool MakeLink(const std::string& link, const std::string& target, bool folder) {
+  fake::AddLink(
+      link, target,
+      platform::kAttrReparsePoint | (folder ? platform::kAttrDirectory : platform::kAttrArchive));
+  return true;
+}
+
+std::string NewKeyPath() {
+  return "Software\\VeltContract\\Test" + std::to_string(++counter);
+}
+
+void SetEnvironment(const std::string& name, const char* value) {
+  std::string key = name;
+  for (char& c : key)
+    c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  if (value == nullptr)
+    fake::World().environment.erase(key);
+  else
+    fake::World().environment[key] = value;
+}
+
+uint32_t ProcessWithToken() {
+  fake::World().shell_process_id = 4242;
+  fake::World().shell_token_elevated = fake::World().process_elevated;
+  return 4242;
+}
+
+}  // namespace velt::contract

@@ -1,0 +1,163 @@
+// Files through their handles: creation that never opens an existing name
+// (links included), renames into an open folder and what they replace,
+// deletion on close, and how links look by name and through a handle.
+#include <string>
+
+#include "platform/errors.h"
+#include "platform/files.h"
+#include "tests/contract/contract_world.h"
+
+namespace velt::contract {
+namespace {
+
+using platform::FileAccess;
+using platform::FileDisposition;
+using platform::FileShare;
+using platform::ScopedHandle;
+
+class FileHandlesContract : public ContractTest {
+ protected:
+  void SetUp() override {
+    ContractTest::SetUp();
+    root_ = NewFolder();
+    dir_ = root_ + "folder\\";
+    PutFolder(dir_);
+  }
+
+  static ScopedHandle CreateNew(const std::string& path) {
+    return platform::CreateFile(path, FileAccess::kWriteDelete, FileShare::kNone,
+                                FileDisposition::kCreateNew);
+  }
+  // A new file holding "new", to be renamed over `name` in dir_.
+  static ScopedHandle Written(const std::string& path) {
+    ScopedHandle file = CreateNew(path);
+    uint32_t count = 0;
+    EXPECT_TRUE(file.IsValid() && platform::WriteFile(file.Get(), "new", 3, &count));
+    return file;
+  }
+
+  std::string root_;
+  std::string dir_;
+};
+
+TEST_F(FileHandlesContract, CreateNewNeverOpensAnExistingNameOrLink) {
+  PutFile(root_ + "victim.txt", "victim");
+  PutFile(dir_ + "plain.tmp", "plain");
+  ASSERT_TRUE(MakeLink(dir_ + "link.tmp", root_ + "victim.txt", false));
+  ASSERT_TRUE(MakeLink(dir_ + "dangling.tmp", root_ + "nowhere.txt", false));
+  for (const char* name : {"plain.tmp", "link.tmp", "dangling.tmp"}) {
+    SCOPED_TRACE(name);
+    EXPECT_FALSE(CreateNew(dir_ + name).IsValid());
+    EXPECT_EQ(platform::GetLastError(), 80u);  // ERROR_FILE_EXISTS
+  }
+  EXPECT_EQ(FileBytes(root_ + "victim.txt"), "victim");
+  EXPECT_FALSE(PathExists(root_ + "nowhere.txt"));
+  EXPECT_TRUE(CreateNew(dir_ + "fresh.tmp").IsValid());
+}
+
+TEST_F(FileHandlesContract, RenameIntoTheOpenFolderReplacesTheOldFile) {
+  PutFile(dir_ + "target.dat", "old content, longer");
+  ScopedHandle folder = platform::OpenFolder(dir_);
+  ASSERT_TRUE(folder.IsValid()) << platform::GetLastError();
+  ScopedHandle written = Written(dir_ + "new.tmp");
+  ASSERT_TRUE(platform::RenameFileByHandle(written.Get(), folder.Get(), "target.dat"))
+      << platform::GetLastError();
+  std::string reached;
+  ASSERT_TRUE(platform::GetFinalPathNameByHandle(written.Get(), &reached));
+  EXPECT_EQ(Lower(reached.substr(reached.size() - 17)), "folder\\target.dat");
+  written.Reset();
+  EXPECT_EQ(FileBytes(dir_ + "target.dat"), "new");
+  EXPECT_FALSE(PathExists(dir_ + "new.tmp"));
+}
+
+// A link at the target name is replaced itself; its target stays whole.
+TEST_F(FileHandlesContract, RenameOverALinkReplacesTheLinkNotItsTarget) {
+  PutFile(root_ + "victim.txt", "victim");
+  ASSERT_TRUE(MakeLink(dir_ + "target.dat", root_ + "victim.txt", false));
+  ScopedHandle folder = platform::OpenFolder(dir_);
+  ScopedHandle written = Written(dir_ + "new.tmp");
+  ASSERT_TRUE(folder.IsValid() && written.IsValid());
+  ASSERT_TRUE(platform::RenameFileByHandle(written.Get(), folder.Get(), "target.dat"));
+  written.Reset();
+  EXPECT_EQ(FileBytes(root_ + "victim.txt"), "victim");
+  EXPECT_EQ(FileBytes(dir_ + "target.dat"), "new");
+}
+
+// The replacement is refused while the old file is open without sharing, is
+// read-only or is a folder; the new file stays under its own name.
+TEST_F(FileHandlesContract, RenameRefusesAHeldReadOnlyOrFolderTarget) {
+  PutFile(dir_ + "held.dat", "old");
+  PutFile(dir_ + "readonly.dat", "old");
+  SetAttributes(dir_ + "readonly.dat", platform::kAttrReadOnly);
+  PutFolder(dir_ + "folder.dat");
+  ScopedHandle holder = platform::CreateFile(dir_ + "held.dat", FileAccess::kRead, FileShare::kNone,
+                                             FileDisposition::kOpenExisting);
+  ScopedHandle folder = platform::OpenFolder(dir_);
+  ScopedHandle written = Written(dir_ + "new.tmp");
+  ASSERT_TRUE(holder.IsValid() && folder.IsValid() && written.IsValid());
+  for (const char* name : {"held.dat", "folder.dat", "readonly.dat"}) {
+    SCOPED_TRACE(name);
+    const bool renamed = platform::RenameFileByHandle(written.Get(), folder.Get(), name);
+    if (name == std::string("readonly.dat") &&
+        WineDiffers("a rename replaces a read-only file (seen as root)")) {
+      EXPECT_TRUE(renamed);
+      written.Reset();
+      EXPECT_EQ(FileBytes(dir_ + name), "new");
+      return;
+    }
+    EXPECT_FALSE(renamed);
+    EXPECT_EQ(platform::GetLastError(), platform::kErrorAccessDenied);
+  }
+  written.Reset();
+  holder.Reset();
+  EXPECT_EQ(FileBytes(dir_ + "new.tmp"), "new");
+  EXPECT_EQ(FileBytes(dir_ + "held.dat"), "old");
+  EXPECT_EQ(FileBytes(dir_ + "readonly.dat"), "old");
+}
+
+TEST_F(FileHandlesContract, DeleteOnCloseRemovesTheFileWhenItsHandleCloses) {
+  ScopedHandle written = Written(dir_ + "new.tmp");
+  ASSERT_TRUE(platform::SetDeleteOnClose(written.Get()));
+  EXPECT_TRUE(PathExists(dir_ + "new.tmp"));
+  written.Reset();
+  EXPECT_FALSE(PathExists(dir_ + "new.tmp"));
+}
+
+// What the installation relies on to see links: on Windows every link shows
+// as a reparse point, by name and through a handle that does not follow it,
+// and that handle reaches the link itself.
+TEST_F(FileHandlesContract, LinksShowThroughAttributesOrTheFinalPath) {
+  PutFolder(root_ + "outside");
+  PutFile(root_ + "outside\\victim.txt", "victim");
+  ASSERT_TRUE(MakeLink(dir_ + "file.lnk", root_ + "outside\\victim.txt", false));
+  ASSERT_TRUE(MakeLink(dir_ + "folder.lnk", root_ + "outside", true));
+
+  const uint32_t folder_link = platform::GetFileAttributes(dir_ + "folder.lnk");
+  EXPECT_NE(folder_link & platform::kAttrReparsePoint, 0u);
+  EXPECT_NE(folder_link & platform::kAttrDirectory, 0u);
+  ScopedHandle folder = platform::OpenFolder(dir_ + "folder.lnk");
+  ScopedHandle file = platform::OpenForExamination(dir_ + "file.lnk");
+  ASSERT_TRUE(folder.IsValid() && file.IsValid());
+  uint32_t by_handle = 0;
+  std::string folder_reached;
+  std::string file_reached;
+  ASSERT_TRUE(platform::GetFinalPathNameByHandle(folder.Get(), &folder_reached));
+  ASSERT_TRUE(platform::GetFinalPathNameByHandle(file.Get(), &file_reached));
+  if (WineDiffers("a Unix link to a file shows its target's attributes by name, and a handle "
+                  "that asks not to follow links reaches the target of either kind")) {
+    EXPECT_EQ(platform::GetFileAttributes(dir_ + "file.lnk") & platform::kAttrReparsePoint, 0u);
+    EXPECT_EQ(Lower(file_reached), Lower(root_ + "outside\\victim.txt"));
+    EXPECT_EQ(Lower(folder_reached), Lower(root_ + "outside"));
+    return;
+  }
+  EXPECT_NE(platform::GetFileAttributes(dir_ + "file.lnk") & platform::kAttrReparsePoint, 0u);
+  ASSERT_TRUE(platform::GetFileAttributesByHandle(file.Get(), &by_handle));
+  EXPECT_NE(by_handle & platform::kAttrReparsePoint, 0u);
+  ASSERT_TRUE(platform::GetFileAttributesByHandle(folder.Get(), &by_handle));
+  EXPECT_NE(by_handle & platform::kAttrReparsePoint, 0u);
+  EXPECT_EQ(Lower(file_reached), Lower(dir_ + "file.lnk"));
+  EXPECT_EQ(Lower(folder_reached), Lower(dir_ + "folder.lnk"));
+}
+
+}  // namespace
+}  // namespace velt::contract

@@ -1,0 +1,120 @@
+// Paths as the installation sees them: drive roots, trailing backslashes, the
+// current directory and the path a handle really reaches. The installation
+// compares its folder's final path joined with a name to the final path of
+// the file it opened, at any folder, a drive root included.
+#include <string>
+
+#include "platform/errors.h"
+#include "platform/files.h"
+#include "tests/contract/contract_world.h"
+
+namespace velt::contract {
+namespace {
+
+using platform::ScopedHandle;
+
+class PathsContract : public ContractTest {};
+
+bool IsDriveRoot(const std::string& path) {
+  return path.size() == 3 && path[1] == ':' && path[2] == '\\';
+}
+
+std::string FinalPath(platform::RawHandle handle) {
+  std::string path = "<unknown>";
+  EXPECT_TRUE(platform::GetFinalPathNameByHandle(handle, &path)) << platform::GetLastError();
+  return path;
+}
+
+// A final path ends with a backslash at a drive root, and only there; the
+// folder's final path joined with a name is the final path of that file.
+void ExpectFinalPathsJoin(const std::string& folder, const std::string& name) {
+  SCOPED_TRACE(folder + name);
+  PutFile(folder + name, "x");
+  ScopedHandle opened = platform::OpenFolder(folder);
+  ASSERT_TRUE(opened.IsValid()) << platform::GetLastError();
+  const std::string folder_path = FinalPath(opened.Get());
+  EXPECT_EQ(folder_path.back() == '\\', IsDriveRoot(folder_path)) << folder_path;
+  ScopedHandle file = platform::OpenForExamination(folder + name);
+  ASSERT_TRUE(file.IsValid()) << platform::GetLastError();
+  EXPECT_EQ(Lower(FinalPath(file.Get())), Lower(Joined(folder_path, name)));
+}
+
+TEST_F(PathsContract, ADriveRootKeepsItsBackslashInItsFinalPath) {
+  ScopedHandle root = platform::OpenFolder(SystemRoot());
+  ASSERT_TRUE(root.IsValid()) << platform::GetLastError();
+  EXPECT_EQ(Lower(FinalPath(root.Get())), "c:\\");
+  uint32_t attributes = 0;
+  ASSERT_TRUE(platform::GetFileAttributesByHandle(root.Get(), &attributes));
+  EXPECT_NE(attributes & platform::kAttrDirectory, 0u);
+  EXPECT_EQ(attributes & platform::kAttrReparsePoint, 0u);
+  EXPECT_TRUE(platform::DirectoryExists(SystemRoot()));
+}
+
+TEST_F(PathsContract, AFolderFinalPathJoinedWithANameIsTheFileFinalPath) {
+  ExpectFinalPathsJoin(NewFolder(), "vtup.cok");
+  ExpectFinalPathsJoin(SystemRoot(), NewNameAtSystemRoot());
+  const std::string drive = NewDrive();
+  ASSERT_FALSE(drive.empty()) << "no drive letter could be mapped";
+  ExpectFinalPathsJoin(drive, "vtup.cok");
+}
+
+// A volume's root lists no "." and ".." entries, unlike every folder below it.
+TEST_F(PathsContract, ADriveRootListsNoDotEntries) {
+  const std::string name = NewNameAtSystemRoot();
+  PutFile(SystemRoot() + name, "x");
+  platform::FindData entry;
+  platform::ScopedFindHandle find = platform::FindFirstFile(SystemRoot() + "*", &entry);
+  ASSERT_TRUE(find.IsValid()) << platform::GetLastError();
+  bool listed = false;
+  do {
+    EXPECT_NE(entry.name, ".");
+    EXPECT_NE(entry.name, "..");
+    listed = listed || Lower(entry.name) == Lower(name);
+  } while (platform::FindNextFile(find.Get(), &entry));
+  EXPECT_TRUE(listed) << name;
+}
+
+TEST_F(PathsContract, ATrailingBackslashNamesTheFolderButNoFile) {
+  const std::string folder = NewFolder();
+  const std::string bare = folder.substr(0, folder.size() - 1);
+  PutFile(folder + "file.txt", "x");
+  EXPECT_EQ(platform::GetFileAttributes(folder), platform::GetFileAttributes(bare));
+  EXPECT_NE(platform::GetFileAttributes(folder) & platform::kAttrDirectory, 0u);
+  EXPECT_TRUE(platform::DirectoryExists(folder));
+  EXPECT_TRUE(platform::DirectoryExists(bare));
+  ScopedHandle with = platform::OpenFolder(folder);
+  ScopedHandle without = platform::OpenFolder(bare);
+  ASSERT_TRUE(with.IsValid() && without.IsValid());
+  EXPECT_EQ(FinalPath(with.Get()), FinalPath(without.Get()));
+
+  EXPECT_EQ(platform::GetFileAttributes(folder + "file.txt\\"), platform::kInvalidFileAttributes);
+  EXPECT_FALSE(platform::FileExists(folder + "file.txt\\"));
+  ScopedHandle file =
+      platform::CreateFile(folder + "file.txt\\", platform::FileAccess::kRead,
+                           platform::FileShare::kRead, platform::FileDisposition::kOpenExisting);
+  EXPECT_FALSE(file.IsValid());
+}
+
+// The current directory comes back without a trailing backslash, except at a
+// drive root, and relative paths resolve against it.
+TEST_F(PathsContract, TheCurrentDirectoryKeepsOnlyARootsBackslash) {
+  const std::string previous = platform::GetCurrentDirectory();
+  ASSERT_FALSE(previous.empty());
+  const std::string folder = NewFolder();
+  PutFile(folder + "here.txt", "relative");
+  ASSERT_TRUE(platform::SetCurrentDirectory(folder));
+  EXPECT_EQ(Lower(platform::GetCurrentDirectory() + "\\"), Lower(folder));
+  ScopedHandle file =
+      platform::CreateFile("here.txt", platform::FileAccess::kRead, platform::FileShare::kRead,
+                           platform::FileDisposition::kOpenExisting);
+  EXPECT_TRUE(file.IsValid());
+  file.Reset();
+  EXPECT_FALSE(platform::SetCurrentDirectory(folder + "missing"));
+  ASSERT_TRUE(platform::SetCurrentDirectory(SystemRoot()));
+  EXPECT_EQ(Lower(platform::GetCurrentDirectory()), "c:\\");
+  ASSERT_TRUE(platform::SetCurrentDirectory(previous));
+  EXPECT_EQ(Lower(platform::GetCurrentDirectory()), Lower(previous));
+}
+
+}  // namespace
+}  // namespace velt::contract
