@@ -13,6 +13,7 @@
 #include "platform/ui.h"
 #include "startup/exit_codes.h"
 #include "startup/install_environment.h"
+#include "startup/release_facts.h"
 #include "startup/startup_settings.h"
 #include "startup/update_constants.h"
 
@@ -131,12 +132,9 @@ int RunUpdate() {
   if (!ModestMode && !UserConfirmsInstall())
     return kExitOk;
 
-  const std::string resource_name =
-      PackageFileName.substr(0, PackageFileName.find(PackageExtension));
-  const std::string resource_type = PackageExtension.substr(1);
   VELT_PHASE_MARK("install");
-  const bool written = InstallResourceFile(resource_name, resource_type,
-                                           ProductFolder + resource_name + "." + resource_type);
+  const bool written =
+      InstallResourceFile(kPackageResourceName, kPackageResourceType, package_path);
   VELT_PHASE_MARK("install_done");
   RecordInstallationSize();
 
