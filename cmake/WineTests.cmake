@@ -179,7 +179,8 @@ if(TARGET velt_e2e_tests)
   # An Authenticode-signed copy of the product.
   velt_add_wine_script_test(velt_e2e_tests.SignedInstallerEnvironment e2e-signed-installer.sh
     $<TARGET_FILE:velt_e2e_tests> $<TARGET_FILE:velt-update>)
-  # An installer built for a version 12 data file with the one release option.
+  # An installer built with every release option changed, and the values the
+  # configuration refuses (one configuration each, a build: a few minutes).
   velt_add_wine_script_test(velt_e2e_tests.ReleaseBuildEnvironment e2e-release-build.sh
     $<TARGET_FILE:velt_e2e_tests> ${VELT_PAYLOAD_TOOL})
   # The message boxes drawn by Wine's X11 driver on a virtual X display, in
@@ -187,3 +188,4 @@ if(TARGET velt_e2e_tests)
   velt_add_wine_script_test(velt_e2e_tests.RealDisplayEnvironment box-pictures.sh
     --binary $<TARGET_FILE:velt_e2e_tests>)
 endif()
+  set_tests_properties(velt_e2e_tests.ReleaseBuildEnvironment PROPERTIES TIMEOUT 900)
