@@ -40,7 +40,7 @@ std::string WorkstationEdition(const VersionFacts& facts) {
     return "Workstation";
   if (v.major != 5)
     return "Unknown Workstation";
-  if (v.minor == 2 && facts.architecture == kArchitectureAmd64)
+  if (v.minor == 2 && facts.architecture == platform::kArchitectureAmd64)
     return "Professional x64";
   if (platform::GetSystemMetrics(kSmStarter) != 0)
     return "Starter";
@@ -59,7 +59,7 @@ std::string WorkstationEdition(const VersionFacts& facts) {
 std::string Server2003Edition(const VersionFacts& facts) {
   const uint16_t suite = facts.version.suite_mask;
   switch (facts.architecture) {
-    case kArchitectureIntel:
+    case platform::kArchitectureIntel:
       if (suite & kSuiteComputeServer)
         return "Computer Cluster";
       if (suite & kSuiteDatacenter)
@@ -69,13 +69,13 @@ std::string Server2003Edition(const VersionFacts& facts) {
       if (suite == kSuiteBlade)
         return "Web";
       return "Standard";
-    case kArchitectureIa64:
+    case platform::kArchitectureIa64:
       if (suite & kSuiteDatacenter)
         return "Datacenter for Itanium-based Systems";
       if (suite & kSuiteEnterprise)
         return "Enterprise for Itanium-based Systems";
       return "Standard Itanium-based";
-    case kArchitectureAmd64:
+    case platform::kArchitectureAmd64:
       if (suite & kSuiteDatacenter)
         return "Datacenter x64";
       if (suite & kSuiteEnterprise)
@@ -151,9 +151,9 @@ void ApplyNt6ProductName(const VersionFacts& facts, std::string* product) {
     }
     platform::RegCloseKey(key);
   }
-  if (facts.architecture == kArchitectureAmd64)
+  if (facts.architecture == platform::kArchitectureAmd64)
     *product += " 64-bit";
-  if (facts.architecture == kArchitectureIntel)
+  if (facts.architecture == platform::kArchitectureIntel)
     *product += " 32-bit";
 }
 

@@ -176,12 +176,12 @@ TEST_F(DescribeWindowsTest, The64BitFlagLooksForBlankSixFourAnywhere) {
 
 TEST_F(DescribeWindowsTest, NativeArchitectureIsPreferredOverTheProcessView) {
   SetVersion(6, 1, 1, "", 9);
-  fake::World().architecture = 0;  // what a 32-bit process sees on a 64-bit system
+  fake::World().architecture = platform::kArchitectureIntel;  // a 32-bit process's view
   EXPECT_EQ(velt::DescribeWindows(), "Microsoft Windows 7  64-bit");
 
   fake::World().has_native_system_info = false;
   EXPECT_EQ(velt::DescribeWindows(), "Microsoft Windows 7  32-bit");
-  fake::World().architecture = 9;
+  fake::World().architecture = platform::kArchitectureAmd64;
   EXPECT_EQ(velt::DescribeWindows(), "Microsoft Windows 7  64-bit");
 }
 
