@@ -33,8 +33,8 @@ bool AskYesNo(const std::string& caption, const std::string& text) {
 
 // "TheLastRunFolder" of the per-user settings wins over every folder found so far.
 void ApplyLastRunFolder() {
+  platform::KeyCloser closer(Registry());
   OpenSettingsKey();
-  platform::ScopedRegistryKey close(Registry());
   if (Registry().ValueExists("TheLastRunFolder")) {
     std::string folder = Registry().ReadString("TheLastRunFolder");
     AddTrailingBackslash(folder);
@@ -70,9 +70,8 @@ bool UserConfirmsInstall() {
 // report.
 void RecordInstallationSize() {
   platform::TRegistry& registry = Registry();
-  registry.SetRootKey(platform::HkeyLocalMachine());
-  platform::ScopedRegistryKey close(registry);
-  registry.OpenKey(UninstallKeyPath + ProductName, true);
+  platform::KeyCloser closer(registry);
+  registry.OpenKey(platform::HkeyLocalMachine(), UninstallKeyPath + ProductName, true);
   VELT_PHASE_MARK("folder_size");
   int32_t size_kb = GetFolderSizeKB(ProductFolder);
   VELT_PHASE_MARK("folder_size_done");

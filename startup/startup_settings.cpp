@@ -84,8 +84,7 @@ uint32_t Random(uint32_t range) {
 
 bool OpenSettingsKey() {
   try {
-    Registry().SetRootKey(platform::HkeyCurrentUser());
-    Registry().OpenKey(kSettingsKeyPrefix + ProductName, true);
+    Registry().OpenKey(platform::HkeyCurrentUser(), kSettingsKeyPrefix + ProductName, true);
     return true;
   } catch (const platform::AppError&) {
     return false;

@@ -118,15 +118,14 @@ std::string NtEditionWords(const VersionFacts& facts) {
 }
 
 std::string ProductOptionsWords() {
-  platform::RegKey key = nullptr;
-  if (platform::RegOpenKeyEx(platform::HkeyLocalMachine(), kProductOptionsKey,
-                             platform::kKeyQueryValue, &key) != 0) {
+  const platform::ScopedRegKey key = platform::OpenRegKey(
+      platform::HkeyLocalMachine(), kProductOptionsKey, platform::kKeyQueryValue);
+  if (!key.IsValid())
     return "";
-  }
   uint32_t type = platform::kRegNone;
   std::string data;
-  long result = platform::RegQueryValueEx(key, "ProductType", &type, &data, kProductOptionsBuffer);
-  platform::RegCloseKey(key);
+  const long result =
+      platform::RegQueryValueEx(key.Get(), "ProductType", &type, &data, kProductOptionsBuffer);
   if (result != 0 || type != platform::kRegSz)
     return "";
   std::string value = AsciiUppercase(UpToFirstNul(data));
@@ -140,16 +139,14 @@ std::string ProductOptionsWords() {
 }
 
 void ApplyNt6ProductName(const VersionFacts& facts, std::string* product) {
-  platform::RegKey key = nullptr;
-  if (platform::RegOpenKeyEx(platform::HkeyLocalMachine(), kCurrentVersionKey,
-                             platform::kKeyAllAccess | platform::kKeyWow64_64Key, &key) == 0) {
-    uint32_t type = platform::kRegNone;
-    std::string data;
-    if (platform::RegQueryValueEx(key, "ProductName", &type, &data) == 0 &&
-        (type == platform::kRegSz || type == platform::kRegExpandSz)) {
-      *product = UpToFirstNul(data);
-    }
-    platform::RegCloseKey(key);
+  const platform::ScopedRegKey key =
+      platform::OpenRegKey(platform::HkeyLocalMachine(), kCurrentVersionKey,
+                           platform::kKeyAllAccess | platform::kKeyWow64_64Key);
+  uint32_t type = platform::kRegNone;
+  std::string data;
+  if (key.IsValid() && platform::RegQueryValueEx(key.Get(), "ProductName", &type, &data) == 0 &&
+      (type == platform::kRegSz || type == platform::kRegExpandSz)) {
+    *product = UpToFirstNul(data);
   }
   if (facts.architecture == platform::kArchitectureAmd64)
     *product += " 64-bit";

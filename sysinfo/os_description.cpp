@@ -37,13 +37,9 @@ bool ReadVersionFacts(VersionFacts* facts) {
 }
 
 bool HotfixQ246009Installed() {
-  platform::RegKey key = nullptr;
-  if (platform::RegOpenKeyEx(platform::HkeyLocalMachine(), kHotfixQ246009Key,
-                             platform::kKeyQueryValue, &key) != 0) {
-    return false;
-  }
-  platform::RegCloseKey(key);
-  return true;
+  return platform::OpenRegKey(platform::HkeyLocalMachine(), kHotfixQ246009Key,
+                              platform::kKeyQueryValue)
+      .IsValid();
 }
 
 }  // namespace
