@@ -5,7 +5,6 @@
 #include <string>
 
 #include "platform/fake/fake_platform.h"
-#include "startup/startup_settings.h"
 #include "sysinfo/os_description.h"
 #include "tests/unit/sysinfo_test_support.h"
 
@@ -19,14 +18,9 @@ class DescribeWindowsTest : public ::testing::Test {
  protected:
   void SetUp() override {
     fake::ResetWorld();
-    velt::StartStartupSettings(
-        velt::DescribeWindowsIs64Bit);  // seeds the generator the "ver" capture draws from
     velt::StartSystemDescription();
   }
-  void TearDown() override {
-    velt::EndSystemDescription();
-    velt::EndStartupSettings();
-  }
+  void TearDown() override { velt::EndSystemDescription(); }
 
   void SetVersion(uint32_t major,
                   uint32_t minor,
