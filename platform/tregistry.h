@@ -1,8 +1,7 @@
 // TRegistry: the registry accessor the whole program shares. One key at a time is
-// open, opened below the root named with it and with the accessor's access
-// mask; nothing of one use is left for the next but what it leaves open. Read
-// and write failures raise ERegistryException; opening reports failure by its
-// result.
+// open; each use names the root with the key it opens, so no root is left for
+// the next use, and the access mask applies to every open. Read and write
+// failures raise ERegistryException; opening reports failure by its result.
 #pragma once
 
 #include <cstdint>

@@ -88,7 +88,7 @@ class UpdateTest : public ::testing::Test {
     EndModules();
   }
 
-  // Starts the modules as the entry does.
+  // The program's modules; TearDown ends them unless the test already has.
   void StartModules() {
     velt::StartModules();
     started_ = true;
