@@ -19,9 +19,10 @@ set(velt_product $<TARGET_FILE:velt-update>)
 add_test(NAME product.pe_shape COMMAND ${VELT_PE_INSPECT} shape ${velt_product} ${velt_machine})
 add_test(NAME product.system_imports_only COMMAND ${VELT_PE_INSPECT} imports ${velt_product})
 add_test(NAME product.manifest COMMAND ${VELT_PE_INSPECT} manifest ${velt_product})
-# Resource type "COK", name "VTUP", language 1049 (Russian), equal to the payload.
+# The data file's extension as the type, its stem as the name (cmake/ReleaseOptions.cmake),
+# the payload's language, and the payload's bytes.
 add_test(NAME product.payload_resource COMMAND ${VELT_PE_INSPECT} resource ${velt_product}
-  COK VTUP 1049 ${VELT_PAYLOAD_FILE})
+  ${VELT_PACKAGE_EXTENSION} ${VELT_PACKAGE_STEM} ${VELT_PAYLOAD_LANGUAGE} ${VELT_PAYLOAD_FILE})
 # The self-check hashes in-process (XXH3-128): no crypto DLL or function imported.
 add_test(NAME product.no_system_crypto COMMAND ${CMAKE_OBJDUMP} -p ${velt_product})
 set_tests_properties(product.no_system_crypto PROPERTIES

@@ -17,6 +17,11 @@ target_link_libraries(velt_core PUBLIC velt_platform_win32)
 include(cmake/ProductBuild.cmake)
 
 # The product.
+string(TOLOWER "${VELT_PACKAGE_STEM}" velt_rc_stem)
+string(TOLOWER "${VELT_PACKAGE_EXTENSION}" velt_rc_extension)
+math(EXPR velt_rc_primary "${VELT_PAYLOAD_LANGUAGE} & 0x3FF" OUTPUT_FORMAT HEXADECIMAL)
+math(EXPR velt_rc_sub "${VELT_PAYLOAD_LANGUAGE} >> 10" OUTPUT_FORMAT HEXADECIMAL)
+set(velt_rc_language "${velt_rc_primary}, ${velt_rc_sub}")
 configure_file(driver/entry/velt_update.rc.in ${CMAKE_BINARY_DIR}/generated/velt_update.rc @ONLY)
 add_executable(velt-update WIN32 driver/entry/velt_update_main.cpp
   driver/entry/runtime_throw_helpers.cpp

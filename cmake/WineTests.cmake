@@ -49,6 +49,12 @@ foreach(tool_dir IN LISTS VELT_TOOL_DIRS)
   list(APPEND VELT_TOOL_TARGETS ${tool_name})
 endforeach()
 
+# The product's own runtime throw helpers, in a program that provokes them.
+if(TARGET runtime-error-probe)
+  target_sources(runtime-error-probe PRIVATE driver/entry/runtime_throw_helpers.cpp)
+  set_target_properties(runtime-error-probe PROPERTIES CXX_STANDARD 20)
+endif()
+
 # A DLL that marks its own loading, planted by the tests beside the updater
 # under the names of system DLLs.
 add_library(planted-dll SHARED tools/planted-dll/planted_dll.cpp)
@@ -160,10 +166,9 @@ if(VELT_WIN_TEST_SOURCES)
   velt_add_wine_test_binary(velt_win_tests win ${VELT_WIN_TEST_SOURCES})
   velt_add_wine_test_run(NAME velt_win_tests.RussianLocaleEnvironment TARGET velt_win_tests
     FILTER "RussianLocaleEnvironment.*" ENVIRONMENT LANG=ru_RU.UTF-8 LC_ALL=ru_RU.UTF-8)
-  # The system-description tests start describe-windows.exe.
-  if(TARGET describe-windows)
-    add_dependencies(velt_win_tests describe-windows)
-  endif()
+  # The system-description tests start describe-windows.exe, the runtime-error
+  # test runtime-error-probe.exe.
+  add_dependencies(velt_win_tests describe-windows runtime-error-probe)
 endif()
 
 file(GLOB VELT_E2E_TEST_SOURCES CONFIGURE_DEPENDS tests/e2e/*.cpp tests/e2e/*.rc)
@@ -203,9 +208,11 @@ if(TARGET velt_e2e_tests)
   # An Authenticode-signed copy of the product.
   velt_add_wine_script_test(velt_e2e_tests.SignedInstallerEnvironment e2e-signed-installer.sh
     $<TARGET_FILE:velt_e2e_tests> $<TARGET_FILE:velt-update>)
-  # An installer built for a version 12 data file with the one release option.
+  # An installer built with every release option changed, and the values the
+  # configuration refuses (one configuration each, a build: a few minutes).
   velt_add_wine_script_test(velt_e2e_tests.ReleaseBuildEnvironment e2e-release-build.sh
     $<TARGET_FILE:velt_e2e_tests> ${VELT_PAYLOAD_TOOL})
+  set_tests_properties(velt_e2e_tests.ReleaseBuildEnvironment PROPERTIES TIMEOUT 900)
   # The message boxes drawn by Wine's X11 driver on a virtual X display, in
   # English and in Russian, in a prefix of their own (skipped when no display starts).
   velt_add_wine_script_test(velt_e2e_tests.RealDisplayEnvironment box-pictures.sh

@@ -16,10 +16,10 @@ const char* const kShellFolderValues[] = {"Programs", "Desktop", "Startup"};
 // missing. Errors raised while reading are left to the caller.
 std::string ReadProgramFilesFolder() {
   platform::TRegistry& registry = Registry();
-  registry.SetRootKey(platform::HkeyLocalMachine());
-  platform::ScopedRegistryKey close(registry);
+  platform::KeyCloser closer(registry);
   std::string folder;
-  if (registry.OpenKey(kSystemKeyPrefix, false) && registry.ValueExists("ProgramFilesDir")) {
+  if (registry.OpenKey(platform::HkeyLocalMachine(), kSystemKeyPrefix, false) &&
+      registry.ValueExists("ProgramFilesDir")) {
     folder = registry.ReadString("ProgramFilesDir");
   }
   AddTrailingBackslash(folder);
@@ -31,9 +31,9 @@ std::string ReadProgramFilesFolder() {
 bool CanReadShellFolders() {
   platform::TRegistry& registry = Registry();
   try {
-    registry.SetRootKey(platform::HkeyCurrentUser());
-    platform::ScopedRegistryKey close(registry);
-    if (registry.OpenKey(std::string(kSystemKeyPrefix) + "Explorer\\Shell Folders", false)) {
+    platform::KeyCloser closer(registry);
+    if (registry.OpenKey(platform::HkeyCurrentUser(),
+                         std::string(kSystemKeyPrefix) + "Explorer\\Shell Folders", false)) {
       for (const char* name : kShellFolderValues) {
         if (registry.ValueExists(name))
           registry.ReadString(name);

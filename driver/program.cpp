@@ -14,9 +14,7 @@
 #include "sysinfo/os_description.h"
 
 namespace velt {
-namespace {
 
-// Modules start in this order and end in the reverse order.
 void StartModules() {
   StartSystemDescription();
   StartStartupSettings(DescribeWindowsIs64Bit);
@@ -33,9 +31,11 @@ void EndModules() {
   EndSystemDescription();
 }
 
-// Errors that nothing else caught, raised while starting, updating or ending,
-// end in the top-level report.
-int ReportUncaught(const std::function<int()>& step) {
+namespace {
+
+// Runs `step`; an error that nothing in it caught ends in the top-level report
+// and the uncaught-error exit code.
+int RunReportingUncaught(const std::function<int()>& step) {
   try {
     return step();
   } catch (const platform::AppError& error) {
@@ -51,12 +51,12 @@ int ReportUncaught(const std::function<int()>& step) {
 }  // namespace
 
 int RunProgram() {
-  int exit_code = ReportUncaught([] {
+  int exit_code = RunReportingUncaught([] {
     StartModules();
     SetBuildConstants();
     return RunUpdate();
   });
-  int end_code = ReportUncaught([] {
+  int end_code = RunReportingUncaught([] {
     EndModules();
     return int{kExitOk};
   });

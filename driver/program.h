@@ -7,4 +7,10 @@ namespace velt {
 // Returns the process exit code (see exit_codes.h).
 int RunProgram();
 
+// Starts the modules in their order: the system description, the start-up
+// settings, the language, the install environment, the update driver.
+void StartModules();
+// Ends them in the reverse order.
+void EndModules();
+
 }  // namespace velt

@@ -21,9 +21,9 @@ bool UninstallFolderPart(const std::string& value, std::string* folder) {
 
 bool ReadUninstallFolder(const std::string& key_path, std::string* folder) {
   platform::TRegistry& registry = Registry();
-  registry.SetRootKey(platform::HkeyLocalMachine());
-  platform::ScopedRegistryKey close(registry);
-  if (!registry.OpenKey(key_path, false) || !registry.ValueExists("UninstallString")) {
+  platform::KeyCloser closer(registry);
+  if (!registry.OpenKey(platform::HkeyLocalMachine(), key_path, false) ||
+      !registry.ValueExists("UninstallString")) {
     return false;
   }
   return UninstallFolderPart(registry.ReadString("UninstallString"), folder);

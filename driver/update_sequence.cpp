@@ -13,6 +13,7 @@
 #include "platform/ui.h"
 #include "startup/exit_codes.h"
 #include "startup/install_environment.h"
+#include "startup/release_facts.h"
 #include "startup/startup_settings.h"
 #include "startup/update_constants.h"
 
@@ -32,8 +33,8 @@ bool AskYesNo(const std::string& caption, const std::string& text) {
 
 // "TheLastRunFolder" of the per-user settings wins over every folder found so far.
 void ApplyLastRunFolder() {
+  platform::KeyCloser closer(Registry());
   OpenSettingsKey();
-  platform::ScopedRegistryKey close(Registry());
   if (Registry().ValueExists("TheLastRunFolder")) {
     std::string folder = Registry().ReadString("TheLastRunFolder");
     AddTrailingBackslash(folder);
@@ -69,9 +70,8 @@ bool UserConfirmsInstall() {
 // report.
 void RecordInstallationSize() {
   platform::TRegistry& registry = Registry();
-  registry.SetRootKey(platform::HkeyLocalMachine());
-  platform::ScopedRegistryKey close(registry);
-  registry.OpenKey(UninstallKeyPath + ProductName, true);
+  platform::KeyCloser closer(registry);
+  registry.OpenKey(platform::HkeyLocalMachine(), UninstallKeyPath + ProductName, true);
   VELT_PHASE_MARK("folder_size");
   int32_t size_kb = GetFolderSizeKB(ProductFolder);
   VELT_PHASE_MARK("folder_size_done");
@@ -131,12 +131,9 @@ int RunUpdate() {
   if (!ModestMode && !UserConfirmsInstall())
     return kExitOk;
 
-  const std::string resource_name =
-      PackageFileName.substr(0, PackageFileName.find(PackageExtension));
-  const std::string resource_type = PackageExtension.substr(1);
   VELT_PHASE_MARK("install");
-  const bool written = InstallResourceFile(resource_name, resource_type,
-                                           ProductFolder + resource_name + "." + resource_type);
+  const bool written =
+      InstallResourceFile(kPackageResourceName, kPackageResourceType, package_path);
   VELT_PHASE_MARK("install_done");
   RecordInstallationSize();
 

@@ -1,29 +1,19 @@
 #include "language/header_match.h"
 
+#include "platform/blank.h"
 #include "startup/startup_settings.h"
 
 namespace velt {
-namespace {
-
-bool IsBlankChar(char c) {
-  return static_cast<unsigned char>(c) <= 0x20;
-}
-
-}  // namespace
 
 bool IsBlankLine(const std::string& line) {
-  for (char c : line) {
-    if (!IsBlankChar(c))
-      return false;
-  }
-  return true;
+  return platform::IsBlank(line);
 }
 
 bool HeaderNamesKey(const std::string& line, const std::string& key) {
   if (line.empty() || line[0] != '[')
     return false;
   size_t end = line.size();
-  while (end > 0 && IsBlankChar(line[end - 1]))
+  while (end > 0 && platform::IsBlankChar(line[end - 1]))
     --end;
   const std::string trimmed = AsciiLowercase(line.substr(0, end));
   const std::string wanted = "[" + AsciiLowercase(key) + "]";

@@ -97,7 +97,7 @@ bool ScanLanguageFile(int32_t index) {
 // opened or the value is missing or not a string.
 std::string ReadStoredChoice() {
   platform::TRegistry& registry = Registry();
-  platform::ScopedRegistryKey close_key(registry);
+  platform::KeyCloser closer(registry);
   if (!OpenSettingsKey())
     return std::string();
   const uint32_t type = registry.GetDataType("LangFile");

@@ -7,12 +7,7 @@
 namespace velt {
 namespace {
 
-// `path` without trailing backslashes, except a drive root's ("C:\\").
-std::string WithoutTrailingBackslash(std::string path) {
-  while (path.size() > 1 && path.back() == '\\' && !(path.size() == 3 && path[1] == ':'))
-    path.pop_back();
-  return path;
-}
+using platform::WithoutTrailingBackslash;
 
 // Windows reports every link to a folder as a reparse point; Wine does so for
 // a symbolic link to a folder when asked by name.

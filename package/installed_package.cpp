@@ -1,19 +1,18 @@
 #include "package/installed_package.h"
 
+#include "package/package_format.h"
 #include "platform/errors.h"
 #include "platform/files.h"
 #include "platform/system.h"
+#include "startup/release_facts.h"
 
 namespace velt {
 namespace {
 
-constexpr uint32_t kVersionOffset = 4;
-constexpr int32_t kVersionBias = 32;
-
-// Reads the header's version byte into `*version` (byte 4 minus 32; -32 when
-// the file ends before it). False when a read fails.
+// Reads the header's version into `*version` (as a byte of 0 when the file
+// ends before it). False when a read fails.
 bool ReadVersionByte(platform::RawHandle file, int32_t* version) {
-  uint8_t header[kVersionOffset + 1] = {};
+  uint8_t header[kPackageVersionOffset + 1] = {};
   uint32_t total = 0;
   while (total < sizeof(header)) {
     uint32_t read = 0;
@@ -23,8 +22,7 @@ bool ReadVersionByte(platform::RawHandle file, int32_t* version) {
       break;  // the file is shorter than its header
     total += read;
   }
-  const uint8_t biased = total == sizeof(header) ? header[kVersionOffset] : 0;
-  *version = static_cast<int32_t>(biased) - kVersionBias;
+  *version = PackageDataVersion(total == sizeof(header) ? header[kPackageVersionOffset] : 0);
   return true;
 }
 
@@ -39,14 +37,14 @@ bool InstalledPackageMayExist(const std::string& path) {
 }
 
 bool ReadInstalledVersion(const std::string& path, int32_t* version) {
-  for (int attempt = 0; attempt < kPackageOpenAttempts; ++attempt) {
+  for (int attempt = 0; attempt < kPackageAttempts; ++attempt) {
     platform::ScopedHandle file =
         platform::CreateFile(path, platform::FileAccess::kRead, platform::FileShare::kNone,
                              platform::FileDisposition::kOpenExisting);
     if (file.IsValid() && ReadVersionByte(file.Get(), version))
       return true;
     file.Reset();
-    platform::Sleep(kPackageOpenRetryMs);
+    platform::Sleep(kPackageRetryDelayMs);
   }
   return false;
 }

@@ -6,19 +6,18 @@
 
 namespace velt {
 
-constexpr int kPackageOpenAttempts = 17;
-constexpr uint32_t kPackageOpenRetryMs = 256;
-
 // False only when no file of that name truly exists (the system says it is not
 // found, or the name is a folder). A file whose attributes cannot be read for
 // another reason may exist and must be examined like any other.
 bool InstalledPackageMayExist(const std::string& path);
 
-// The version the header stores: byte 4 minus 32 (-32 only when the file truly
-// ends before byte 4). The file is opened without sharing, so a process that
-// holds it makes the open fail; an open or a read that fails counts as a failed
-// attempt. Up to 17 attempts, sleeping 256 ms after each failed one. False
-// when every attempt failed (`*version` untouched).
+// The version the header stores: the version byte minus its bias (the bias
+// negated only when the file truly ends before the byte). The file is opened
+// without sharing, so a process that holds it makes the open fail; an open or
+// a read that fails counts as a failed attempt. kPackageAttempts attempts at
+// most, sleeping kPackageRetryDelayMs after each failed one
+// (startup/release_facts.h). False when every attempt failed (`*version`
+// untouched).
 bool ReadInstalledVersion(const std::string& path, int32_t* version);
 
 }  // namespace velt

@@ -78,7 +78,7 @@ bool CheckPackageLayout(const PackageHeader& header, uint64_t size, std::string*
 bool CheckPackageVersion(const PackageHeader& header,
                          int32_t expected_version,
                          std::string* error) {
-  const int32_t expected_byte = expected_version + static_cast<int32_t>(kPackageVersionBias);
+  const int32_t expected_byte = expected_version + kPackageVersionBias;
   if (header.version_byte != expected_byte) {
     SetError(error, "version byte is " + std::to_string(header.version_byte) + " (version " +
                         std::to_string(PackageDataVersion(header.version_byte)) + "), expected " +

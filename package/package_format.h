@@ -16,11 +16,11 @@
 #include <string>
 #include <vector>
 
+#include "startup/release_facts.h"  // the version byte's offset and bias
+
 namespace velt {
 
 constexpr char kPackageMagic[4] = {'v', 't', 'u', 'p'};
-constexpr uint32_t kPackageVersionOffset = 4;
-constexpr uint32_t kPackageVersionBias = 32;
 constexpr uint32_t kPackageCountOffset = 5;
 constexpr uint32_t kPackageTableOffset = 7;
 constexpr uint32_t kPackageHeaderWordSize = 4;
@@ -42,7 +42,7 @@ struct PackageHeader {
 
 // The data version that a version byte stands for (byte - 32, so -32..223).
 inline int32_t PackageDataVersion(uint8_t version_byte) {
-  return static_cast<int32_t>(version_byte) - static_cast<int32_t>(kPackageVersionBias);
+  return static_cast<int32_t>(version_byte) - kPackageVersionBias;
 }
 
 // Reads the header of `size` bytes at `data`. False (with a reason in `*error`)

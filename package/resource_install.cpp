@@ -6,6 +6,7 @@
 #include "platform/phase/phase_marks.h"
 #include "platform/resources.h"
 #include "platform/system.h"
+#include "startup/release_facts.h"
 #include "startup/startup_settings.h"
 
 namespace velt {
@@ -69,7 +70,7 @@ bool ReplaceInFolder(const InstallFolder& folder,
                      const std::string& name) {
   const std::string destination = folder.path() + name;
   VELT_PHASE_MARK("replace");
-  for (int attempt = 1; attempt <= kInstallAttempts; ++attempt) {
+  for (int attempt = 1; attempt <= kPackageAttempts; ++attempt) {
     if (!folder.StillNoLink() || !folder.NameIsNoLink(name))
       return false;
     if (!DestinationIsHeld(destination)) {
@@ -81,7 +82,7 @@ bool ReplaceInFolder(const InstallFolder& folder,
         return false;
       }
     }
-    platform::Sleep(kInstallRetryDelayMs);  // after every failed attempt, as the version test
+    platform::Sleep(kPackageRetryDelayMs);  // after every failed attempt, as the version test
   }
   return false;
 }

@@ -13,18 +13,12 @@
 
 namespace velt {
 
-// Attempts to replace a destination that another process holds open, and the
-// pause after each failed attempt (the same budget as the installed-version test).
-constexpr int kInstallAttempts = 17;
-constexpr uint32_t kInstallRetryDelayMs = 256;
-
 // Writes the resource `name` of type `type` (matched without regard to case) to
 // `destination`. True when the destination now holds exactly the resource's
 // bytes. On any failure (resource missing, destination held open beyond the
-// retry budget, a link at the destination or the folder, short write, flush or
-// replacement failing) it shows the bilingual "Can't install file
-// <destination>" box, deletes the file it created, leaves the destination as
-// it was and returns false.
+// retry budget of startup/release_facts.h, a link at the destination or the folder, short write,
+// flush or replacement failing) it shows the bilingual "Can't install file <destination>" box,
+// deletes the file it created, leaves the destination as it was and returns false.
 bool InstallResourceFile(const std::string& name,
                          const std::string& type,
                          const std::string& destination);

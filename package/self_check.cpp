@@ -6,13 +6,12 @@
 #include "package/payload_checksum.h"
 #include "package/payload_digest.h"
 #include "platform/resources.h"
+#include "startup/release_facts.h"
 #include "startup/startup_settings.h"
 #include "startup/update_constants.h"
 
 namespace velt {
 
-const char kPayloadResourceName[] = "VTUP";
-const char kPayloadResourceType[] = "COK";
 const char kDamagedInstallerEnglish[] = "The installer is damaged. Please download it again.";
 const char kDamagedInstallerRussian[] =
     "Файл установки повреждён. Пожалуйста, загрузите его заново.";
@@ -37,7 +36,7 @@ bool CheckInstallerIntegrity() {
   bool intact = false;
   {
     platform::ScopedResource payload;
-    intact = payload.Load(kPayloadResourceName, kPayloadResourceType) &&
+    intact = payload.Load(kPackageResourceName, kPackageResourceType) &&
              PayloadIsIntact(payload.data(), payload.size());
   }
   if (!intact)

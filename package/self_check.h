@@ -6,10 +6,6 @@
 
 namespace velt {
 
-// The carried payload's resource identity.
-extern const char kPayloadResourceName[];  // "VTUP"
-extern const char kPayloadResourceType[];  // "COK"
-
 // Texts of the box shown when the check fails.
 extern const char kDamagedInstallerEnglish[];
 extern const char kDamagedInstallerRussian[];

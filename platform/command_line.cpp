@@ -2,6 +2,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/blank.h"
 #include "platform/system.h"
 
 namespace platform {
@@ -10,15 +11,14 @@ std::vector<std::string> SplitCommandLine(const std::string& command_line) {
   std::vector<std::string> words;
   size_t i = 0;
   const size_t n = command_line.size();
-  auto is_blank = [](char c) { return static_cast<unsigned char>(c) <= ' '; };
   while (true) {
-    while (i < n && is_blank(command_line[i]))
+    while (i < n && IsBlankChar(command_line[i]))
       ++i;
     if (i >= n)
       break;
     std::string word;
     bool quoted = false;
-    while (i < n && (quoted || !is_blank(command_line[i]))) {
+    while (i < n && (quoted || !IsBlankChar(command_line[i]))) {
       if (command_line[i] == '"') {
         quoted = !quoted;
       } else {

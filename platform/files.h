@@ -33,6 +33,9 @@ uint32_t GetFileAttributes(const std::string& path);
 bool FileExists(const std::string& path);
 // True when `path` exists and is a directory.
 bool DirectoryExists(const std::string& path);
+// `path` without its trailing backslashes, but a drive root ("C:\") keeps its
+// own and a lone backslash stays.
+std::string WithoutTrailingBackslash(std::string path);
 
 // CreateFileA. Returns an invalid handle on failure (GetLastError tells why).
 ScopedHandle CreateFile(const std::string& path,

@@ -1,4 +1,4 @@
-// File tests built on GetFileAttributes, shared by every platform.
+// File tests built on GetFileAttributes and path rules, shared by every platform.
 #include "platform/files.h"
 
 namespace platform {
@@ -11,6 +11,12 @@ bool FileExists(const std::string& path) {
 bool DirectoryExists(const std::string& path) {
   uint32_t attributes = GetFileAttributes(path);
   return attributes != kInvalidFileAttributes && (attributes & kAttrDirectory) != 0;
+}
+
+std::string WithoutTrailingBackslash(std::string path) {
+  while (path.size() > 1 && path.back() == '\\' && !(path.size() == 3 && path[1] == ':'))
+    path.pop_back();
+  return path;
 }
 
 }  // namespace platform

@@ -5,9 +5,11 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/handles.h"
+
 namespace platform {
 
-using RegKey = void*;
+using RegKey = RawHandle;
 inline RegKey HkeyCurrentUser() {
   return reinterpret_cast<RegKey>(static_cast<intptr_t>(0x80000001L));
 }
@@ -42,5 +44,17 @@ long RegQueryValueEx(RegKey key,
 long RegSetValueEx(RegKey key, const std::string& name, uint32_t type, const std::string& data);
 // RegCloseKey.
 long RegCloseKey(RegKey key);
+
+struct RegKeyTraits {
+  static void Close(RegKey key) { RegCloseKey(key); }
+};
+// An open registry key, closed exactly once by its owner.
+using ScopedRegKey = ScopedGeneric<RegKeyTraits>;
+
+// RegOpenKeyEx into an owner; invalid when the key cannot be opened.
+inline ScopedRegKey OpenRegKey(RegKey root, const std::string& sub_key, uint32_t access) {
+  RegKey key = nullptr;
+  return ScopedRegKey(RegOpenKeyEx(root, sub_key, access, &key) == 0 ? key : nullptr);
+}
 
 }  // namespace platform

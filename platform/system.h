@@ -46,6 +46,11 @@ struct OsVersionInfo {
 };
 // GetVersionExA with the extended (OSVERSIONINFOEXA) or the plain record.
 bool GetVersionEx(bool extended, OsVersionInfo* info);
+// Processor architectures as GetNativeSystemInfo and GetSystemInfo report them.
+constexpr uint16_t kArchitectureIntel = 0;
+constexpr uint16_t kArchitectureIa64 = 6;
+constexpr uint16_t kArchitectureAmd64 = 9;
+
 // GetNativeSystemInfo looked up by name in kernel32; false when it is missing.
 bool GetNativeProcessorArchitecture(uint16_t* architecture);
 // GetSystemInfo.

@@ -1,5 +1,6 @@
 // TRegistry: the registry accessor the whole program shares. One key at a time is
-// open; the root key and the access mask apply to every open. Read and write
+// open; each use names the root with the key it opens, so no root is left for
+// the next use, and the access mask applies to every open. Read and write
 // failures raise ERegistryException; opening reports failure by its result.
 #pragma once
 
@@ -19,18 +20,14 @@ class ERegistryException : public AppError {
 class TRegistry {
  public:
   explicit TRegistry(uint32_t access);
-  ~TRegistry();
   TRegistry(const TRegistry&) = delete;
   TRegistry& operator=(const TRegistry&) = delete;
 
   uint32_t Access() const { return access_; }
-  RegKey RootKey() const { return root_; }
-  // Closes any open key and makes `root` the root of later opens.
-  void SetRootKey(RegKey root);
-  // Closes any open key, then opens `key` below the root (creating it when
-  // `can_create`). False when the key could not be opened.
-  bool OpenKey(const std::string& key, bool can_create);
-  bool HasOpenKey() const { return current_ != nullptr; }
+  // Closes any open key, then opens `key` below `root` (creating it when
+  // `can_create`). False when the key could not be opened; none is open then.
+  bool OpenKey(RegKey root, const std::string& key, bool can_create);
+  bool HasOpenKey() const { return current_.IsValid(); }
   // False for a missing value or when no key is open; true for a value of any
   // type, REG_NONE included.
   bool ValueExists(const std::string& name);
@@ -46,17 +43,17 @@ class TRegistry {
 
  private:
   uint32_t access_;
-  RegKey root_;
-  RegKey current_ = nullptr;
+  ScopedRegKey current_;
 };
 
-// Closes the registry's open key when the scope ends, also when an error is raised.
-class ScopedRegistryKey {
+// Closes the registry object's open key when the scope ends, also when an error
+// is raised: one use of the shared object, whoever opened the key in it.
+class KeyCloser {
  public:
-  explicit ScopedRegistryKey(TRegistry& registry) : registry_(registry) {}
-  ~ScopedRegistryKey() { registry_.CloseKey(); }
-  ScopedRegistryKey(const ScopedRegistryKey&) = delete;
-  ScopedRegistryKey& operator=(const ScopedRegistryKey&) = delete;
+  explicit KeyCloser(TRegistry& registry) : registry_(registry) {}
+  ~KeyCloser() { registry_.CloseKey(); }
+  KeyCloser(const KeyCloser&) = delete;
+  KeyCloser& operator=(const KeyCloser&) = delete;
 
  private:
   TRegistry& registry_;

@@ -3,6 +3,7 @@
 #include <memory>
 #include <vector>
 
+#include "platform/registry.h"
 #include "platform/system.h"
 #include "platform/ui.h"
 #include "startup/update_constants.h"
@@ -18,8 +19,6 @@ const char kSystemKeyPrefix[] = "Software\\Microsoft\\Windows\\CurrentVersion\\"
 
 namespace {
 
-constexpr uint32_t kAccessAllKeys = 0xF003F;
-constexpr uint32_t kAccessAllKeys64BitView = 0xF013F;
 constexpr uint32_t kBilingualErrorStyle = platform::kMbIconError | platform::kMbServiceNotification;
 constexpr uint16_t kLanguageRussianNeutral = 0x0019;
 
@@ -61,8 +60,9 @@ void StartStartupSettings(WindowsBitnessProbe is_64bit_windows) {
   UserLcid = platform::GetUserDefaultLcid();
   CyrillicLocale = IsCyrillicLocale(UserLcid);
   const bool windows_is_64bit = is_64bit_windows();
-  SharedRegistry = std::make_unique<platform::TRegistry>(windows_is_64bit ? kAccessAllKeys64BitView
-                                                                          : kAccessAllKeys);
+  SharedRegistry = std::make_unique<platform::TRegistry>(
+      windows_is_64bit ? platform::kKeyAllAccess | platform::kKeyWow64_64Key
+                       : platform::kKeyAllAccess);
   FirstArgument = LowercaseArgument(1);
 }
 
@@ -84,8 +84,7 @@ uint32_t Random(uint32_t range) {
 
 bool OpenSettingsKey() {
   try {
-    Registry().SetRootKey(platform::HkeyCurrentUser());
-    Registry().OpenKey(kSettingsKeyPrefix + ProductName, true);
+    Registry().OpenKey(platform::HkeyCurrentUser(), kSettingsKeyPrefix + ProductName, true);
     return true;
   } catch (const platform::AppError&) {
     return false;

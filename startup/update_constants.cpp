@@ -1,6 +1,6 @@
 #include "startup/update_constants.h"
 
-#include "velt_build_constants.h"  // this release's options, from the build
+#include "startup/release_facts.h"
 
 namespace velt {
 
@@ -8,21 +8,18 @@ std::string ContentKey;
 std::string PackageFileName;
 int32_t UpdateVersion = 0;
 std::string UpdateVersionText;
-std::string PackageExtension;
 
 std::string ProductName;
 std::string ProgramTitle;
 std::string ProgramTitleEnglish;
 
 void SetBuildConstants() {
-  ContentKey = VELT_CONTENT_KEY;             // "flute" unless the release says otherwise
-  PackageFileName = VELT_PACKAGE_FILE_NAME;  // "vtup.cok" unless the release says otherwise
-  UpdateVersion = VELT_UPDATE_VERSION;       // checked against the payload by the build
+  ContentKey = kContentKey;
+  PackageFileName = kPackageFileName;
+  UpdateVersion = kUpdateVersion;
 }
 
 void SetProgramNames() {
-  size_t dot = PackageFileName.rfind('.');
-  PackageExtension = dot == std::string::npos ? std::string() : PackageFileName.substr(dot);
   UpdateVersionText = std::to_string(UpdateVersion);
   ProductName = "Velt";
   ProgramTitle = "Обновление программы \"Вельт\"";

@@ -40,7 +40,7 @@ std::string WorkstationEdition(const VersionFacts& facts) {
     return "Workstation";
   if (v.major != 5)
     return "Unknown Workstation";
-  if (v.minor == 2 && facts.architecture == kArchitectureAmd64)
+  if (v.minor == 2 && facts.architecture == platform::kArchitectureAmd64)
     return "Professional x64";
   if (platform::GetSystemMetrics(kSmStarter) != 0)
     return "Starter";
@@ -59,7 +59,7 @@ std::string WorkstationEdition(const VersionFacts& facts) {
 std::string Server2003Edition(const VersionFacts& facts) {
   const uint16_t suite = facts.version.suite_mask;
   switch (facts.architecture) {
-    case kArchitectureIntel:
+    case platform::kArchitectureIntel:
       if (suite & kSuiteComputeServer)
         return "Computer Cluster";
       if (suite & kSuiteDatacenter)
@@ -69,13 +69,13 @@ std::string Server2003Edition(const VersionFacts& facts) {
       if (suite == kSuiteBlade)
         return "Web";
       return "Standard";
-    case kArchitectureIa64:
+    case platform::kArchitectureIa64:
       if (suite & kSuiteDatacenter)
         return "Datacenter for Itanium-based Systems";
       if (suite & kSuiteEnterprise)
         return "Enterprise for Itanium-based Systems";
       return "Standard Itanium-based";
-    case kArchitectureAmd64:
+    case platform::kArchitectureAmd64:
       if (suite & kSuiteDatacenter)
         return "Datacenter x64";
       if (suite & kSuiteEnterprise)
@@ -118,15 +118,14 @@ std::string NtEditionWords(const VersionFacts& facts) {
 }
 
 std::string ProductOptionsWords() {
-  platform::RegKey key = nullptr;
-  if (platform::RegOpenKeyEx(platform::HkeyLocalMachine(), kProductOptionsKey,
-                             platform::kKeyQueryValue, &key) != 0) {
+  const platform::ScopedRegKey key = platform::OpenRegKey(
+      platform::HkeyLocalMachine(), kProductOptionsKey, platform::kKeyQueryValue);
+  if (!key.IsValid())
     return "";
-  }
   uint32_t type = platform::kRegNone;
   std::string data;
-  long result = platform::RegQueryValueEx(key, "ProductType", &type, &data, kProductOptionsBuffer);
-  platform::RegCloseKey(key);
+  const long result =
+      platform::RegQueryValueEx(key.Get(), "ProductType", &type, &data, kProductOptionsBuffer);
   if (result != 0 || type != platform::kRegSz)
     return "";
   std::string value = AsciiUppercase(UpToFirstNul(data));
@@ -140,20 +139,18 @@ std::string ProductOptionsWords() {
 }
 
 void ApplyNt6ProductName(const VersionFacts& facts, std::string* product) {
-  platform::RegKey key = nullptr;
-  if (platform::RegOpenKeyEx(platform::HkeyLocalMachine(), kCurrentVersionKey,
-                             platform::kKeyAllAccess | platform::kKeyWow64_64Key, &key) == 0) {
-    uint32_t type = platform::kRegNone;
-    std::string data;
-    if (platform::RegQueryValueEx(key, "ProductName", &type, &data) == 0 &&
-        (type == platform::kRegSz || type == platform::kRegExpandSz)) {
-      *product = UpToFirstNul(data);
-    }
-    platform::RegCloseKey(key);
+  const platform::ScopedRegKey key =
+      platform::OpenRegKey(platform::HkeyLocalMachine(), kCurrentVersionKey,
+                           platform::kKeyAllAccess | platform::kKeyWow64_64Key);
+  uint32_t type = platform::kRegNone;
+  std::string data;
+  if (key.IsValid() && platform::RegQueryValueEx(key.Get(), "ProductName", &type, &data) == 0 &&
+      (type == platform::kRegSz || type == platform::kRegExpandSz)) {
+    *product = UpToFirstNul(data);
   }
-  if (facts.architecture == kArchitectureAmd64)
+  if (facts.architecture == platform::kArchitectureAmd64)
     *product += " 64-bit";
-  if (facts.architecture == kArchitectureIntel)
+  if (facts.architecture == platform::kArchitectureIntel)
     *product += " 32-bit";
 }
 

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "platform/blank.h"
 #include "platform/registry.h"
 #include "platform/system.h"
 #include "sysinfo/version_facts.h"
@@ -36,22 +37,9 @@ bool ReadVersionFacts(VersionFacts* facts) {
 }
 
 bool HotfixQ246009Installed() {
-  platform::RegKey key = nullptr;
-  if (platform::RegOpenKeyEx(platform::HkeyLocalMachine(), kHotfixQ246009Key,
-                             platform::kKeyQueryValue, &key) != 0) {
-    return false;
-  }
-  platform::RegCloseKey(key);
-  return true;
-}
-
-// Empty, or made only of characters with codes up to 32.
-bool IsBlank(const std::string& text) {
-  for (char c : text) {
-    if (static_cast<unsigned char>(c) > 32)
-      return false;
-  }
-  return true;
+  return platform::OpenRegKey(platform::HkeyLocalMachine(), kHotfixQ246009Key,
+                              platform::kKeyQueryValue)
+      .IsValid();
 }
 
 }  // namespace
@@ -102,7 +90,8 @@ std::string DescribeWindows() {
   std::string product, service_pack;
   if (!ReadWindowsVersion(&product, &service_pack))
     return "unknown";
-  std::string description = IsBlank(service_pack) ? product : product + " " + service_pack;
+  std::string description =
+      platform::IsBlank(service_pack) ? product : product + " " + service_pack;
   Is64BitWindows = description.find(" 64") != std::string::npos;
   return description;
 }

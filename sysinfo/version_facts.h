@@ -9,10 +9,6 @@
 
 namespace velt {
 
-constexpr uint16_t kArchitectureIntel = 0;
-constexpr uint16_t kArchitectureIa64 = 6;
-constexpr uint16_t kArchitectureAmd64 = 9;
-
 constexpr uint8_t kNtWorkstation = 1;
 constexpr uint8_t kNtDomainController = 2;
 constexpr uint8_t kNtServer = 3;
@@ -33,7 +29,7 @@ constexpr int kSmServerR2 = 89;
 struct VersionFacts {
   platform::OsVersionInfo version;  // suite mask and product type 0 without extended info
   bool extended = false;            // the extended version record was read
-  uint16_t architecture = 0;        // native processor architecture
+  uint16_t architecture = 0;        // native processor architecture (platform::kArchitecture*)
 };
 
 // The build: the low 16 bits of the build number.

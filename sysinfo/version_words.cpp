@@ -75,7 +75,7 @@ std::string NtVersionWords(const VersionFacts& facts) {
           return "Server 2003 R2 ";
         if (v.suite_mask == kSuiteStorageServer)
           return "Storage Server 2003";
-        if (workstation && facts.architecture == kArchitectureAmd64)
+        if (workstation && facts.architecture == platform::kArchitectureAmd64)
           return "XP ";
         return "Server 2003 ";
       }

@@ -72,16 +72,8 @@ const Scenario kScenarios[] = {
 };
 
 void Arrange(const Scenario& scenario) {
-  fake::ResetWorld();
+  ArrangeVeltInstallation(scenario.installed_version_byte);
   fake::World().command_line = scenario.command_line;
-  fake::SetRegString("HKLM\\Software\\Microsoft\\Windows\\CurrentVersion", "ProgramFilesDir",
-                     "C:\\Program Files");
-  fake::SetRegString(kUninstallKey, "UninstallString", std::string(kVeltFolder) + "uninst.exe");
-  fake::AddFile(std::string(kVeltFolder) + "velt.exe", "MZ");
-  fake::AddFile(std::string(kVeltFolder) + "language\\english.lng", EnglishLanguageFile());
-  fake::AddFile(std::string(kVeltFolder) + "vtup.cok",
-                PackageWithVersionByte(scenario.installed_version_byte));
-  fake::World().resources[{"VTUP", "COK"}] = BuiltPayload();
   fake::World().answer_questions_only = true;
   for (int answer : scenario.answers)
     fake::World().box_answers.push_back(answer);

@@ -15,7 +15,7 @@ class RegistryRedirectionTest : public UpdateTest {
   // uninstall entry was redirected into WOW6432Node.
   void ArrangeMachine(const platform::OsVersionInfo& version) {
     fake::World().version = version;
-    fake::World().native_architecture = 9;  // AMD64
+    fake::World().native_architecture = platform::kArchitectureAmd64;
     fake::World().registry.erase(
         "|hklm\\software\\microsoft\\windows\\currentversion\\uninstall\\velt");
     fake::SetRegString(kUninstallKey, "UninstallString", std::string(kVeltFolder) + "uninst.exe",

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include "driver/program.h"
 #include "driver/update_sequence.h"
 #include "language/language.h"
 #include "platform/fake/fake_platform.h"
@@ -59,19 +60,25 @@ inline std::string PackageWithVersionByte(unsigned char byte) {
   return std::string("vtup") + static_cast<char>(byte) + std::string(20, 'x');
 }
 
+// A fresh fake machine with Velt installed in kVeltFolder: Program Files, the
+// uninstall entry, velt.exe, an English language file and a data file with
+// `version_byte`; the updater is started without arguments and carries the
+// payload of this build.
+inline void ArrangeVeltInstallation(unsigned char version_byte) {
+  fake::ResetWorld();
+  fake::World().command_line = "velt-update.exe";
+  fake::SetRegString("HKLM\\Software\\Microsoft\\Windows\\CurrentVersion", "ProgramFilesDir",
+                     "C:\\Program Files");
+  fake::SetRegString(kUninstallKey, "UninstallString", std::string(kVeltFolder) + "uninst.exe");
+  fake::AddFile(std::string(kVeltFolder) + "velt.exe", "MZ");
+  fake::AddFile(std::string(kVeltFolder) + "language\\english.lng", EnglishLanguageFile());
+  fake::AddFile(std::string(kVeltFolder) + "vtup.cok", PackageWithVersionByte(version_byte));
+  fake::World().resources[{"VTUP", "COK"}] = BuiltPayload();
+}
+
 class UpdateTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    fake::ResetWorld();
-    fake::World().command_line = "velt-update.exe";
-    fake::SetRegString("HKLM\\Software\\Microsoft\\Windows\\CurrentVersion", "ProgramFilesDir",
-                       "C:\\Program Files");
-    fake::SetRegString(kUninstallKey, "UninstallString", std::string(kVeltFolder) + "uninst.exe");
-    fake::AddFile(std::string(kVeltFolder) + "velt.exe", "MZ");
-    fake::AddFile(std::string(kVeltFolder) + "language\\english.lng", EnglishLanguageFile());
-    fake::AddFile(std::string(kVeltFolder) + "vtup.cok", PackageWithVersionByte(42));
-    fake::World().resources[{"VTUP", "COK"}] = BuiltPayload();
-  }
+  void SetUp() override { ArrangeVeltInstallation(42); }
   void TearDown() override {
     if (HasFailure()) {  // the boxes tell most of what happened
       for (const auto& box : fake::World().boxes) {
@@ -81,23 +88,15 @@ class UpdateTest : public ::testing::Test {
     EndModules();
   }
 
-  // Starts the modules in the program's order, as the entry does.
+  // The program's modules; TearDown ends them unless the test already has.
   void StartModules() {
-    velt::StartSystemDescription();
-    velt::StartStartupSettings(velt::DescribeWindowsIs64Bit);
-    velt::StartLanguage();
-    velt::StartInstallEnvironment();
-    velt::StartUpdateDriver();
+    velt::StartModules();
     started_ = true;
   }
   void EndModules() {
     if (!started_)
       return;
-    velt::EndUpdateDriver();
-    velt::EndInstallEnvironment();
-    velt::EndLanguage();
-    velt::EndStartupSettings();
-    velt::EndSystemDescription();
+    velt::EndModules();
     started_ = false;
   }
 

@@ -5,6 +5,7 @@
 #include "platform/errors.h"
 #include "platform/fake/fake_platform.h"
 #include "platform/registry.h"
+#include "platform/system.h"
 
 namespace fake {
 namespace {
@@ -29,7 +30,8 @@ std::string RegistryPath(const std::string& key, const std::string& view) {
 }
 
 bool Is64BitMachine() {
-  return World().native_architecture == 9 || World().native_architecture == 6;
+  return World().native_architecture == platform::kArchitectureAmd64 ||
+         World().native_architecture == platform::kArchitectureIa64;
 }
 
 }  // namespace

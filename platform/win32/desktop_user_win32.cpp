@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "platform/process.h"
+#include "platform/win32/owners_win32.h"
 #include "platform/win32/system_library.h"
 #include "platform/win32/win32_api.h"
 
@@ -93,8 +94,7 @@ bool CreateProcessWithToken(RawHandle token,
   const char* folder = directory.empty() ? nullptr : directory.c_str();
   if (::CreateProcessAsUserA(token, application.c_str(), line.data(), nullptr, nullptr, FALSE, 0,
                              nullptr, folder, &startup, &created)) {
-    ::CloseHandle(created.hThread);
-    ::CloseHandle(created.hProcess);
+    OwnProcessInformation(created);  // not waited for: closed at once
     return true;
   }
   if (::GetLastError() != ERROR_PRIVILEGE_NOT_HELD)
@@ -120,8 +120,7 @@ bool CreateProcessWithToken(RawHandle token,
                          &created)) {
     return false;
   }
-  ::CloseHandle(created.hThread);
-  ::CloseHandle(created.hProcess);
+  OwnProcessInformation(created);
   return true;
 }
 

@@ -43,13 +43,6 @@ bool SetInformation(HANDLE file, void* information, ULONG size, ULONG informatio
   return true;
 }
 
-// `path` without a trailing backslash, unless it is a drive root such as "C:\".
-std::string WithoutTrailingBackslash(std::string path) {
-  if (path.size() > 3 && path.back() == '\\')
-    path.pop_back();
-  return path;
-}
-
 }  // namespace
 
 ScopedHandle OpenFolder(const std::string& path) {

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "platform/process.h"
+#include "platform/win32/owners_win32.h"
 #include "platform/win32/system_library.h"
 #include "platform/win32/win32_api.h"
 
@@ -84,8 +85,7 @@ bool CreateProcess(const std::string& application,
                         &created)) {
     return false;
   }
-  info->process.Reset(created.hProcess);
-  info->thread.Reset(created.hThread);
+  *info = OwnProcessInformation(created);
   return true;
 }
 

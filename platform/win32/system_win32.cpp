@@ -2,6 +2,7 @@
 #include <vector>
 
 #include "platform/system.h"
+#include "platform/win32/owners_win32.h"
 #include "platform/win32/win32_api.h"
 
 namespace platform {
@@ -26,15 +27,14 @@ bool IsUserAnAdmin() {
   // What shell32's IsUserAnAdmin tells, without loading shell32: whether the
   // token this process runs with holds the Administrators group, enabled.
   SID_IDENTIFIER_AUTHORITY nt_authority = SECURITY_NT_AUTHORITY;
-  PSID administrators = nullptr;
+  PSID allocated = nullptr;
   if (!::AllocateAndInitializeSid(&nt_authority, 2, SECURITY_BUILTIN_DOMAIN_RID,
-                                  DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0, 0, &administrators)) {
+                                  DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0, 0, &allocated)) {
     return false;
   }
+  const ScopedSid administrators(allocated);
   BOOL member = FALSE;
-  const BOOL checked = ::CheckTokenMembership(nullptr, administrators, &member);
-  ::FreeSid(administrators);
-  return checked && member;
+  return ::CheckTokenMembership(nullptr, administrators.Get(), &member) && member;
 }
 
 void Sleep(uint32_t milliseconds) {

@@ -174,10 +174,9 @@ TEST_F(RegistryContract, TRegistryReadsStringsAndRaisesOnOtherTypes) {
   Set("Nothing", platform::kRegNone, "");
 
   platform::TRegistry registry(platform::kKeyAllAccess);
-  registry.SetRootKey(platform::HkeyCurrentUser());
-  EXPECT_FALSE(registry.OpenKey(path_ + "\\Missing", false));
+  EXPECT_FALSE(registry.OpenKey(platform::HkeyCurrentUser(), path_ + "\\Missing", false));
   EXPECT_FALSE(registry.HasOpenKey());
-  ASSERT_TRUE(registry.OpenKey("\\" + path_, false));
+  ASSERT_TRUE(registry.OpenKey(platform::HkeyCurrentUser(), "\\" + path_, false));
   EXPECT_EQ(registry.ReadString("Folder"), "C:\\Velt\\");
   EXPECT_EQ(registry.ReadString("NoNul"), "abc");
   EXPECT_EQ(registry.ReadString("Missing"), "");
@@ -197,13 +196,13 @@ TEST_F(RegistryContract, TRegistryReadsStringsAndRaisesOnOtherTypes) {
 TEST_F(RegistryContract, TRegistryCreatesKeysAndRaisesOnRefusedWrites) {
   {
     platform::TRegistry writer(platform::kKeyAllAccess);
-    ASSERT_TRUE(writer.OpenKey(path_ + "\\Created", true));
-    platform::ScopedRegistryKey closer(writer);
+    ASSERT_TRUE(writer.OpenKey(platform::HkeyCurrentUser(), path_ + "\\Created", true));
+    platform::KeyCloser closer(writer);
     writer.WriteInteger("One", 1);
   }
   platform::TRegistry reader(platform::kKeyQueryValue);
   EXPECT_THROW(reader.WriteInteger("One", 2), platform::ERegistryException) << "no key open";
-  ASSERT_TRUE(reader.OpenKey(path_ + "\\Created", false));
+  ASSERT_TRUE(reader.OpenKey(platform::HkeyCurrentUser(), path_ + "\\Created", false));
   EXPECT_TRUE(reader.ValueExists("One"));
   try {
     reader.WriteInteger("One", 3);

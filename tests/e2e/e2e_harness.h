@@ -70,9 +70,9 @@ class UpdateE2eTest : public ::testing::Test {
   const std::string& folder() const { return folder_; }
   // The temporary root that holds the installation folder.
   const std::string& root() const { return root_; }
-  std::string PackagePath() const { return folder_ + "vtup.cok"; }
+  std::string PackagePath() const { return folder_ + package_name_; }
   // Whether a file the updater writes before it replaces the package
-  // ("vtup.cok.<letters>.tmp") is still in the installation folder.
+  // ("<package name>.<letters>.tmp") is still in the installation folder.
   bool NewFileLeft() const;
 
   // "vtup", the version byte and a few filler bytes.
@@ -103,6 +103,9 @@ class UpdateE2eTest : public ::testing::Test {
   static std::string UpdaterPath();
   static std::string StandInPath();
 
+  // The installation's data file is called `name` instead of "vtup.cok"; called
+  // before SetUp.
+  void UsePackageFileName(const std::string& name) { package_name_ = name; }
   // Creates the temporary root (trailing backslash; empty on failure). The
   // default is a new folder in the system's temporary folder; a test that needs
   // the installation on a particular drive creates it there.
@@ -123,6 +126,7 @@ class UpdateE2eTest : public ::testing::Test {
  private:
   std::string root_;
   std::string folder_;
+  std::string package_name_ = "vtup.cok";
   StandInProcess running_velt_;
   std::string updater_;
   std::function<void(size_t, const SeenBox&)> before_answering_;

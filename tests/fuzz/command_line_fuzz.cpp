@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "fuzz_support.h"
+#include "platform/blank.h"
 #include "platform/system.h"
 
 namespace {
@@ -21,7 +22,7 @@ std::vector<std::string> ModelSplit(const std::string& command_line) {
     if (c == '"') {
       quoted = !quoted;
       in_word = true;
-    } else if (static_cast<unsigned char>(c) <= 0x20 && !quoted) {
+    } else if (platform::IsBlankChar(c) && !quoted) {
       if (in_word)
         words.push_back(word);
       word.clear();

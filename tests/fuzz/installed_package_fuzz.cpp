@@ -15,6 +15,7 @@
 #include "fuzz_support.h"
 #include "package/installed_package.h"
 #include "platform/fake/fake_platform.h"
+#include "startup/release_facts.h"
 
 namespace {
 
@@ -43,13 +44,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // Attempt k (from 0) starts at k * 256 ms; the open succeeds once the hold is over.
   int64_t failed_attempts = 0;
   if (mode == 1 || mode == 3)
-    failed_attempts = velt::kPackageOpenAttempts;
+    failed_attempts = velt::kPackageAttempts;
   if (mode == 2) {
-    const int64_t retry = velt::kPackageOpenRetryMs;
+    const int64_t retry = velt::kPackageRetryDelayMs;
     failed_attempts =
-        std::min<int64_t>((held_until_ms + retry - 1) / retry, velt::kPackageOpenAttempts);
+        std::min<int64_t>((held_until_ms + retry - 1) / retry, velt::kPackageAttempts);
   }
-  const bool opens = failed_attempts < velt::kPackageOpenAttempts;
+  const bool opens = failed_attempts < velt::kPackageAttempts;
   int32_t expected = kUntouched;
   if (opens) {
     expected = file.size() >= 5 ? static_cast<uint8_t>(file[4]) - 32 : -32;
@@ -60,7 +61,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   ExpectEqual("version", version, expected);
   ExpectEqual("pauses", static_cast<int64_t>(fake::World().sleeps.size()), failed_attempts);
   for (uint32_t pause : fake::World().sleeps)
-    ExpectEqual("pause length", pause, velt::kPackageOpenRetryMs);
+    ExpectEqual("pause length", pause, velt::kPackageRetryDelayMs);
   ExpectEqual("handles left open", fake::OpenHandleCount(), 0);
   if (mode != 3)
     ExpectEqual("file unchanged", fake::FileData(kPath), file);

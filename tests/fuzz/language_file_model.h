@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/blank.h"  // what a blank is
+
 namespace velt_fuzz {
 
 class LanguageFileModel {
@@ -44,22 +46,12 @@ class LanguageFileModel {
     if (header + 1 >= lines_.size())
       return std::string();
     std::string text = lines_[header + 1];
-    for (size_t i = header + 2; i < lines_.size() && !IsBlank(lines_[i]); ++i)
+    for (size_t i = header + 2; i < lines_.size() && !platform::IsBlank(lines_[i]); ++i)
       text += "\r\n" + lines_[i];
     return text;
   }
 
  private:
-  static bool IsBlankChar(char c) { return static_cast<unsigned char>(c) <= 0x20; }
-
-  static bool IsBlank(const std::string& line) {
-    for (char c : line) {
-      if (!IsBlankChar(c))
-        return false;
-    }
-    return true;
-  }
-
   static std::string Lower(std::string text) {
     for (char& c : text) {
       if (c >= 'A' && c <= 'Z')
@@ -73,9 +65,9 @@ class LanguageFileModel {
       return false;
     size_t first = 0;
     size_t last = line.size();
-    while (first < last && IsBlankChar(line[first]))
+    while (first < last && platform::IsBlankChar(line[first]))
       ++first;
-    while (last > first && IsBlankChar(line[last - 1]))
+    while (last > first && platform::IsBlankChar(line[last - 1]))
       --last;
     const std::string trimmed = Lower(line.substr(first, last - first));
     const std::string wanted = "[" + Lower(key) + "]";

@@ -6,6 +6,7 @@
 #include "package/resource_install.h"
 #include "package_test_support.h"
 #include "platform/files.h"
+#include "startup/release_facts.h"
 
 namespace velt_test {
 namespace {
@@ -107,7 +108,7 @@ TEST_F(InstallTest, WaitsForDestinationReleasedWithinBudget) {
   EXPECT_EQ(fake::FileData(kDestination), payload_);
   EXPECT_TRUE(fake::World().boxes.empty());
   // 2000 ms need 8 pauses of 256 ms.
-  EXPECT_EQ(fake::World().sleeps, std::vector<uint32_t>(8, velt::kInstallRetryDelayMs));
+  EXPECT_EQ(fake::World().sleeps, std::vector<uint32_t>(8, velt::kPackageRetryDelayMs));
 }
 
 TEST_F(InstallTest, ReleaseOnLastAttemptStillSucceeds) {
@@ -124,7 +125,7 @@ TEST_F(InstallTest, DestinationHeldBeyondBudgetFails) {
   ExpectFailureLeftOldFile();
   // The same wait as the installed-version test: a pause after every failed attempt.
   EXPECT_EQ(fake::World().sleeps,
-            std::vector<uint32_t>(velt::kInstallAttempts, velt::kInstallRetryDelayMs));
+            std::vector<uint32_t>(velt::kPackageAttempts, velt::kPackageRetryDelayMs));
 }
 
 // A replacement refused while nobody holds the destination cannot succeed by

@@ -117,14 +117,14 @@ TEST_F(StartupSettingsTest, RegistryFailureWhileOpeningSettingsIsNotAnError) {
 TEST_F(StartupSettingsTest, RegistryViewFollowsTheSystemDescription) {
   // A 64-bit Windows 7: the description ends in " 64-bit".
   fake::World().version = {6, 1, 7601, 2, "Service Pack 1", 0, 1};
-  fake::World().native_architecture = 9;
+  fake::World().native_architecture = platform::kArchitectureAmd64;
   Start();
   EXPECT_TRUE(velt::Is64BitWindows);
   EXPECT_EQ(velt::Registry().Access(), 0xF013Fu);
   velt::EndStartupSettings();
   velt::EndSystemDescription();
 
-  fake::World().native_architecture = 0;
+  fake::World().native_architecture = platform::kArchitectureIntel;
   Start();
   EXPECT_FALSE(velt::Is64BitWindows);
   EXPECT_EQ(velt::Registry().Access(), 0xF003Fu);

@@ -5,7 +5,6 @@
 #include <string>
 
 #include "platform/fake/fake_platform.h"
-#include "startup/startup_settings.h"
 #include "sysinfo/os_description.h"
 #include "tests/unit/sysinfo_test_support.h"
 
@@ -19,14 +18,9 @@ class DescribeWindowsTest : public ::testing::Test {
  protected:
   void SetUp() override {
     fake::ResetWorld();
-    velt::StartStartupSettings(
-        velt::DescribeWindowsIs64Bit);  // seeds the generator the "ver" capture draws from
     velt::StartSystemDescription();
   }
-  void TearDown() override {
-    velt::EndSystemDescription();
-    velt::EndStartupSettings();
-  }
+  void TearDown() override { velt::EndSystemDescription(); }
 
   void SetVersion(uint32_t major,
                   uint32_t minor,
@@ -176,12 +170,12 @@ TEST_F(DescribeWindowsTest, The64BitFlagLooksForBlankSixFourAnywhere) {
 
 TEST_F(DescribeWindowsTest, NativeArchitectureIsPreferredOverTheProcessView) {
   SetVersion(6, 1, 1, "", 9);
-  fake::World().architecture = 0;  // what a 32-bit process sees on a 64-bit system
+  fake::World().architecture = platform::kArchitectureIntel;  // a 32-bit process's view
   EXPECT_EQ(velt::DescribeWindows(), "Microsoft Windows 7  64-bit");
 
   fake::World().has_native_system_info = false;
   EXPECT_EQ(velt::DescribeWindows(), "Microsoft Windows 7  32-bit");
-  fake::World().architecture = 9;
+  fake::World().architecture = platform::kArchitectureAmd64;
   EXPECT_EQ(velt::DescribeWindows(), "Microsoft Windows 7  64-bit");
 }
 

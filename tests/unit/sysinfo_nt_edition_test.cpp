@@ -10,7 +10,8 @@
 
 namespace {
 
-constexpr uint16_t kIntel = 0, kIa64 = 6, kAmd64 = 9;
+constexpr uint16_t kIntel = platform::kArchitectureIntel, kIa64 = platform::kArchitectureIa64,
+                   kAmd64 = platform::kArchitectureAmd64;
 constexpr char kProductOptions[] = "HKLM\\SYSTEM\\CurrentControlSet\\Control\\ProductOptions";
 constexpr char kCurrentVersion[] = "HKLM\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion";
 

@@ -12,7 +12,8 @@
 namespace {
 
 constexpr uint8_t kWs = 1, kDc = 2, kSrv = 3;
-constexpr uint16_t kIntel = 0, kIa64 = 6, kAmd64 = 9;
+constexpr uint16_t kIntel = platform::kArchitectureIntel, kIa64 = platform::kArchitectureIa64,
+                   kAmd64 = platform::kArchitectureAmd64;
 
 velt::VersionFacts Facts(uint32_t major,
                          uint32_t minor,

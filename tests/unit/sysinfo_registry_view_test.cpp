@@ -52,7 +52,7 @@ namespace {
 TEST(RegistryViewTest, ProductNameIsReadInThe64BitView) {
   fake::ResetWorld();
   fake::World().version = {6, 1, 7601, 2, "Service Pack 1", 0, 1};
-  fake::World().native_architecture = 0;
+  fake::World().native_architecture = platform::kArchitectureIntel;
   fake::SetRegString("HKLM\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion", "ProductName",
                      "Windows 7 Home");
   velt::StartSystemDescription();

@@ -6,9 +6,7 @@
 #include <vector>
 
 #include "platform/win32/win32_api.h"
-#include "startup/startup_settings.h"
 #include "sysinfo/console_capture.h"
-#include "sysinfo/os_description.h"
 
 namespace {
 
@@ -55,12 +53,9 @@ class ConsoleCaptureWinTest : public ::testing::Test {
               ::testing::UnitTest::GetInstance()->current_test_info()->name();
     ASSERT_TRUE(::CreateDirectoryA(folder_.c_str(), nullptr));
     ::SetEnvironmentVariableA("Temp", folder_.c_str());
-    velt::StartStartupSettings(
-        velt::DescribeWindowsIs64Bit);  // seeds the generator for the temporary names
   }
 
   void TearDown() override {
-    velt::EndStartupSettings();
     ::SetCurrentDirectoryA(directory_.c_str());
     ::SetEnvironmentVariableA("ComSpec", had_comspec_ ? comspec_.c_str() : nullptr);
     ::SetEnvironmentVariableA("Temp", had_temp_ ? temp_.c_str() : nullptr);
@@ -132,10 +127,8 @@ TEST_F(ConsoleCaptureWinTest, OemOutputArrivesInTheAnsiCodePage) {
 TEST(RussianLocaleEnvironment, CyrillicConsoleOutputArrivesInWindows1251) {
   ASSERT_EQ(::GetACP(), 1251u);
   ASSERT_EQ(::GetOEMCP(), 866u);
-  velt::StartStartupSettings(velt::DescribeWindowsIs64Bit);
   const std::string word = "\xCF\xF0\xE8\xE2\xE5\xF2";  // a Russian word in Windows-1251
   EXPECT_EQ(velt::RunConsoleCommand("echo " + word), word + "\r\n");
-  velt::EndStartupSettings();
 }
 
 }  // namespace

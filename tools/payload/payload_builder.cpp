@@ -45,8 +45,7 @@ Bytes BuildPayload(const std::vector<Bytes>& items, int32_t version) {
   Bytes out(velt::PackageItemsOffset(count), 0);
   for (int i = 0; i < 4; ++i)
     out[i] = static_cast<uint8_t>(velt::kPackageMagic[i]);
-  out[velt::kPackageVersionOffset] =
-      static_cast<uint8_t>(version + static_cast<int32_t>(velt::kPackageVersionBias));
+  out[velt::kPackageVersionOffset] = static_cast<uint8_t>(version + velt::kPackageVersionBias);
   out[velt::kPackageCountOffset] = static_cast<uint8_t>(count);
   out[velt::kPackageCountOffset + 1] = static_cast<uint8_t>(count >> 8);
   out.reserve(size);

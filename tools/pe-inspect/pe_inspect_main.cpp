@@ -5,7 +5,8 @@
 //   velt-pe-inspect imports FILE               only Windows system DLLs imported
 //   velt-pe-inspect manifest FILE              requireAdministrator, Common Controls 6
 //   velt-pe-inspect resource FILE TYPE NAME LANGUAGE PAYLOAD
-//                                              the only custom resource, equal to PAYLOAD
+//                                              the only custom resource (type and
+//                                              name in any case), equal to PAYLOAD
 //   velt-pe-inspect icon FILE SIZE...          the first icon group has an image of
 //                                              each size, all present as RT_ICON
 //   velt-pe-inspect version FILE VERSION PRODUCT COMPANY
@@ -105,9 +106,11 @@ void CheckResource(const pe::Image& image,
   for (const pe::Resource& r : image.resources()) {
     if (r.type[0] == '#')
       continue;  // standard types are numeric
-    Expect(r.type == type && r.name == name,
+    // Matched without regard to case, as the program finds it.
+    const bool named = Lower(r.type) == Lower(type) && Lower(r.name) == Lower(name);
+    Expect(named,
            "the only custom resource is " + type + "/" + name + ", not " + r.type + "/" + r.name);
-    if (r.type != type || r.name != name)
+    if (!named)
       continue;
     ++found;
     Expect(r.language == language,
