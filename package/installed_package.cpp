@@ -3,6 +3,7 @@
 #include "platform/errors.h"
 #include "platform/files.h"
 #include "platform/system.h"
+#include "startup/run_log.h"
 
 namespace velt {
 namespace {
@@ -39,16 +40,28 @@ bool InstalledPackageMayExist(const std::string& path) {
 }
 
 bool ReadInstalledVersion(const std::string& path, int32_t* version) {
+  uint32_t error = 0;
   for (int attempt = 0; attempt < kPackageOpenAttempts; ++attempt) {
     platform::ScopedHandle file =
         platform::CreateFile(path, platform::FileAccess::kRead, platform::FileShare::kNone,
                              platform::FileDisposition::kOpenExisting);
     if (file.IsValid() && ReadVersionByte(file.Get(), version))
       return true;
+    error = platform::GetLastError();
     file.Reset();
     platform::Sleep(kPackageOpenRetryMs);
   }
+  LogFailure("reading the version of " + path + ", " + std::to_string(kPackageOpenAttempts) +
+                 " attempts " + std::to_string(kPackageOpenRetryMs) + " ms apart; the last",
+             error);
   return false;
+}
+
+bool ReadInstalledVersionOnce(const std::string& path, int32_t* version) {
+  platform::ScopedHandle file =
+      platform::CreateFile(path, platform::FileAccess::kRead, platform::FileShare::kRead,
+                           platform::FileDisposition::kOpenExisting);
+  return file.IsValid() && ReadVersionByte(file.Get(), version);
 }
 
 }  // namespace velt

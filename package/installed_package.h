@@ -18,7 +18,13 @@ bool InstalledPackageMayExist(const std::string& path);
 // ends before byte 4). The file is opened without sharing, so a process that
 // holds it makes the open fail; an open or a read that fails counts as a failed
 // attempt. Up to 17 attempts, sleeping 256 ms after each failed one. False
-// when every attempt failed (`*version` untouched).
+// when every attempt failed (`*version` untouched); the last attempt's error
+// then goes to the run log.
 bool ReadInstalledVersion(const std::string& path, int32_t* version);
+
+// The same version from one attempt that waits for nobody and lets others read
+// meanwhile: what the run log reports where no version test is made. False
+// when the file cannot be opened or read (`*version` untouched).
+bool ReadInstalledVersionOnce(const std::string& path, int32_t* version);
 
 }  // namespace velt
