@@ -3,12 +3,15 @@
 #include <functional>
 #include <new>
 
+#include "driver/deployment_log.h"
 #include "driver/top_level_error.h"
 #include "driver/update_sequence.h"
 #include "language/language.h"
 #include "platform/app_error.h"
 #include "startup/exit_codes.h"
 #include "startup/install_environment.h"
+#include "startup/run_log.h"
+#include "startup/single_copy_guard.h"
 #include "startup/startup_settings.h"
 #include "startup/update_constants.h"
 #include "sysinfo/os_description.h"
@@ -19,7 +22,7 @@ namespace {
 // Modules start in this order and end in the reverse order.
 void StartModules() {
   StartSystemDescription();
-  StartStartupSettings(DescribeWindowsIs64Bit);
+  StartStartupSettings(DescribeWindowsKeepingText);
   StartLanguage();
   StartInstallEnvironment();
   StartUpdateDriver();
@@ -51,16 +54,26 @@ int ReportUncaught(const std::function<int()>& step) {
 }  // namespace
 
 int RunProgram() {
-  int exit_code = ReportUncaught([] {
+  // The guard comes first: a second copy does nothing but end (and log, when
+  // its log is another file than the running copy's).
+  StartRunLog();
+  const GuardOutcome guard = TakeSingleCopyGuard();
+  int exit_code = ReportUncaught([&guard] {
     StartModules();
     SetBuildConstants();
+    OpenRequestedRunLog();
+    if (!ReportSingleCopyGuard(guard))
+      return int{kExitAnotherCopyRunning};
     return RunUpdate();
   });
   int end_code = ReportUncaught([] {
     EndModules();
     return int{kExitOk};
   });
-  return exit_code != kExitOk ? exit_code : end_code;
+  exit_code = exit_code != kExitOk ? exit_code : end_code;
+  FinishRunLog(exit_code, UpdateVersion);
+  ReleaseSingleCopyGuard();
+  return exit_code;
 }
 
 }  // namespace velt
