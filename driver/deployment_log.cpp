@@ -27,7 +27,7 @@ void OpenRequestedRunLog() {
   const std::string version = std::to_string(UpdateVersion);
   Log("velt-update " + version + ".0.0.0, carrying " + PackageFileName + " version " + version);
   Log("command line: " + platform::GetCommandLine());
-  Log("system: " + WindowsDescription + (Is64BitWindows ? " (64-bit)" : " (32-bit)"));
+  Log("system: " + WindowsDescription);
 }
 
 bool ReportSingleCopyGuard(const GuardOutcome& outcome) {
