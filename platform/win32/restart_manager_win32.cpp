@@ -1,10 +1,10 @@
 // The Restart Manager over rstrtmgr.dll, loaded from the system folder at first
 // use (it is missing before Windows Vista).
-#include <restartmanager.h>
-
 #include "platform/restart_manager.h"
 #include "platform/win32/system_library.h"
 #include "platform/win32/win32_api.h"
+
+#include <restartmanager.h>  // the types only: the functions are looked up at run time
 
 namespace platform {
 namespace {
