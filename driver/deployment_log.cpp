@@ -24,24 +24,25 @@ void OpenRequestedRunLog() {
   if (!RunLogRequested())
     return;
   AttachRunLogFile(CreateFileInPlaceOf(RunLogPath()));
-  const std::string version = std::to_string(UpdateVersion);
-  Log("velt-update " + version + ".0.0.0, carrying " + PackageFileName + " version " + version);
-  Log("command line: " + platform::GetCommandLine());
-  Log("system: " + WindowsDescription);
+  const std::string version = DecimalText(UpdateVersion);
+  Log({"velt-update ", version, ".0.0.0, carrying ", PackageFileName, " version ", version});
+  Log({"command line: ", platform::GetCommandLine()});
+  Log({"system: ", WindowsDescription});
 }
 
 bool ReportSingleCopyGuard(const GuardOutcome& outcome) {
-  const std::string name = std::string("Global\\") + kSingleCopyGuardName;
+  constexpr std::string_view kGuard = "single-copy guard Global\\";
   switch (outcome.state) {
     case GuardState::kHeld:
-      Log("single-copy guard " + name + " taken");
+      Log({kGuard, kSingleCopyGuardName, " taken"});
       return true;
     case GuardState::kTakenByAnotherCopy:
-      LogFailure("single-copy guard " + name + ": another copy of the updater runs; this one ends",
-                 outcome.error);
+      LogFailure(
+          {kGuard, kSingleCopyGuardName, ": another copy of the updater runs; this one ends"},
+          outcome.error);
       return false;
     case GuardState::kUnavailable:
-      LogFailure("single-copy guard " + name + " cannot be made; the run goes on without it",
+      LogFailure({kGuard, kSingleCopyGuardName, " cannot be made; the run goes on without it"},
                  outcome.error);
       return true;
   }

@@ -52,7 +52,7 @@ bool GatherEnvironment() {
   std::string program_files = ReadProgramFilesFolder();
   IsAdmin = platform::IsUserAnAdmin();
   if (!CanReadShellFolders()) {
-    Log("the per-user shell folders cannot be read");
+    Log({"the per-user shell folders cannot be read"});
     ShowBilingualError("No access to system registry", "Нет доступа к системному реестру");
     return false;
   }
@@ -68,7 +68,7 @@ bool GatherEnvironment() {
   }
   ProductFolder = folder;
   AddTrailingBackslash(ProductFolder);
-  Log("installation folder " + ProductFolder + " from " + source);
+  Log({"installation folder ", ProductFolder, " from ", source});
   return true;
 }
 

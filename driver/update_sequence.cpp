@@ -41,7 +41,7 @@ void ApplyLastRunFolder() {
     std::string folder = Registry().ReadString("TheLastRunFolder");
     AddTrailingBackslash(folder);
     ProductFolder = folder;
-    Log("installation folder " + folder + " from the per-user TheLastRunFolder, which wins");
+    Log({"installation folder ", folder, " from the per-user TheLastRunFolder, which wins"});
   }
 }
 
@@ -58,13 +58,12 @@ bool InstalledVersionAllowsUpdate(const std::string& package_path, int* exit_cod
     return false;
   }
   NoteInstalledVersion(installed);
-  Log("installed " + PackageFileName + " version " + std::to_string(installed) + ", carried " +
-      UpdateVersionText);
+  Log({"installed ", PackageFileName, " version ", DecimalText(installed), ", carried ",
+       UpdateVersionText});
   if (UpdateVersion < installed) {
     const bool yes =
         AskYesNo(GetText("soundquest"), FormatTextLines("olderfilever", {PackageFileName}));
-    Log(std::string("the installed file is newer; asked whether to replace it: ") +
-        (yes ? "Yes" : "No"));
+    Log({"the installed file is newer; asked whether to replace it: ", yes ? "Yes" : "No"});
     if (!yes) {
       *exit_code = kExitOk;
       return false;
@@ -80,20 +79,21 @@ void LogInstalledVersionWithoutTest(const std::string& package_path) {
     return;
   int32_t installed = 0;
   if (!InstalledPackageMayExist(package_path)) {
-    Log("no installed " + PackageFileName);
+    Log({"no installed ", PackageFileName});
   } else if (ReadInstalledVersionOnce(package_path, &installed)) {
     NoteInstalledVersion(installed);
-    Log("installed " + PackageFileName + " version " + std::to_string(installed) +
-        " (read for the log; the silent mode makes no version test), carried " + UpdateVersionText);
+    Log({"installed ", PackageFileName, " version ", DecimalText(installed),
+         " (read for the log; the silent mode makes no version test), carried ",
+         UpdateVersionText});
   } else {
-    LogFailure("reading the installed version for the log", platform::GetLastError());
+    LogFailure({"reading the installed version for the log"}, platform::GetLastError());
   }
 }
 
 void LogLanguageChoice() {
   if (LanguageFileIndex >= 0 && static_cast<size_t>(LanguageFileIndex) < LanguageList.size()) {
-    Log("language file " + LanguageList[LanguageFileIndex] + ", language " +
-        std::to_string(LanguageId));
+    Log({"language file ", LanguageList[LanguageFileIndex], ", language ",
+         DecimalText(LanguageId)});
   }
 }
 
@@ -102,7 +102,7 @@ bool UserConfirmsInstall() {
       AskYesNo(GetText("soundquest"),
                FormatTextLines("installask", {GetText("liveupdatecaption"),
                                               GetText(ContentKey) + " " + UpdateVersionText}));
-  Log(std::string("asked whether to install: ") + (yes ? "Yes" : "No"));
+  Log({"asked whether to install: ", yes ? "Yes" : "No"});
   return yes;
 }
 
@@ -119,9 +119,9 @@ void RecordInstallationSize() {
   VELT_PHASE_MARK("folder_size_done");
   if (size_kb != -1) {
     registry.WriteInteger("EstimatedSize", size_kb);
-    Log("recorded EstimatedSize " + std::to_string(size_kb) + " KiB");
+    Log({"recorded EstimatedSize ", DecimalText(size_kb), " KiB"});
   } else {
-    Log("the installation folder is missing; EstimatedSize stays as it was");
+    Log({"the installation folder is missing; EstimatedSize stays as it was"});
   }
 }
 
@@ -130,7 +130,7 @@ bool UserWantsToRunVelt() {
   std::string done = FormatText(
       "installdone", {caption + " (" + GetText(ContentKey) + " " + UpdateVersionText + ")"});
   const bool yes = AskYesNo(caption, done + "\r\n\r\n" + GetText("asktorun"));
-  Log(std::string("asked whether to start Velt: ") + (yes ? "Yes" : "No"));
+  Log({"asked whether to start Velt: ", yes ? "Yes" : "No"});
   return yes;
 }
 
@@ -151,7 +151,7 @@ int RunUpdate() {
     return kExitNoRegistryAccess;
   ApplyLastRunFolder();
   if (!platform::FileExists(ProductFolder + "velt.exe")) {
-    Log("no velt.exe in " + ProductFolder);
+    Log({"no velt.exe in ", ProductFolder});
     ShowBilingualError(
         "There's no Velt installed.\r\nPlease install the program first.",
         "Нет установленной программы \"Вельт\"!\r\nПожалуйста, сначала установите её.");
@@ -161,30 +161,30 @@ int RunUpdate() {
     return kExitLanguageFailed;
   LogLanguageChoice();
   if (!IsAdmin) {
-    Log("the user is not an administrator");
+    Log({"the user is not an administrator"});
     ShowLocalizedError(GetTextLines("noright"));
     return kExitNotAdmin;
   }
   if (IsVeltRunning()) {
-    Log("Velt is running: asking it to quit");
+    Log({"Velt is running: asking it to quit"});
     AskVeltToQuit();
   }
   VELT_PHASE_MARK("self_check");
   if (!CheckInstallerIntegrity()) {
-    Log("the installer's self-check failed");
+    Log({"the installer's self-check failed"});
     return kExitSelfCheckFailed;
   }
   VELT_PHASE_MARK("self_check_done");
-  Log("the installer's self-check passed");
+  Log({"the installer's self-check passed"});
 
   ModestMode = FirstArgument == "modest";
-  Log(ModestMode ? "silent mode (modest)" : "interactive mode");
+  Log({ModestMode ? "silent mode (modest)" : "interactive mode"});
   const std::string package_path = ProductFolder + PackageFileName;
   int exit_code = kExitOk;
   if (ModestMode) {
     LogInstalledVersionWithoutTest(package_path);
   } else if (!InstalledPackageMayExist(package_path)) {
-    Log("no installed " + PackageFileName + ": no version test");
+    Log({"no installed ", PackageFileName, ": no version test"});
   } else if (!InstalledVersionAllowsUpdate(package_path, &exit_code)) {
     return exit_code;
   }
@@ -202,11 +202,11 @@ int RunUpdate() {
 
   if (ModestMode) {
     if (LowercaseArgument(2) == "runapp") {
-      Log("starting Velt (runapp)");
+      Log({"starting Velt (runapp)"});
       LaunchVelt();
     }
   } else if (written && UserWantsToRunVelt()) {
-    Log("starting Velt");
+    Log({"starting Velt"});
     LaunchVelt();
   }
   return written ? kExitOk : kExitInstallFailed;

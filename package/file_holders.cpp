@@ -19,7 +19,7 @@ class RestartManagerSession {
     if (!started_)
       return;
     if (const uint32_t error = platform::RmEndSession(id_))
-      LogFailure("Restart Manager: RmEndSession", error);
+      LogFailure({"Restart Manager: RmEndSession"}, error);
   }
 
   // RmStartSession's error code.
@@ -41,31 +41,33 @@ std::string NameFileHolders(const std::string& path) {
   RestartManagerSession session;
   uint32_t error = session.Start();
   if (error == platform::kErrorCallNotImplemented) {
-    Log("Restart Manager: not available on this system; the holder stays unnamed");
+    Log({"Restart Manager: not available on this system; the holder stays unnamed"});
     return "-";
   }
   if (error != platform::kErrorSuccess) {
-    LogFailure("Restart Manager: RmStartSession", error);
+    LogFailure({"Restart Manager: RmStartSession"}, error);
     return "-";
   }
   if ((error = platform::RmRegisterFile(session.id(), path)) != platform::kErrorSuccess) {
-    LogFailure("Restart Manager: RmRegisterResources " + path, error);
+    LogFailure({"Restart Manager: RmRegisterResources ", path}, error);
     return "-";
   }
   std::vector<platform::RmProcess> processes;
   if ((error = platform::RmGetList(session.id(), &processes)) != platform::kErrorSuccess) {
-    LogFailure("Restart Manager: RmGetList", error);
+    LogFailure({"Restart Manager: RmGetList"}, error);
     return "-";
   }
   if (processes.empty()) {
-    Log("Restart Manager: names no process that uses " + path);
+    Log({"Restart Manager: names no process that uses ", path});
     return "-";
   }
   std::string holders;
   for (const platform::RmProcess& process : processes) {
-    const std::string holder = process.app_name + "[" + std::to_string(process.process_id) + "]";
-    Log("Restart Manager: " + path + " is used by " + holder);
-    holders += (holders.empty() ? "" : ", ") + holder;
+    const std::string holder = process.app_name + "[" + DecimalText(process.process_id) + "]";
+    Log({"Restart Manager: ", path, " is used by ", holder});
+    if (!holders.empty())
+      holders += ", ";
+    holders += holder;
   }
   return holders;
 }

@@ -51,8 +51,8 @@ bool ReadInstalledVersion(const std::string& path, int32_t* version) {
     file.Reset();
     platform::Sleep(kPackageOpenRetryMs);
   }
-  LogFailure("reading the version of " + path + ", " + std::to_string(kPackageOpenAttempts) +
-                 " attempts " + std::to_string(kPackageOpenRetryMs) + " ms apart; the last",
+  LogFailure({"reading the version of ", path, ", ", DecimalText(kPackageOpenAttempts),
+              " attempts ", DecimalText(kPackageOpenRetryMs), " ms apart; the last"},
              error);
   return false;
 }

@@ -32,19 +32,19 @@ bool WriteAndFlush(platform::RawHandle file, const uint8_t* data, uint32_t size)
     const uint32_t chunk = size - done < kWriteChunk ? size - done : kWriteChunk;
     uint32_t written = 0;
     if (!platform::WriteFile(file, data + done, chunk, &written)) {
-      LogFailure("writing the new data file", platform::GetLastError());
+      LogFailure({"writing the new data file"}, platform::GetLastError());
       return false;
     }
     if (written != chunk) {
-      Log("writing the new data file: " + std::to_string(done + written) + " of " +
-          std::to_string(size) + " bytes written (the disk is full)");
+      Log({"writing the new data file: ", DecimalText(done + written), " of ", DecimalText(size),
+           " bytes written (the disk is full)"});
       return false;
     }
     done += chunk;
   }
   VELT_PHASE_MARK("flush");
   if (!platform::FlushFileBuffers(file)) {
-    LogFailure("flushing the new data file", platform::GetLastError());
+    LogFailure({"flushing the new data file"}, platform::GetLastError());
     return false;
   }
   VELT_PHASE_MARK("flush_done");
@@ -92,7 +92,7 @@ bool ReplaceInFolder(const InstallFolder& folder,
   uint32_t error = 0;
   for (int attempt = 1; attempt <= kInstallAttempts; ++attempt) {
     if (!folder.StillNoLink() || !folder.NameIsNoLink(name)) {
-      Log("replacing " + destination + ": it or its folder is a link, or cannot be examined");
+      Log({"replacing ", destination, ": it or its folder is a link, or cannot be examined"});
       return false;
     }
     if (!DestinationIsHeld(destination, &error)) {
@@ -101,14 +101,14 @@ bool ReplaceInFolder(const InstallFolder& folder,
       error = platform::GetLastError();
       if (!IsHeldByAnotherProcess(error) ||
           (error == platform::kErrorAccessDenied && RefusalLasts(destination))) {
-        LogFailure("replacing " + destination, error);
+        LogFailure({"replacing ", destination}, error);
         return false;
       }
     }
     platform::Sleep(kInstallRetryDelayMs);  // after every failed attempt, as the version test
   }
-  LogFailure("replacing " + destination + ", refused " + std::to_string(kInstallAttempts) +
-                 " times " + std::to_string(kInstallRetryDelayMs) + " ms apart; the last",
+  LogFailure({"replacing ", destination, ", refused ", DecimalText(kInstallAttempts), " times ",
+              DecimalText(kInstallRetryDelayMs), " ms apart; the last"},
              error);
   if (RunLogRequested())
     NoteFileHolders(NameFileHolders(destination));
@@ -122,20 +122,20 @@ bool InstallBytes(const std::string& folder_path,
                   uint32_t size) {
   InstallFolder folder;
   if (!folder.Open(folder_path) || !folder.NameIsNoLink(name)) {
-    Log("installing into " + folder_path + ": the folder or " + name +
-        " is a link, or cannot be opened");
+    Log({"installing into ", folder_path, ": the folder or ", name,
+         " is a link, or cannot be opened"});
     return false;
   }
   platform::ScopedHandle temporary = CreateTemporaryFile(folder, name, platform::FileShare::kNone);
   if (!temporary.IsValid()) {
-    LogFailure("creating the new data file in " + folder.path(), platform::GetLastError());
+    LogFailure({"creating the new data file in ", folder.path()}, platform::GetLastError());
     return false;
   }
   if (WriteAndFlush(temporary.Get(), data, size) &&
       ReplaceInFolder(folder, temporary.Get(), name)) {
     if (platform::CloseHandle(temporary.Release()))
       return true;
-    LogFailure("closing the new data file", platform::GetLastError());
+    LogFailure({"closing the new data file"}, platform::GetLastError());
     return false;
   }
   // Only the file created here goes, through its own handle.
@@ -153,7 +153,7 @@ bool InstallResourceFile(const std::string& name,
   const std::string folder = slash == std::string::npos ? "" : destination.substr(0, slash + 1);
   const std::string file_name = destination.substr(slash == std::string::npos ? 0 : slash + 1);
   if (!resource.Load(name, type)) {
-    LogFailure("loading the carried resource " + name + "/" + type, platform::GetLastError());
+    LogFailure({"loading the carried resource ", name, "/", type}, platform::GetLastError());
     ReportInstallFailure(destination);
     return false;
   }
@@ -162,7 +162,7 @@ bool InstallResourceFile(const std::string& name,
     return false;
   }
   NotePackageWritten();
-  Log("installed " + destination + " (" + std::to_string(resource.size()) + " bytes)");
+  Log({"installed ", destination, " (", DecimalText(resource.size()), " bytes)"});
   return true;
 }
 

@@ -17,10 +17,10 @@ int ShowErrorBox(const std::string& text,
                  bool extended,
                  uint16_t language) {
   if (ErrorBoxesSuppressed()) {
-    Log("error box left out (/SUPPRESSMSGBOXES): " + caption + ": " + text);
+    Log({"error box left out (/SUPPRESSMSGBOXES): ", caption, ": ", text});
     return platform::kIdOk;
   }
-  Log("error box: " + caption + ": " + text);
+  Log({"error box: ", caption, ": ", text});
   return extended ? platform::MessageBoxEx(text, caption, style, language)
                   : platform::MessageBox(text, caption, style);
 }

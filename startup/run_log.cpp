@@ -1,7 +1,5 @@
 #include "startup/run_log.h"
 
-#include <vector>
-
 #include "platform/files.h"
 #include "platform/log_text.h"
 #include "startup/command_switches.h"
@@ -16,7 +14,7 @@ enum class LogState { kOff, kKeeping, kWriting, kEnded };
 
 LogState State = LogState::kOff;
 std::string Path;
-std::vector<std::string> KeptLines;  // UTF-8, each with its line break
+std::string KeptLines;  // UTF-8, each line with its line break
 platform::ScopedHandle File;
 std::string InstalledVersion;
 std::string Holders;
@@ -48,17 +46,35 @@ const char* ResultWord(int exit_code, bool written) {
   }
 }
 
-std::string TwoDigits(unsigned value) {
-  return std::string(1, static_cast<char>('0' + value / 10 % 10)) +
-         static_cast<char>('0' + value % 10);
+// Writes `value` (below 10^digits) as `digits` decimal digits ending before `end`;
+// returns where they start.
+char* PutDigits(char* end, unsigned value, int digits) {
+  while (digits-- > 0) {
+    *--end = static_cast<char>('0' + value % 10);
+    value /= 10;
+  }
+  return end;
 }
 
+// "YYYY-MM-DD hh:mm:ss.mmm " for the local time now.
 std::string TimeText() {
   const platform::LocalTime now = platform::GetLocalTime();
-  const std::string milliseconds = std::to_string(1000 + now.milliseconds % 1000).substr(1);
-  return std::to_string(now.year) + "-" + TwoDigits(now.month) + "-" + TwoDigits(now.day) + " " +
-         TwoDigits(now.hour) + ":" + TwoDigits(now.minute) + ":" + TwoDigits(now.second) + "." +
-         milliseconds;
+  char text[] = "0000-00-00 00:00:00.000 ";
+  PutDigits(text + 4, now.year, 4);
+  PutDigits(text + 7, now.month, 2);
+  PutDigits(text + 10, now.day, 2);
+  PutDigits(text + 13, now.hour, 2);
+  PutDigits(text + 16, now.minute, 2);
+  PutDigits(text + 19, now.second, 2);
+  PutDigits(text + 23, now.milliseconds, 3);
+  return std::string(text, sizeof(text) - 1);
+}
+
+std::string Joined(std::initializer_list<std::string_view> parts) {
+  std::string text;
+  for (std::string_view part : parts)
+    text.append(part.data(), part.size());
+  return text;
 }
 
 // One line: each line break (CR LF, CR or LF) and every other control
@@ -76,7 +92,7 @@ std::string OneLine(const std::string& text) {
 
 void Write(const std::string& line) {
   if (State == LogState::kKeeping) {
-    KeptLines.push_back(line);
+    KeptLines += line;
   } else if (State == LogState::kWriting) {
     uint32_t written = 0;
     const uint32_t size = static_cast<uint32_t>(line.size());
@@ -118,27 +134,40 @@ void AttachRunLogFile(platform::ScopedHandle file) {
     return;
   File = std::move(file);
   State = LogState::kWriting;
-  std::vector<std::string> kept;
+  std::string kept;
   kept.swap(KeptLines);
-  for (const std::string& line : kept)
-    Write(line);
+  Write(kept);
 }
 
-void Log(const std::string& text) {
+void Log(std::initializer_list<std::string_view> parts) {
   if (State == LogState::kOff || State == LogState::kEnded)
     return;
-  Write(TimeText() + " " + platform::AnsiToUtf8(OneLine(text)) + "\r\n");
+  Write(TimeText() + platform::AnsiToUtf8(OneLine(Joined(parts))) + "\r\n");
 }
 
-void LogFailure(const std::string& what, uint32_t error) {
+void LogFailure(std::initializer_list<std::string_view> what, uint32_t error) {
   if (State == LogState::kOff || State == LogState::kEnded)
     return;
   const std::string text = platform::SystemErrorText(error);
-  Log(what + ": error " + std::to_string(error) + (text.empty() ? "" : " (" + text + ")"));
+  Log({Joined(what), ": error ", DecimalText(error), text.empty() ? "" : " (", text,
+       text.empty() ? "" : ")"});
+}
+
+std::string DecimalText(int64_t value) {
+  uint64_t rest = value < 0 ? 0 - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
+  char text[24];  // 20 digits at most, and the sign
+  char* start = text + sizeof(text);
+  do {
+    *--start = static_cast<char>('0' + rest % 10);
+    rest /= 10;
+  } while (rest != 0);
+  if (value < 0)
+    *--start = '-';
+  return std::string(start, text + sizeof(text));
 }
 
 void NoteInstalledVersion(int32_t version) {
-  InstalledVersion = std::to_string(version);
+  InstalledVersion = DecimalText(version);
 }
 
 void NoteFileHolders(const std::string& holders) {
@@ -150,15 +179,14 @@ void NotePackageWritten() {
 }
 
 std::string FinalLogLine(int exit_code, int32_t carried) {
-  return std::string("velt-update result=") + ResultWord(exit_code, PackageWritten) +
-         " exit=" + std::to_string(exit_code) + " installed=" + InstalledVersion +
-         " carried=" + std::to_string(carried) +
-         " holder=" + platform::AnsiToUtf8(OneLine(Holders));
+  return Joined({"velt-update result=", ResultWord(exit_code, PackageWritten),
+                 " exit=", DecimalText(exit_code), " installed=", InstalledVersion, " carried=",
+                 DecimalText(carried), " holder=", platform::AnsiToUtf8(OneLine(Holders))});
 }
 
 void FinishRunLog(int exit_code, int32_t carried) {
   if (State == LogState::kWriting) {
-    Log("the run ends with exit code " + std::to_string(exit_code));
+    Log({"the run ends with exit code ", DecimalText(exit_code)});
     Write(FinalLogLine(exit_code, carried) + "\r\n");
   }
   EndRunLog();

@@ -9,7 +9,9 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 #include <string>
+#include <string_view>
 
 #include "platform/handles.h"
 
@@ -28,10 +30,12 @@ const std::string& RunLogPath();
 // once, and every later line as it is logged.
 void AttachRunLogFile(platform::ScopedHandle file);
 
-// Logs `text` (ANSI).
-void Log(const std::string& text);
-// Logs "<what>: error <code> (<the system's text>)".
-void LogFailure(const std::string& what, uint32_t error);
+// Logs the parts (ANSI), joined.
+void Log(std::initializer_list<std::string_view> parts);
+// Logs the parts joined, then ": error <code> (<the system's text>)".
+void LogFailure(std::initializer_list<std::string_view> what, uint32_t error);
+// `value` in decimal, for logged texts.
+std::string DecimalText(int64_t value);
 
 // Facts of the last line, noted where they become known.
 void NoteInstalledVersion(int32_t version);
