@@ -54,11 +54,11 @@ int ReportUncaught(const std::function<int()>& step) {
 }  // namespace
 
 int RunProgram() {
-  // The guard comes first: a second copy does nothing but end (and log, when
-  // its log is another file than the running copy's).
-  StartRunLog();
-  const GuardOutcome guard = TakeSingleCopyGuard();
-  int exit_code = ReportUncaught([&guard] {
+  int exit_code = ReportUncaught([] {
+    // The guard comes first: a second copy does nothing but end (and log, when
+    // its log is another file than the running copy's).
+    StartRunLog();
+    const GuardOutcome guard = TakeSingleCopyGuard();
     StartModules();
     SetBuildConstants();
     OpenRequestedRunLog();
