@@ -3,6 +3,7 @@
 #include "driver/uninstall_entry.h"
 #include "platform/system.h"
 #include "startup/install_environment.h"
+#include "startup/run_log.h"
 #include "startup/startup_settings.h"
 #include "startup/update_constants.h"
 
@@ -51,16 +52,23 @@ bool GatherEnvironment() {
   std::string program_files = ReadProgramFilesFolder();
   IsAdmin = platform::IsUserAnAdmin();
   if (!CanReadShellFolders()) {
+    Log({"the per-user shell folders cannot be read"});
     ShowBilingualError("No access to system registry", "Нет доступа к системному реестру");
     return false;
   }
   UninstallKeyPath = std::string(kSystemKeyPrefix) + "Uninstall\\";
   std::string folder = program_files + ProductName;
-  if (!ReadUninstallFolder(UninstallKeyPath + ProductName, &folder)) {
-    ReadUninstallFolder(Wow64UninstallPath(UninstallKeyPath) + ProductName, &folder);
+  std::string source = "ProgramFilesDir (no uninstall entry names a folder)";
+  const std::string entry = UninstallKeyPath + ProductName;
+  const std::string wow64_entry = Wow64UninstallPath(UninstallKeyPath) + ProductName;
+  if (ReadUninstallFolder(entry, &folder)) {
+    source = "the uninstall entry HKLM\\" + entry;
+  } else if (ReadUninstallFolder(wow64_entry, &folder)) {
+    source = "the uninstall entry HKLM\\" + wow64_entry;
   }
   ProductFolder = folder;
   AddTrailingBackslash(ProductFolder);
+  Log({"installation folder ", ProductFolder, " from ", source});
   return true;
 }
 

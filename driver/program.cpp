@@ -3,12 +3,15 @@
 #include <functional>
 #include <new>
 
+#include "driver/deployment_log.h"
 #include "driver/top_level_error.h"
 #include "driver/update_sequence.h"
 #include "language/language.h"
 #include "platform/app_error.h"
 #include "startup/exit_codes.h"
 #include "startup/install_environment.h"
+#include "startup/run_log.h"
+#include "startup/single_copy_guard.h"
 #include "startup/startup_settings.h"
 #include "startup/update_constants.h"
 #include "sysinfo/os_description.h"
@@ -17,7 +20,7 @@ namespace velt {
 
 void StartModules() {
   StartSystemDescription();
-  StartStartupSettings(DescribeWindowsIs64Bit);
+  StartStartupSettings(DescribeWindowsKeepingText);
   StartLanguage();
   StartInstallEnvironment();
   StartUpdateDriver();
@@ -52,15 +55,25 @@ int RunReportingUncaught(const std::function<int()>& step) {
 
 int RunProgram() {
   int exit_code = RunReportingUncaught([] {
+    // The guard comes first: a second copy does nothing but end (and log, when
+    // its log is another file than the running copy's).
+    StartRunLog();
+    const GuardOutcome guard = TakeSingleCopyGuard();
     StartModules();
     SetBuildConstants();
+    OpenRequestedRunLog();
+    if (!ReportSingleCopyGuard(guard))
+      return int{kExitAnotherCopyRunning};
     return RunUpdate();
   });
   int end_code = RunReportingUncaught([] {
     EndModules();
     return int{kExitOk};
   });
-  return exit_code != kExitOk ? exit_code : end_code;
+  exit_code = exit_code != kExitOk ? exit_code : end_code;
+  FinishRunLog(exit_code, UpdateVersion);
+  ReleaseSingleCopyGuard();
+  return exit_code;
 }
 
 }  // namespace velt

@@ -4,6 +4,7 @@
 
 #include "platform/system.h"
 #include "platform/ui.h"
+#include "startup/error_box.h"
 
 namespace velt {
 namespace {
@@ -38,7 +39,8 @@ void ShowTopLevelError(const std::string& class_name,
                        const std::string& message) {
   std::string text =
       FormatTopLevelError(class_name, BaseName(platform::GetModuleFileName()), address, message);
-  platform::MessageBox(text, "Application Error", platform::kMbTaskModal | platform::kMbIconError);
+  ShowErrorBox(text, "Application Error", platform::kMbTaskModal | platform::kMbIconError, false,
+               0);
 }
 
 }  // namespace velt

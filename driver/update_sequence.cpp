@@ -4,16 +4,19 @@
 #include "driver/running_velt.h"
 #include "language/language.h"
 #include "language/messages.h"
+#include "package/file_holders.h"
 #include "package/folder_size.h"
 #include "package/installed_package.h"
 #include "package/resource_install.h"
 #include "package/self_check.h"
+#include "platform/errors.h"
 #include "platform/files.h"
 #include "platform/phase/phase_marks.h"
 #include "platform/ui.h"
 #include "startup/exit_codes.h"
 #include "startup/install_environment.h"
 #include "startup/release_facts.h"
+#include "startup/run_log.h"
 #include "startup/startup_settings.h"
 #include "startup/update_constants.h"
 
@@ -39,6 +42,7 @@ void ApplyLastRunFolder() {
     std::string folder = Registry().ReadString("TheLastRunFolder");
     AddTrailingBackslash(folder);
     ProductFolder = folder;
+    Log({"installation folder ", folder, " from the per-user TheLastRunFolder, which wins"});
   }
 }
 
@@ -47,22 +51,60 @@ void ApplyLastRunFolder() {
 bool InstalledVersionAllowsUpdate(const std::string& package_path, int* exit_code) {
   int32_t installed = 0;
   if (!ReadInstalledVersion(package_path, &installed)) {
+    // Asked while the file is still held, before the box waits for the user.
+    if (RunLogRequested())
+      NoteFileHolders(NameFileHolders(package_path));
     ShowLocalizedError(FormatTextLines("filecantopen", {package_path}));
     *exit_code = kExitPackageLocked;
     return false;
   }
-  if (UpdateVersion < installed &&
-      !AskYesNo(GetText("soundquest"), FormatTextLines("olderfilever", {PackageFileName}))) {
-    *exit_code = kExitOk;
-    return false;
+  NoteInstalledVersion(installed);
+  Log({"installed ", PackageFileName, " version ", DecimalText(installed), ", carried ",
+       UpdateVersionText});
+  if (UpdateVersion < installed) {
+    const bool yes =
+        AskYesNo(GetText("soundquest"), FormatTextLines("olderfilever", {PackageFileName}));
+    Log({"the installed file is newer; asked whether to replace it: ", yes ? "Yes" : "No"});
+    if (!yes) {
+      *exit_code = kExitOk;
+      return false;
+    }
   }
   return true;
 }
 
+// The installed version for the log where the sequence makes no version test:
+// one read that waits for nobody.
+void LogInstalledVersionWithoutTest(const std::string& package_path) {
+  if (!RunLogRequested())
+    return;
+  int32_t installed = 0;
+  if (!InstalledPackageMayExist(package_path)) {
+    Log({"no installed ", PackageFileName});
+  } else if (ReadInstalledVersionOnce(package_path, &installed)) {
+    NoteInstalledVersion(installed);
+    Log({"installed ", PackageFileName, " version ", DecimalText(installed),
+         " (read for the log; the silent mode makes no version test), carried ",
+         UpdateVersionText});
+  } else {
+    LogFailure({"reading the installed version for the log"}, platform::GetLastError());
+  }
+}
+
+void LogLanguageChoice() {
+  if (LanguageFileIndex >= 0 && static_cast<size_t>(LanguageFileIndex) < LanguageList.size()) {
+    Log({"language file ", LanguageList[LanguageFileIndex], ", language ",
+         DecimalText(LanguageId)});
+  }
+}
+
 bool UserConfirmsInstall() {
-  return AskYesNo(GetText("soundquest"),
-                  FormatTextLines("installask", {GetText("liveupdatecaption"),
-                                                 GetText(ContentKey) + " " + UpdateVersionText}));
+  const bool yes =
+      AskYesNo(GetText("soundquest"),
+               FormatTextLines("installask", {GetText("liveupdatecaption"),
+                                              GetText(ContentKey) + " " + UpdateVersionText}));
+  Log({"asked whether to install: ", yes ? "Yes" : "No"});
+  return yes;
 }
 
 // Writes "EstimatedSize" into Velt's uninstall entry. A key that cannot be opened
@@ -75,15 +117,21 @@ void RecordInstallationSize() {
   VELT_PHASE_MARK("folder_size");
   int32_t size_kb = GetFolderSizeKB(ProductFolder);
   VELT_PHASE_MARK("folder_size_done");
-  if (size_kb != -1)
+  if (size_kb != -1) {
     registry.WriteInteger("EstimatedSize", size_kb);
+    Log({"recorded EstimatedSize ", DecimalText(size_kb), " KiB"});
+  } else {
+    Log({"the installation folder is missing; EstimatedSize stays as it was"});
+  }
 }
 
 bool UserWantsToRunVelt() {
   std::string caption = GetText("liveupdatecaption");
   std::string done = FormatText(
       "installdone", {caption + " (" + GetText(ContentKey) + " " + UpdateVersionText + ")"});
-  return AskYesNo(caption, done + "\r\n\r\n" + GetText("asktorun"));
+  const bool yes = AskYesNo(caption, done + "\r\n\r\n" + GetText("asktorun"));
+  Log({"asked whether to start Velt: ", yes ? "Yes" : "No"});
+  return yes;
 }
 
 }  // namespace
@@ -103,6 +151,7 @@ int RunUpdate() {
     return kExitNoRegistryAccess;
   ApplyLastRunFolder();
   if (!platform::FileExists(ProductFolder + "velt.exe")) {
+    Log({"no velt.exe in ", ProductFolder});
     ShowBilingualError(
         "There's no Velt installed.\r\nPlease install the program first.",
         "Нет установленной программы \"Вельт\"!\r\nПожалуйста, сначала установите её.");
@@ -110,22 +159,33 @@ int RunUpdate() {
   }
   if (!LoadLanguage())
     return kExitLanguageFailed;
+  LogLanguageChoice();
   if (!IsAdmin) {
+    Log({"the user is not an administrator"});
     ShowLocalizedError(GetTextLines("noright"));
     return kExitNotAdmin;
   }
-  if (IsVeltRunning())
+  if (IsVeltRunning()) {
+    Log({"Velt is running: asking it to quit"});
     AskVeltToQuit();
+  }
   VELT_PHASE_MARK("self_check");
-  if (!CheckInstallerIntegrity())
+  if (!CheckInstallerIntegrity()) {
+    Log({"the installer's self-check failed"});
     return kExitSelfCheckFailed;
+  }
   VELT_PHASE_MARK("self_check_done");
+  Log({"the installer's self-check passed"});
 
   ModestMode = FirstArgument == "modest";
+  Log({ModestMode ? "silent mode (modest)" : "interactive mode"});
   const std::string package_path = ProductFolder + PackageFileName;
   int exit_code = kExitOk;
-  if (!ModestMode && InstalledPackageMayExist(package_path) &&
-      !InstalledVersionAllowsUpdate(package_path, &exit_code)) {
+  if (ModestMode) {
+    LogInstalledVersionWithoutTest(package_path);
+  } else if (!InstalledPackageMayExist(package_path)) {
+    Log({"no installed ", PackageFileName, ": no version test"});
+  } else if (!InstalledVersionAllowsUpdate(package_path, &exit_code)) {
     return exit_code;
   }
   if (!ModestMode && !UserConfirmsInstall())
@@ -138,9 +198,12 @@ int RunUpdate() {
   RecordInstallationSize();
 
   if (ModestMode) {
-    if (LowercaseArgument(2) == "runapp")
+    if (LowercaseArgument(2) == "runapp") {
+      Log({"starting Velt (runapp)"});
       LaunchVelt();
+    }
   } else if (written && UserWantsToRunVelt()) {
+    Log({"starting Velt"});
     LaunchVelt();
   }
   return written ? kExitOk : kExitInstallFailed;

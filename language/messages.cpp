@@ -2,6 +2,7 @@
 
 #include "language/language.h"
 #include "platform/ui.h"
+#include "startup/error_box.h"
 #include "startup/update_constants.h"
 
 namespace velt {
@@ -50,10 +51,9 @@ std::string FormatTextLines(const std::string& key, const std::vector<std::strin
 }
 
 void ShowLocalizedError(const std::string& text) {
-  platform::MessageBoxEx(
-      text, ProgramTitle,
-      platform::kMbOk | platform::kMbIconError | platform::kMbServiceNotification,
-      static_cast<uint16_t>(LanguageId & 0xFFFF));
+  ShowErrorBox(text, ProgramTitle,
+               platform::kMbOk | platform::kMbIconError | platform::kMbServiceNotification, true,
+               static_cast<uint16_t>(LanguageId & 0xFFFF));
 }
 
 }  // namespace velt

@@ -5,6 +5,7 @@
 #include "platform/files.h"
 #include "platform/system.h"
 #include "startup/release_facts.h"
+#include "startup/run_log.h"
 
 namespace velt {
 namespace {
@@ -37,16 +38,28 @@ bool InstalledPackageMayExist(const std::string& path) {
 }
 
 bool ReadInstalledVersion(const std::string& path, int32_t* version) {
+  uint32_t error = 0;
   for (int attempt = 0; attempt < kPackageAttempts; ++attempt) {
     platform::ScopedHandle file =
         platform::CreateFile(path, platform::FileAccess::kRead, platform::FileShare::kNone,
                              platform::FileDisposition::kOpenExisting);
     if (file.IsValid() && ReadVersionByte(file.Get(), version))
       return true;
+    error = platform::GetLastError();
     file.Reset();
     platform::Sleep(kPackageRetryDelayMs);
   }
+  LogFailure({"reading the version of ", path, ", ", DecimalText(kPackageAttempts),
+              " attempts ", DecimalText(kPackageRetryDelayMs), " ms apart; the last"},
+             error);
   return false;
+}
+
+bool ReadInstalledVersionOnce(const std::string& path, int32_t* version) {
+  platform::ScopedHandle file =
+      platform::CreateFile(path, platform::FileAccess::kRead, platform::FileShare::kRead,
+                           platform::FileDisposition::kOpenExisting);
+  return file.IsValid() && ReadVersionByte(file.Get(), version);
 }
 
 }  // namespace velt

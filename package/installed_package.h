@@ -17,7 +17,12 @@ bool InstalledPackageMayExist(const std::string& path);
 // a read that fails counts as a failed attempt. kPackageAttempts attempts at
 // most, sleeping kPackageRetryDelayMs after each failed one
 // (startup/release_facts.h). False when every attempt failed (`*version`
-// untouched).
+// untouched); the last attempt's error then goes to the run log.
 bool ReadInstalledVersion(const std::string& path, int32_t* version);
+
+// The same version from one attempt that waits for nobody and lets others read
+// meanwhile: what the run log reports where no version test is made. False
+// when the file cannot be opened or read (`*version` untouched).
+bool ReadInstalledVersionOnce(const std::string& path, int32_t* version);
 
 }  // namespace velt

@@ -1,12 +1,15 @@
 #include "package/resource_install.h"
 
+#include "package/file_holders.h"
 #include "package/install_folder.h"
+#include "package/temporary_file.h"
 #include "platform/errors.h"
 #include "platform/files.h"
 #include "platform/phase/phase_marks.h"
 #include "platform/resources.h"
 #include "platform/system.h"
 #include "startup/release_facts.h"
+#include "startup/run_log.h"
 #include "startup/startup_settings.h"
 
 namespace velt {
@@ -14,7 +17,6 @@ namespace {
 
 // Bytes handed to one WriteFile call; the data come straight from the resource.
 constexpr uint32_t kWriteChunk = 1u << 20;
-constexpr int kTemporaryNameLetters = 8;
 
 void ReportInstallFailure(const std::string& destination) {
   ShowBilingualError("Can't install file " + destination,
@@ -30,13 +32,22 @@ bool WriteAndFlush(platform::RawHandle file, const uint8_t* data, uint32_t size)
   while (done < size) {
     const uint32_t chunk = size - done < kWriteChunk ? size - done : kWriteChunk;
     uint32_t written = 0;
-    if (!platform::WriteFile(file, data + done, chunk, &written) || written != chunk)
+    if (!platform::WriteFile(file, data + done, chunk, &written)) {
+      LogFailure({"writing the new data file"}, platform::GetLastError());
       return false;
+    }
+    if (written != chunk) {
+      Log({"writing the new data file: ", DecimalText(done + written), " of ", DecimalText(size),
+           " bytes written (the disk is full)"});
+      return false;
+    }
     done += chunk;
   }
   VELT_PHASE_MARK("flush");
-  if (!platform::FlushFileBuffers(file))
+  if (!platform::FlushFileBuffers(file)) {
+    LogFailure({"flushing the new data file"}, platform::GetLastError());
     return false;
+  }
   VELT_PHASE_MARK("flush_done");
   return true;
 }
@@ -47,9 +58,9 @@ bool IsHeldByAnotherProcess(uint32_t error) {
 }
 
 // True while another process holds `path` open: an open that shares nothing
-// fails. The replacement alone cannot tell, because some systems let a file be
-// renamed over one that is open.
-bool DestinationIsHeld(const std::string& path) {
+// fails (`*error` tells how). The replacement alone cannot tell, because some
+// systems let a file be renamed over one that is open.
+bool DestinationIsHeld(const std::string& path, uint32_t* error) {
   if (!platform::FileExists(path))
     return false;
   platform::ScopedHandle probe =
@@ -57,51 +68,52 @@ bool DestinationIsHeld(const std::string& path) {
                            platform::FileDisposition::kOpenExisting);
   if (probe.IsValid())
     return false;
-  return IsHeldByAnotherProcess(platform::GetLastError());
+  *error = platform::GetLastError();
+  return IsHeldByAnotherProcess(*error);
 }
 
-// Renames the written file over `name` in the folder, waiting for another
-// process to let go of the old file within the retry budget. Right before each
-// attempt the folder and the old file must still be no links; a replacement
-// refused while nobody holds the old file (read-only, denied, a folder) fails
-// at once.
+// A refusal that no other process causes: the old file is read-only or a
+// folder. Any other refusal may come from a process that held the file for a
+// moment (an indexer, a virus scanner, a second updater) and is waited out.
+bool RefusalLasts(const std::string& path) {
+  const uint32_t attributes = platform::GetFileAttributes(path);
+  return attributes != platform::kInvalidFileAttributes &&
+         (attributes & (platform::kAttrReadOnly | platform::kAttrDirectory)) != 0;
+}
+
+// Renames the written file over `name` in the folder, waiting for other
+// processes to let go of the old file within the retry budget. Right before
+// each attempt the folder and the old file must still be no links; a
+// replacement refused for a lasting reason fails at once.
 bool ReplaceInFolder(const InstallFolder& folder,
                      platform::RawHandle written,
                      const std::string& name) {
   const std::string destination = folder.path() + name;
   VELT_PHASE_MARK("replace");
+  uint32_t error = 0;
   for (int attempt = 1; attempt <= kPackageAttempts; ++attempt) {
-    if (!folder.StillNoLink() || !folder.NameIsNoLink(name))
+    if (!folder.StillNoLink() || !folder.NameIsNoLink(name)) {
+      Log({"replacing ", destination, ": it or its folder is a link, or cannot be examined"});
       return false;
-    if (!DestinationIsHeld(destination)) {
+    }
+    if (!DestinationIsHeld(destination, &error)) {
       if (platform::RenameFileByHandle(written, folder.handle(), name))
         return true;
-      const uint32_t error = platform::GetLastError();
+      error = platform::GetLastError();
       if (!IsHeldByAnotherProcess(error) ||
-          (error == platform::kErrorAccessDenied && !DestinationIsHeld(destination))) {
+          (error == platform::kErrorAccessDenied && RefusalLasts(destination))) {
+        LogFailure({"replacing ", destination}, error);
         return false;
       }
     }
     platform::Sleep(kPackageRetryDelayMs);  // after every failed attempt, as the version test
   }
+  LogFailure({"replacing ", destination, ", refused ", DecimalText(kPackageAttempts), " times ",
+              DecimalText(kPackageRetryDelayMs), " ms apart; the last"},
+             error);
+  if (RunLogRequested())
+    NoteFileHolders(NameFileHolders(destination));
   return false;
-}
-
-// A new file for the bytes, under a name nobody can predict, created only when
-// nothing (no file, no link) has that name; it must really lie in the folder.
-platform::ScopedHandle CreateTemporaryFile(const InstallFolder& folder, const std::string& name) {
-  std::string candidate = name + ".";
-  for (int i = 0; i < kTemporaryNameLetters; ++i)
-    candidate += static_cast<char>('a' + Random(26));
-  candidate += ".tmp";
-  platform::ScopedHandle file =
-      platform::CreateFile(folder.path() + candidate, platform::FileAccess::kWriteDelete,
-                           platform::FileShare::kNone, platform::FileDisposition::kCreateNew);
-  if (file.IsValid() && !folder.Holds(file.Get(), candidate)) {
-    platform::SetDeleteOnClose(file.Get());
-    file.Reset();
-  }
-  return file;
 }
 
 // Writes `size` bytes as `name` in `folder_path`; see InstallResourceFile.
@@ -110,14 +122,22 @@ bool InstallBytes(const std::string& folder_path,
                   const uint8_t* data,
                   uint32_t size) {
   InstallFolder folder;
-  if (!folder.Open(folder_path) || !folder.NameIsNoLink(name))
+  if (!folder.Open(folder_path) || !folder.NameIsNoLink(name)) {
+    Log({"installing into ", folder_path, ": the folder or ", name,
+         " is a link, or cannot be opened"});
     return false;
-  platform::ScopedHandle temporary = CreateTemporaryFile(folder, name);
-  if (!temporary.IsValid())
+  }
+  platform::ScopedHandle temporary = CreateTemporaryFile(folder, name, platform::FileShare::kNone);
+  if (!temporary.IsValid()) {
+    LogFailure({"creating the new data file in ", folder.path()}, platform::GetLastError());
     return false;
+  }
   if (WriteAndFlush(temporary.Get(), data, size) &&
       ReplaceInFolder(folder, temporary.Get(), name)) {
-    return platform::CloseHandle(temporary.Release());
+    if (platform::CloseHandle(temporary.Release()))
+      return true;
+    LogFailure({"closing the new data file"}, platform::GetLastError());
+    return false;
   }
   // Only the file created here goes, through its own handle.
   platform::SetDeleteOnClose(temporary.Get());
@@ -133,11 +153,17 @@ bool InstallResourceFile(const std::string& name,
   const size_t slash = destination.rfind('\\');
   const std::string folder = slash == std::string::npos ? "" : destination.substr(0, slash + 1);
   const std::string file_name = destination.substr(slash == std::string::npos ? 0 : slash + 1);
-  if (!resource.Load(name, type) ||
-      !InstallBytes(folder, file_name, resource.data(), resource.size())) {
+  if (!resource.Load(name, type)) {
+    LogFailure({"loading the carried resource ", name, "/", type}, platform::GetLastError());
     ReportInstallFailure(destination);
     return false;
   }
+  if (!InstallBytes(folder, file_name, resource.data(), resource.size())) {
+    ReportInstallFailure(destination);
+    return false;
+  }
+  NotePackageWritten();
+  Log({"installed ", destination, " (", DecimalText(resource.size()), " bytes)"});
   return true;
 }
 

@@ -13,6 +13,9 @@ enum ExitCode : int {
   kExitSelfCheckFailed = 6,   // the installer's own payload is damaged
   kExitPackageLocked = 7,     // installed package file still locked
   kExitInstallFailed = 8,     // the package could not be written
+  // Another copy of the updater runs (the Windows Installer's "another
+  // installation is in progress", which deployment tools retry).
+  kExitAnotherCopyRunning = 1618,
 };
 
 }  // namespace velt

@@ -6,6 +6,8 @@
 #include "platform/registry.h"
 #include "platform/system.h"
 #include "platform/ui.h"
+#include "startup/command_switches.h"
+#include "startup/error_box.h"
 #include "startup/update_constants.h"
 
 namespace velt {
@@ -47,7 +49,7 @@ std::string AsciiLowercase(const std::string& text) {
 }
 
 std::string LowercaseArgument(int index) {
-  std::vector<std::string> words = platform::SplitCommandLine(platform::GetCommandLine());
+  const std::vector<std::string> words = ProcessCommandSwitches().words;
   if (index < 1 || static_cast<size_t>(index) > words.size())
     return std::string();
   return AsciiLowercase(words[index - 1]);
@@ -93,9 +95,9 @@ bool OpenSettingsKey() {
 
 void ShowBilingualError(const std::string& english, const std::string& russian) {
   if (CyrillicLocale) {
-    platform::MessageBoxEx(russian, ProgramTitle, kBilingualErrorStyle, kLanguageRussianNeutral);
+    ShowErrorBox(russian, ProgramTitle, kBilingualErrorStyle, true, kLanguageRussianNeutral);
   } else {
-    platform::MessageBox(english, ProgramTitleEnglish, kBilingualErrorStyle);
+    ShowErrorBox(english, ProgramTitleEnglish, kBilingualErrorStyle, false, 0);
   }
 }
 

@@ -31,8 +31,8 @@ void EndStartupSettings();
 bool IsCyrillicLocale(uint32_t lcid);
 // Lowercases A to Z only.
 std::string AsciiLowercase(const std::string& text);
-// The command-line argument at `index` (1 = first after the program name),
-// A-Z lowercased; empty when missing.
+// The command-line argument at `index` (1 = first after the program name,
+// deployment switches not counted), A-Z lowercased; empty when missing.
 std::string LowercaseArgument(int index);
 
 // The shared registry accessor; exists between start and end of this module.

@@ -57,18 +57,32 @@ class Watchdog {
   std::thread thread_;
 };
 
+const char kLogFolder[] = "C:\\Logs\\";
+
 struct Scenario {
   const char* name;
   std::string command_line;
   unsigned char installed_version_byte;
   std::vector<int> answers;
   bool velt_running;
+  bool package_held = false;  // beyond the retry budget, by a process the Restart Manager names
 };
 
 const Scenario kScenarios[] = {
     {"interactive, older file, Yes then Yes", "velt-update.exe", 42, {kIdYes, kIdYes}, false},
     {"modest runapp with Velt running", "velt-update.exe modest runapp", 42, {}, true},
     {"interactive, newer file, No", "velt-update.exe", 44, {kIdNo}, false},
+    {"modest, boxes suppressed, logged",
+     "velt-update.exe modest /SUPPRESSMSGBOXES /LOG=C:\\Logs\\update.log",
+     42,
+     {},
+     false},
+    {"interactive, logged, the data file held",
+     "velt-update.exe /LOG=C:\\Logs\\update.log",
+     42,
+     {},
+     false,
+     true},
 };
 
 void Arrange(const Scenario& scenario) {
@@ -77,20 +91,40 @@ void Arrange(const Scenario& scenario) {
   fake::World().answer_questions_only = true;
   for (int answer : scenario.answers)
     fake::World().box_answers.push_back(answer);
+  fake::AddDirectory(kLogFolder);
+  if (scenario.package_held) {
+    const std::string package = std::string(kVeltFolder) + "vtup.cok";
+    fake::FindEntry(package)->held_until_ms = 60 * 1000;
+    fake::World().file_users[fake::NormalizePath(package)] = {{4242, "Velt"}};
+  }
   if (scenario.velt_running) {
     fake::World().existing_mappings = {"velt_memfile"};
     fake::World().windows["TVeltMainForm"] = reinterpret_cast<void*>(0x1234);
   }
 }
 
-// Files in the installation folder besides the installation's own.
+// Files in the installation and log folders besides the installation's own
+// and the log.
 std::vector<std::string> LeftBehind() {
   std::vector<std::string> names;
   for (const std::string& name : fake::FilesBelow(kVeltFolder)) {
     if (name != "velt.exe" && name != "vtup.cok" && name != "language\\english.lng")
       names.push_back(name);
   }
+  for (const std::string& name : fake::FilesBelow(kLogFolder)) {
+    if (name != "update.log")
+      names.push_back(name);
+  }
   return names;
+}
+
+// The run log's last line; empty when there is no log.
+std::string LastLogLine() {
+  std::string log = fake::FileData(std::string(kLogFolder) + "update.log");
+  if (log.size() < 2 || log.compare(log.size() - 2, 2, "\r\n") != 0)
+    return log.empty() ? "" : "(cut short)";
+  log.resize(log.size() - 2);
+  return log.substr(log.rfind("\r\n") == std::string::npos ? 0 : log.rfind("\r\n") + 2);
 }
 
 struct Outcome {
@@ -113,8 +147,9 @@ Outcome RunOnce(const Scenario& scenario, int64_t call, fake::FaultKind kind) {
 }
 
 // Every check of one run; `old_file` is what was installed before.
-void CheckRun(const Outcome& outcome, const std::string& old_file) {
+void CheckRun(const Scenario& scenario, const Outcome& outcome, const std::string& old_file) {
   const int code = outcome.exit_code;
+  // No other copy runs: a guard that cannot be made lets the run go on.
   EXPECT_TRUE(code >= velt::kExitOk && code <= velt::kExitInstallFailed) << "exit code " << code;
 
   const std::string now = fake::FileData(std::string(kVeltFolder) + "vtup.cok");
@@ -128,7 +163,9 @@ void CheckRun(const Outcome& outcome, const std::string& old_file) {
   if (outcome.fault == "SetDeleteOnClose") {
     ASSERT_LE(left.size(), 1u);
     if (!left.empty()) {
-      EXPECT_TRUE(std::regex_match(left[0], std::regex(R"(vtup\.cok\.[a-z]{8}\.tmp)"))) << left[0];
+      EXPECT_TRUE(
+          std::regex_match(left[0], std::regex(R"((vtup\.cok|update\.log)\.[a-z]{8}\.tmp)")))
+          << left[0];
     }
   } else {
     EXPECT_TRUE(left.empty()) << "left behind: " << left.front();
@@ -137,12 +174,39 @@ void CheckRun(const Outcome& outcome, const std::string& old_file) {
   EXPECT_EQ(fake::OpenHandleCount(), 0) << "handles left open";
   EXPECT_EQ(fake::OpenRegistryKeyCount(), 0) << "registry keys left open";
   EXPECT_EQ(fake::World().loaded_resources, 0) << "resources left loaded";
+  if (outcome.fault != "RmEndSession") {
+    EXPECT_TRUE(fake::World().rm_sessions.empty()) << "a Restart Manager session left open";
+  }
+
+  // A log asked for ends with the tools' line for this exit code, unless a
+  // fault kept it from being made or written.
+  const bool logged = scenario.command_line.find("/LOG=") != std::string::npos;
+  const std::string last = LastLogLine();
+  const bool log_cut = outcome.fault == "WriteFile" && last.rfind("velt-update result=", 0) != 0;
+  const bool log_not_made = !outcome.fault.empty() && last.empty();
+  if (logged && !log_cut && !log_not_made) {
+    EXPECT_TRUE(std::regex_match(
+        last, std::regex("velt-update result=[a-z-]+ exit=" + std::to_string(code) +
+                         " installed=(-|-?[0-9]+) carried=11 holder=(-|Velt\\[4242\\])")))
+        << last;
+  }
+  if (!logged) {
+    EXPECT_EQ(last, "") << "a log without /LOG=";
+  }
 
   // Every failure that ended the run showed a message, unless the fault was
   // the message box itself.
+  // With boxes suppressed the message is in the log, when there is one.
   bool error_shown = false;
   for (const auto& box : fake::World().boxes)
     error_shown = error_shown || (box.style & platform::kMbIconError) != 0;
+  const bool suppressed = scenario.command_line.find("/SUPPRESSMSGBOXES") != std::string::npos;
+  if (suppressed) {
+    EXPECT_FALSE(error_shown) << "a box despite /SUPPRESSMSGBOXES";
+    const std::string log = fake::FileData(std::string(kLogFolder) + "update.log");
+    error_shown = log.find("error box left out") != std::string::npos ||
+                  (!outcome.fault.empty() && log.find("velt-update result=") == std::string::npos);
+  }
   const bool box_failed = outcome.fault == "MessageBox" || outcome.fault == "MessageBoxEx";
   if (code != velt::kExitOk && !box_failed) {
     EXPECT_TRUE(error_shown) << "exit code " << code << " without a message";
@@ -177,7 +241,7 @@ TEST(FaultInjectionTest, EveryFallibleCallFailedInTurnEndsInOrder) {
     const std::string old_file = PackageWithVersionByte(scenario.installed_version_byte);
     // A clean run lists the calls; a fault changes only what follows it.
     const Outcome clean = RunOnce(scenario, -1, fake::kFaultError);
-    CheckRun(clean, old_file);
+    CheckRun(scenario, clean, old_file);
     const std::vector<fake::FaultCall> calls = fake::World().faults.calls;
     ASSERT_GT(calls.size(), 20u) << "the fake counted too few calls";
     int scenario_runs = 0;
@@ -190,7 +254,7 @@ TEST(FaultInjectionTest, EveryFallibleCallFailedInTurnEndsInOrder) {
         const Outcome outcome =
             RunOnce(scenario, static_cast<int64_t>(call), static_cast<fake::FaultKind>(kind));
         ASSERT_EQ(outcome.fault, calls[call].operation) << "the planned fault was not injected";
-        CheckRun(outcome, old_file);
+        CheckRun(scenario, outcome, old_file);
         ++runs_per_kind[KindName(kind)];
         ++total;
         ++scenario_runs;

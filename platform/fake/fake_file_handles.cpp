@@ -111,9 +111,13 @@ bool RenameFileByHandle(RawHandle file, RawHandle folder, const std::string& nam
     return Fail(kErrorFileNotFound);
   auto existing = World().entries.find(target);
   if (existing != World().entries.end() && target != source->path) {
-    const FakeEntry& old = existing->second;
+    FakeEntry& old = existing->second;
     if (old.directory || (old.attributes & kAttrReadOnly) || fake::HeldByOtherProcess(old))
       return Fail(kErrorAccessDenied);
+    if (old.renames_refused > 0) {
+      --old.renames_refused;
+      return Fail(kErrorAccessDenied);
+    }
     if (fake::OpenByThisProcess(target))
       return Fail(kErrorAccessDenied);
   }

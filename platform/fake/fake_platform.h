@@ -12,6 +12,7 @@
 
 #include "platform/fake/fake_faults.h"
 #include "platform/files.h"
+#include "platform/restart_manager.h"
 #include "platform/system.h"
 
 namespace fake {
@@ -35,6 +36,9 @@ struct FakeEntry {
   // reaches this time (ms); -1: not held. Opens, replacements and deletions fail
   // with a sharing violation while held.
   int64_t held_until_ms = -1;
+  // The next this many renames over the entry fail with access denied while
+  // opens succeed: another process opened it just at those moments.
+  int renames_refused = 0;
   uint64_t sequence = 0;  // creation order, used for directory listing order
   // Non-empty: the entry is a symbolic link to this normalized path. Opens by
   // name follow it; renames and deletions act on the link itself. Whether the
@@ -84,9 +88,19 @@ struct ProcessRecord {
 
 // An open handle of this process.
 struct FakeHandle {
-  enum Kind { kFile, kFind, kMapping, kProcess, kThread, kFolder, kExamine, kPipe } kind = kFile;
+  enum Kind {
+    kFile,
+    kFind,
+    kMapping,
+    kProcess,
+    kThread,
+    kFolder,
+    kExamine,
+    kPipe,
+    kMutex
+  } kind = kFile;
   // Files and folders: the normalized path the handle really reaches (links
-  // resolved); mappings: the name; pipes: the pipe's id.
+  // resolved); mappings and mutexes: the name; pipes: the pipe's id.
   std::string path;
   bool write = false;
   bool share_read = false;
@@ -165,6 +179,20 @@ struct FakeWorld {
   std::vector<std::string> existing_mappings;
   std::map<std::string, int> open_mappings;
   bool mapping_creation_fails = false;
+
+  // Named mutexes of the global namespace that other processes hold (names
+  // without "Global\\"); with `mutexes_refuse_access` their access lists keep
+  // this process out. Mutexes this process holds are its kMutex handles.
+  std::vector<std::string> existing_mutexes;
+  bool mutexes_refuse_access = false;
+
+  // Restart Manager: whether the system has one, the processes that use each
+  // file (by normalized path), and the sessions started and not yet ended
+  // (session id -> the normalized paths registered in it).
+  bool restart_manager_available = true;
+  std::map<std::string, std::vector<platform::RmProcess>> file_users;
+  std::map<uint32_t, std::vector<std::string>> rm_sessions;
+  uint32_t next_rm_session = 1;
 
   // Time.
   int64_t now_ms = 0;

@@ -112,6 +112,9 @@ class UpdateE2eTest : public ::testing::Test {
   virtual std::string MakeRoot();
   // The executable RunUpdate starts: UpdaterPath() unless a test names another.
   void UseUpdater(const std::string& exe) { updater_ = exe; }
+  // Later runs start with the primary token `token` (CreateProcessAsUserA);
+  // the caller keeps it open. Null: this process's own token.
+  void UseToken(HANDLE token) { token_ = token; }
   // A data file elsewhere that later runs may write (an installation other than
   // folder()): its replacement also proves that the updater ran.
   void AlsoWatch(const std::string& package_path) { watched_.push_back(package_path); }
@@ -129,6 +132,7 @@ class UpdateE2eTest : public ::testing::Test {
   std::string package_name_ = "vtup.cok";
   StandInProcess running_velt_;
   std::string updater_;
+  HANDLE token_ = nullptr;
   std::function<void(size_t, const SeenBox&)> before_answering_;
   std::vector<std::string> watched_;
 };

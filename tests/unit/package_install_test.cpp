@@ -137,6 +137,26 @@ TEST_F(InstallTest, RefusedReplacementOfAFreeDestinationFailsWithoutWaiting) {
   EXPECT_TRUE(fake::World().sleeps.empty());
 }
 
+// A process that opens the old file just when it is replaced (an indexer, a
+// virus scanner, another updater's probe) refuses the rename with access
+// denied although the file looks free before and after: waited out within
+// the budget, and given up only when the budget is spent.
+TEST_F(InstallTest, ReplacementRefusedWhileTheFileLooksFreeIsRetriedWithinBudget) {
+  fake::AddFile(kDestination, kOldData);
+  fake::FindEntry(kDestination)->renames_refused = 3;
+  EXPECT_TRUE(Install());
+  EXPECT_EQ(fake::FileData(kDestination), payload_);
+  EXPECT_TRUE(fake::World().boxes.empty());
+  EXPECT_EQ(fake::World().sleeps, std::vector<uint32_t>(3, velt::kPackageRetryDelayMs));
+
+  fake::AddFile(kDestination, kOldData);
+  fake::FindEntry(kDestination)->renames_refused = velt::kPackageAttempts;
+  fake::World().sleeps.clear();
+  EXPECT_FALSE(Install());
+  ExpectFailureLeftOldFile();
+  EXPECT_EQ(fake::World().sleeps.size(), static_cast<size_t>(velt::kPackageAttempts));
+}
+
 TEST_F(InstallTest, ShortWriteOnFullDiskFails) {
   fake::AddFile(kDestination, kOldData);
   fake::World().disk_free_bytes = static_cast<int64_t>(payload_.size()) - 1;

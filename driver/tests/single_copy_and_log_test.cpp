@@ -1,0 +1,181 @@
+// One copy at a time, the deployment switches and the run log, over the fake
+// machine: a second copy ends at once with 1618 and no box; "/LOG=" and
+// "/SUPPRESSMSGBOXES" leave the positional words in place; the log is made
+// like every elevated write, tells each step and ends with the tools' line.
+#include <gtest/gtest.h>
+
+#include "driver/tests/deployment_fixture.h"
+#include "startup/command_switches.h"
+#include "startup/single_copy_guard.h"
+
+namespace velt_test {
+namespace {
+
+TEST(CommandSwitchesTest, SwitchesAreTakenOutAnywhereInAnyCase) {
+  velt::CommandSwitches switches = velt::ParseCommandSwitches(
+      "velt-update.exe /LOG=\"C:\\My Logs\\u.log\" MODEST /SuppressMsgBoxes RunApp");
+  EXPECT_EQ(switches.words, (std::vector<std::string>{"MODEST", "RunApp"}));
+  EXPECT_EQ(switches.log_path, "C:\\My Logs\\u.log");
+  EXPECT_TRUE(switches.suppress_message_boxes);
+
+  // The whole word quoted; the last "/LOG=" wins.
+  switches = velt::ParseCommandSwitches("x.exe \"/log=C:\\a b.log\" modest /LoG=C:\\b.log");
+  EXPECT_EQ(switches.words, std::vector<std::string>{"modest"});
+  EXPECT_EQ(switches.log_path, "C:\\b.log");
+  EXPECT_FALSE(switches.suppress_message_boxes);
+
+  // Only the exact switches count; "/LOG=" with no path asks for no log.
+  switches = velt::ParseCommandSwitches("x.exe /LOG /LOGFILE=x /SUPPRESSMSGBOXESX -log=y /LOG=");
+  EXPECT_EQ(switches.words,
+            (std::vector<std::string>{"/LOG", "/LOGFILE=x", "/SUPPRESSMSGBOXESX", "-log=y"}));
+  EXPECT_EQ(switches.log_path, "");
+  EXPECT_FALSE(switches.suppress_message_boxes);
+}
+
+class SingleCopyTest : public DeploymentTest {};
+
+TEST_F(SingleCopyTest, ASecondCopyEndsAtOnceWithoutABoxInEveryMode) {
+  for (bool refused : {false, true}) {
+    for (const char* arguments : {"", "modest", "modest runapp", "modest /SUPPRESSMSGBOXES"}) {
+      SCOPED_TRACE(std::string(arguments) + (refused ? ", access refused" : ""));
+      fake::World().existing_mutexes = {velt::kSingleCopyGuardName};
+      fake::World().mutexes_refuse_access = refused;
+      fake::World().existing_mappings = {"velt_memfile"};  // a running Velt is left alone
+      fake::World().windows["TVeltMainForm"] = reinterpret_cast<void*>(0x1234);
+
+      EXPECT_EQ(RunProgram(arguments), velt::kExitAnotherCopyRunning);
+      EXPECT_TRUE(Boxes().empty());
+      EXPECT_EQ(Package(), PackageWithVersionByte(42));
+      EXPECT_FALSE(fake::RegKeyExists(kSettingsKey)) << "the settings key was created";
+      EXPECT_EQ(EstimatedSize(), nullptr);
+      EXPECT_TRUE(fake::World().posts.empty());
+      EXPECT_TRUE(fake::World().launches.empty());
+      EXPECT_TRUE(fake::World().sleeps.empty());
+      EXPECT_EQ(fake::OpenHandleCount(), 0);
+      EXPECT_EQ(fake::OpenRegistryKeyCount(), 0);
+    }
+  }
+}
+
+TEST_F(SingleCopyTest, TheGuardIsHeldForTheWholeRunAndLetGoAtItsEnd) {
+  int guards_while_asking = 0;
+  fake::World().on_box = [&](const fake::MessageBoxRecord&) {
+    for (const auto& [id, handle] : fake::World().handles) {
+      if (handle.kind == fake::FakeHandle::kMutex && handle.path == velt::kSingleCopyGuardName)
+        ++guards_while_asking;
+    }
+  };
+  Answer({platform::kIdYes, platform::kIdNo});
+  EXPECT_EQ(RunProgram(""), velt::kExitOk);
+  EXPECT_EQ(guards_while_asking, 2);  // one guard, seen at both questions
+  EXPECT_EQ(fake::OpenHandleCount(), 0);
+  ASSERT_FALSE(fake::World().faults.calls.empty());
+  EXPECT_EQ(fake::World().faults.calls[0].operation, "CreateMutex") << "the guard comes first";
+
+  // A later copy finds it free.
+  EXPECT_EQ(RunProgram("modest"), velt::kExitOk);
+}
+
+TEST_F(SingleCopyTest, AGuardThatCannotBeMadeLetsTheRunGoOnAndIsLogged) {
+  fake::World().faults.fail_call = 0;  // the guard's CreateMutex
+  fake::World().faults.kind = fake::kFaultError;
+  EXPECT_EQ(RunProgram(std::string("modest /LOG=") + kLogPath), velt::kExitOk);
+  EXPECT_TRUE(fake::World().faults.injected);
+  EXPECT_EQ(Package(), BuiltPayload());
+  EXPECT_TRUE(
+      Logged("single-copy guard Global\\velt-update cannot be made; the run goes on "
+             "without it: error 31"));
+
+  // A creation refused although no copy holds the guard: this process may not
+  // make global objects; the rights test later tells the user.
+  fake::World().failing = {"CreateMutex"};
+  EXPECT_EQ(RunProgram(std::string("modest /LOG=") + kLogPath), velt::kExitOk);
+  EXPECT_TRUE(Logged("cannot be made; the run goes on without it: error 5 (Access is denied.)"));
+}
+
+TEST_F(SingleCopyTest, ASecondCopyLogsWhyItEnded) {
+  fake::World().existing_mutexes = {velt::kSingleCopyGuardName};
+  EXPECT_EQ(RunProgram(std::string("/LOG=") + kLogPath), velt::kExitAnotherCopyRunning);
+  EXPECT_TRUE(Logged("another copy of the updater runs; this one ends: error 183"));
+  EXPECT_EQ(FinalLine(),
+            "velt-update result=another-copy-running exit=1618 installed=- carried=11 holder=-");
+}
+
+class RunLogTest : public DeploymentTest {};
+
+TEST_F(RunLogTest, ASilentUpdateLogsEachStepAndEndsWithTheToolsLine) {
+  EXPECT_EQ(RunProgram(std::string("/LOG=") + kLogPath + " modest runapp"), velt::kExitOk);
+  ASSERT_EQ(fake::World().launches.size(), 1u) << "runapp lost its place";
+  EXPECT_EQ(FinalLine(), "velt-update result=updated exit=0 installed=10 carried=11 holder=-");
+  for (const char* step :
+       {"velt-update 11.0.0.0, carrying vtup.cok version 11",
+        "command line: velt-update.exe /LOG=C:\\Logs\\update.log modest runapp",
+        "system: ", "single-copy guard Global\\velt-update taken",
+        "installation folder C:\\Program Files\\Velt\\ from the uninstall entry "
+        "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Velt",
+        "language file english.lng, language 1033", "the installer's self-check passed",
+        "silent mode (modest)", "installed vtup.cok version 10 (read for the log",
+        "installed C:\\Program Files\\Velt\\vtup.cok", "recorded EstimatedSize ",
+        "starting Velt (runapp)", "the run ends with exit code 0"}) {
+    EXPECT_TRUE(Logged(step)) << step;
+  }
+  EXPECT_EQ(fake::FilesBelow("C:\\Logs"), std::vector<std::string>{"update.log"});
+  EXPECT_EQ(fake::OpenHandleCount(), 0);
+}
+
+TEST_F(RunLogTest, AnInteractiveRunLogsTheAnswersAndDeclinedAsItsResult) {
+  Answer({platform::kIdNo});
+  EXPECT_EQ(RunProgram(std::string("/log=") + kLogPath), velt::kExitOk);
+  EXPECT_TRUE(Logged("installed vtup.cok version 10, carried 11"));
+  EXPECT_TRUE(Logged("asked whether to install: No"));
+  EXPECT_EQ(FinalLine(), "velt-update result=declined exit=0 installed=10 carried=11 holder=-");
+}
+
+TEST_F(RunLogTest, WithoutTheSwitchNothingIsLoggedOrAsked) {
+  Answer({platform::kIdYes, platform::kIdNo});
+  EXPECT_EQ(RunProgram(""), velt::kExitOk);
+  EXPECT_TRUE(fake::FilesBelow("C:\\Logs").empty());
+  for (const auto& [path, entry] : fake::World().entries)
+    EXPECT_EQ(path.find(".log"), std::string::npos) << path;
+  EXPECT_FALSE(Asked("RmStartSession"));
+}
+
+// The log is an elevated write to a place the administrator names, maybe one
+// a user can write to: a link there is never followed, an old file is
+// replaced, and a log that cannot be made leaves the run as it was.
+TEST_F(RunLogTest, TheLogIsMadeWithoutFollowingALinkAndItsFailureChangesNothing) {
+  fake::AddFile("C:\\Windows\\system.ini", "[boot]");
+  fake::AddLink(kLogPath, "C:\\Windows\\system.ini", platform::kAttrReparsePoint);
+  EXPECT_EQ(RunProgram(std::string("modest /LOG=") + kLogPath), velt::kExitOk);
+  EXPECT_EQ(fake::FileData("C:\\Windows\\system.ini"), "[boot]");
+  EXPECT_EQ(fake::FindEntry(kLogPath)->link_target, "c:\\windows\\system.ini");
+  EXPECT_EQ(fake::FilesBelow("C:\\Logs"), std::vector<std::string>{"update.log"});
+  EXPECT_EQ(Package(), BuiltPayload());
+
+  fake::World().entries.erase(fake::NormalizePath(kLogPath));
+  fake::AddFile(kLogPath, "an older run's log\r\n");
+  EXPECT_EQ(RunProgram(std::string("modest /LOG=") + kLogPath), velt::kExitOk);
+  EXPECT_EQ(fake::FileData(kLogPath).find("an older run"), std::string::npos);
+  EXPECT_EQ(FinalLine(), "velt-update result=updated exit=0 installed=11 carried=11 holder=-");
+
+  EXPECT_EQ(RunProgram("modest /LOG=C:\\Missing\\update.log"), velt::kExitOk);
+  EXPECT_FALSE(fake::Exists("C:\\Missing"));
+  EXPECT_EQ(fake::OpenHandleCount(), 0);
+}
+
+// A hostile per-user folder name cannot forge the tools' line: control
+// characters become blanks; other characters reach the log as UTF-8.
+TEST_F(RunLogTest, LoggedTextsCannotStartALineOfTheirOwn) {
+  fake::SetRegString(kSettingsKey, "TheLastRunFolder",
+                     "C:\\Caf\xE9\r\nvelt-update result=updated exit=0 installed=- carried=11 "
+                     "holder=-\r\n");
+  EXPECT_EQ(RunProgram(std::string("modest /LOG=") + kLogPath), velt::kExitNoInstallation);
+  const std::vector<std::string> lines = LogLines();
+  for (size_t i = 0; i + 1 < lines.size(); ++i)
+    EXPECT_NE(lines[i].rfind("velt-update result=", 0), 0u) << lines[i];
+  EXPECT_EQ(FinalLine(), "velt-update result=not-installed exit=3 installed=- carried=11 holder=-");
+  EXPECT_TRUE(Logged("C:\\Caf\xC3\xA9 velt-update result=updated"));
+}
+
+}  // namespace
+}  // namespace velt_test

@@ -1,0 +1,148 @@
+// Fake single-copy mutexes, Restart Manager, clock and error texts.
+#include <algorithm>
+
+#include "platform/errors.h"
+#include "platform/fake/fake_internal.h"
+#include "platform/guard_mutex.h"
+#include "platform/log_text.h"
+#include "platform/restart_manager.h"
+
+namespace platform {
+namespace {
+
+using fake::FakeHandle;
+using fake::World;
+
+constexpr uint32_t kErrorInvalidHandle = 6;
+
+bool HeldHere(const std::string& name) {
+  for (const auto& [id, handle] : World().handles) {
+    if (handle.kind == FakeHandle::kMutex && handle.path == name)
+      return true;
+  }
+  return false;
+}
+
+// The error of a planned fault of the Restart Manager's `operation`; 0: none.
+uint32_t RmFault(const char* operation) {
+  const uint32_t kind = fake::NextFault(operation, fake::kFaultsOfCalls);
+  return kind == 0 ? 0 : fake::FaultError(kind);
+}
+
+}  // namespace
+
+ScopedHandle CreateAdminOnlyMutex(const std::string& name, uint32_t* last_error) {
+  if (fake::Faulted("CreateMutex", fake::kFaultsOfCalls)) {
+    *last_error = World().last_error;
+    return ScopedHandle();
+  }
+  const auto& others = World().existing_mutexes;
+  const bool elsewhere = std::find(others.begin(), others.end(), name) != others.end();
+  if (elsewhere && World().mutexes_refuse_access) {
+    *last_error = World().last_error = kErrorAccessDenied;
+    return ScopedHandle();
+  }
+  *last_error = World().last_error = elsewhere || HeldHere(name) ? kErrorAlreadyExists : 0;
+  FakeHandle handle;
+  handle.kind = FakeHandle::kMutex;
+  handle.path = name;
+  return ScopedHandle(fake::NewHandle(handle));
+}
+
+bool GlobalMutexExists(const std::string& name) {
+  if (fake::Faulted("OpenMutex", fake::kFaultError))
+    return false;
+  const auto& others = World().existing_mutexes;
+  return std::find(others.begin(), others.end(), name) != others.end() || HeldHere(name);
+}
+
+uint32_t RmStartSession(uint32_t* session) {
+  if (!World().restart_manager_available)
+    return kErrorCallNotImplemented;
+  if (const uint32_t error = RmFault("RmStartSession"))
+    return error;
+  *session = World().next_rm_session++;
+  World().rm_sessions[*session];
+  return kErrorSuccess;
+}
+
+uint32_t RmRegisterFile(uint32_t session, const std::string& path) {
+  if (const uint32_t error = RmFault("RmRegisterResources"))
+    return error;
+  auto found = World().rm_sessions.find(session);
+  if (found == World().rm_sessions.end())
+    return kErrorInvalidHandle;
+  found->second.push_back(fake::NormalizePath(path));
+  return kErrorSuccess;
+}
+
+uint32_t RmGetList(uint32_t session, std::vector<RmProcess>* processes) {
+  if (const uint32_t error = RmFault("RmGetList"))
+    return error;
+  auto found = World().rm_sessions.find(session);
+  if (found == World().rm_sessions.end())
+    return kErrorInvalidHandle;
+  std::vector<RmProcess> users;
+  for (const std::string& path : found->second) {
+    auto listed = World().file_users.find(path);
+    if (listed != World().file_users.end())
+      users.insert(users.end(), listed->second.begin(), listed->second.end());
+  }
+  *processes = users;
+  return kErrorSuccess;
+}
+
+uint32_t RmEndSession(uint32_t session) {
+  if (const uint32_t error = RmFault("RmEndSession"))
+    return error;
+  return World().rm_sessions.erase(session) == 1 ? kErrorSuccess : kErrorInvalidHandle;
+}
+
+LocalTime GetLocalTime() {
+  // 2024-05-06 07:08:09.000 when the fake clock starts, moving with it.
+  const int64_t now = World().now_ms;
+  LocalTime time;
+  time.year = 2024;
+  time.month = 5;
+  time.day = 6;
+  const int64_t seconds = 7 * 3600 + 8 * 60 + 9 + now / 1000;
+  time.hour = static_cast<uint16_t>(seconds / 3600 % 24);
+  time.minute = static_cast<uint16_t>(seconds / 60 % 60);
+  time.second = static_cast<uint16_t>(seconds % 60);
+  time.milliseconds = static_cast<uint16_t>(now % 1000);
+  return time;
+}
+
+std::string SystemErrorText(uint32_t error) {
+  switch (error) {
+    case kErrorFileNotFound:
+      return "The system cannot find the file specified.";
+    case kErrorAccessDenied:
+      return "Access is denied.";
+    case kErrorSharingViolation:
+      return "The process cannot access the file because it is being used by another process.";
+    case kErrorDiskFull:
+      return "There is not enough space on the disk.";
+    case kErrorAlreadyExists:
+      return "Cannot create a file when that file already exists.";
+    default:
+      return std::string();
+  }
+}
+
+std::string AnsiToUtf8(const std::string& text) {
+  // The fake's code page is ISO 8859-1: each byte is the code point.
+  std::string utf8;
+  for (char c : text) {
+    const unsigned char byte = static_cast<unsigned char>(c);
+    if (byte < 0x80) {
+      utf8 += c;
+    } else {
+      utf8 += static_cast<char>(0xC0 | (byte >> 6));
+      utf8 += static_cast<char>(0x80 | (byte & 0x3F));
+    }
+  }
+  return utf8;
+}
+
+}  // namespace platform

@@ -1,0 +1,28 @@
+#include "startup/error_box.h"
+
+#include "platform/ui.h"
+#include "startup/command_switches.h"
+#include "startup/run_log.h"
+#include "startup/startup_settings.h"
+
+namespace velt {
+
+bool ErrorBoxesSuppressed() {
+  return ProcessCommandSwitches().suppress_message_boxes && LowercaseArgument(1) == "modest";
+}
+
+int ShowErrorBox(const std::string& text,
+                 const std::string& caption,
+                 uint32_t style,
+                 bool extended,
+                 uint16_t language) {
+  if (ErrorBoxesSuppressed()) {
+    Log({"error box left out (/SUPPRESSMSGBOXES): ", caption, ": ", text});
+    return platform::kIdOk;
+  }
+  Log({"error box: ", caption, ": ", text});
+  return extended ? platform::MessageBoxEx(text, caption, style, language)
+                  : platform::MessageBox(text, caption, style);
+}
+
+}  // namespace velt

@@ -1,0 +1,195 @@
+#include "startup/run_log.h"
+
+#include "platform/files.h"
+#include "platform/log_text.h"
+#include "startup/command_switches.h"
+#include "startup/exit_codes.h"
+
+namespace velt {
+namespace {
+
+// Off: no "/LOG="; keeping: lines wait for the file; writing: the file is
+// attached; ended: a write failed, nothing more is logged.
+enum class LogState { kOff, kKeeping, kWriting, kEnded };
+
+LogState State = LogState::kOff;
+std::string Path;
+std::string KeptLines;  // UTF-8, each line with its line break
+platform::ScopedHandle File;
+std::string InstalledVersion;
+std::string Holders;
+bool PackageWritten = false;
+
+// What a deployment tool reads from the last line.
+const char* ResultWord(int exit_code, bool written) {
+  switch (exit_code) {
+    case kExitOk:
+      return written ? "updated" : "declined";
+    case kExitNoRegistryAccess:
+      return "no-registry-access";
+    case kExitNoInstallation:
+      return "not-installed";
+    case kExitLanguageFailed:
+      return "language-failed";
+    case kExitNotAdmin:
+      return "not-admin";
+    case kExitSelfCheckFailed:
+      return "damaged-installer";
+    case kExitPackageLocked:
+      return "file-in-use";
+    case kExitInstallFailed:
+      return "install-failed";
+    case kExitAnotherCopyRunning:
+      return "another-copy-running";
+    default:
+      return "error";
+  }
+}
+
+// Writes `value` (below 10^digits) as `digits` decimal digits ending before `end`;
+// returns where they start.
+char* PutDigits(char* end, unsigned value, int digits) {
+  while (digits-- > 0) {
+    *--end = static_cast<char>('0' + value % 10);
+    value /= 10;
+  }
+  return end;
+}
+
+// "YYYY-MM-DD hh:mm:ss.mmm " for the local time now.
+std::string TimeText() {
+  const platform::LocalTime now = platform::GetLocalTime();
+  char text[] = "0000-00-00 00:00:00.000 ";
+  PutDigits(text + 4, now.year, 4);
+  PutDigits(text + 7, now.month, 2);
+  PutDigits(text + 10, now.day, 2);
+  PutDigits(text + 13, now.hour, 2);
+  PutDigits(text + 16, now.minute, 2);
+  PutDigits(text + 19, now.second, 2);
+  PutDigits(text + 23, now.milliseconds, 3);
+  return std::string(text, sizeof(text) - 1);
+}
+
+std::string Joined(std::initializer_list<std::string_view> parts) {
+  std::string text;
+  for (std::string_view part : parts)
+    text.append(part.data(), part.size());
+  return text;
+}
+
+// One line: each line break (CR LF, CR or LF) and every other control
+// character becomes a blank.
+std::string OneLine(const std::string& text) {
+  std::string line;
+  for (size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+      continue;  // the LF that follows makes the blank
+    line += static_cast<unsigned char>(c) < 0x20 || c == 0x7F ? ' ' : c;
+  }
+  return line;
+}
+
+void Write(const std::string& line) {
+  if (State == LogState::kKeeping) {
+    KeptLines += line;
+  } else if (State == LogState::kWriting) {
+    uint32_t written = 0;
+    const uint32_t size = static_cast<uint32_t>(line.size());
+    if (!platform::WriteFile(File.Get(), line.data(), size, &written) || written != size) {
+      File.Reset();
+      State = LogState::kEnded;
+    }
+  }
+}
+
+}  // namespace
+
+void StartRunLog() {
+  EndRunLog();
+  Path = ProcessCommandSwitches().log_path;
+  State = Path.empty() ? LogState::kOff : LogState::kKeeping;
+}
+
+void EndRunLog() {
+  File.Reset();
+  State = LogState::kOff;
+  Path.clear();
+  KeptLines.clear();
+  InstalledVersion = "-";
+  Holders = "-";
+  PackageWritten = false;
+}
+
+bool RunLogRequested() {
+  return State != LogState::kOff;
+}
+
+const std::string& RunLogPath() {
+  return Path;
+}
+
+void AttachRunLogFile(platform::ScopedHandle file) {
+  if (State != LogState::kKeeping || !file.IsValid())
+    return;
+  File = std::move(file);
+  State = LogState::kWriting;
+  std::string kept;
+  kept.swap(KeptLines);
+  Write(kept);
+}
+
+void Log(std::initializer_list<std::string_view> parts) {
+  if (State == LogState::kOff || State == LogState::kEnded)
+    return;
+  Write(TimeText() + platform::AnsiToUtf8(OneLine(Joined(parts))) + "\r\n");
+}
+
+void LogFailure(std::initializer_list<std::string_view> what, uint32_t error) {
+  if (State == LogState::kOff || State == LogState::kEnded)
+    return;
+  const std::string text = platform::SystemErrorText(error);
+  Log({Joined(what), ": error ", DecimalText(error), text.empty() ? "" : " (", text,
+       text.empty() ? "" : ")"});
+}
+
+std::string DecimalText(int64_t value) {
+  uint64_t rest = value < 0 ? 0 - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
+  char text[24];  // 20 digits at most, and the sign
+  char* start = text + sizeof(text);
+  do {
+    *--start = static_cast<char>('0' + rest % 10);
+    rest /= 10;
+  } while (rest != 0);
+  if (value < 0)
+    *--start = '-';
+  return std::string(start, text + sizeof(text));
+}
+
+void NoteInstalledVersion(int32_t version) {
+  InstalledVersion = DecimalText(version);
+}
+
+void NoteFileHolders(const std::string& holders) {
+  Holders = holders.empty() ? "-" : holders;
+}
+
+void NotePackageWritten() {
+  PackageWritten = true;
+}
+
+std::string FinalLogLine(int exit_code, int32_t carried) {
+  return Joined({"velt-update result=", ResultWord(exit_code, PackageWritten),
+                 " exit=", DecimalText(exit_code), " installed=", InstalledVersion, " carried=",
+                 DecimalText(carried), " holder=", platform::AnsiToUtf8(OneLine(Holders))});
+}
+
+void FinishRunLog(int exit_code, int32_t carried) {
+  if (State == LogState::kWriting) {
+    Log({"the run ends with exit code ", DecimalText(exit_code)});
+    Write(FinalLogLine(exit_code, carried) + "\r\n");
+  }
+  EndRunLog();
+}
+
+}  // namespace velt

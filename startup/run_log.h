@@ -1,0 +1,50 @@
+// The run log a deployment asks for with "/LOG=<path>": UTF-8 lines, each
+// after the local time, and as the last line, without a time,
+//   velt-update result=<word> exit=<code> installed=<version or -> carried=<version> holder=<names
+//   or ->
+// Lines logged before the file is attached are kept and written when it is;
+// without "/LOG=" nothing is kept or written. A write that fails ends the log
+// (the run goes on). Control characters in logged texts become blanks, so no
+// text (a path from the registry, a box text) can start a line of its own.
+#pragma once
+
+#include <cstdint>
+#include <initializer_list>
+#include <string>
+#include <string_view>
+
+#include "platform/handles.h"
+
+namespace velt {
+
+// Reads "/LOG=" from the command line and forgets everything of an earlier run.
+void StartRunLog();
+// Closes the file and forgets the kept lines and facts.
+void EndRunLog();
+
+// Whether the command line asked for a log, and its path as given.
+bool RunLogRequested();
+const std::string& RunLogPath();
+
+// Makes `file` (open for writing, empty) the log: the kept lines are written at
+// once, and every later line as it is logged.
+void AttachRunLogFile(platform::ScopedHandle file);
+
+// Logs the parts (ANSI), joined.
+void Log(std::initializer_list<std::string_view> parts);
+// Logs the parts joined, then ": error <code> (<the system's text>)".
+void LogFailure(std::initializer_list<std::string_view> what, uint32_t error);
+// `value` in decimal, for logged texts.
+std::string DecimalText(int64_t value);
+
+// Facts of the last line, noted where they become known.
+void NoteInstalledVersion(int32_t version);
+void NoteFileHolders(const std::string& holders);  // "-" for nobody
+void NotePackageWritten();
+
+// The last line for a run that ends with `exit_code` and carries `carried`.
+std::string FinalLogLine(int exit_code, int32_t carried);
+// Writes the last line and closes the log.
+void FinishRunLog(int exit_code, int32_t carried);
+
+}  // namespace velt

@@ -1,0 +1,163 @@
+// What a deployment relies on, under Wine: the single-copy mutex and its
+// access list, the Restart Manager's calls, and the log's texts. Prints what
+// Wine does where it differs from Windows.
+#include <gtest/gtest.h>
+
+#include <aclapi.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "platform/errors.h"
+#include "platform/guard_mutex.h"
+#include "platform/log_text.h"
+#include "platform/restart_manager.h"
+#include "platform/win32/win32_api.h"
+
+namespace {
+
+constexpr char kMutexName[] = "velt-update-platform-test";
+
+bool IsWellKnown(PSID sid, WELL_KNOWN_SID_TYPE type) {
+  BYTE buffer[SECURITY_MAX_SID_SIZE];
+  DWORD size = sizeof(buffer);
+  return ::CreateWellKnownSid(type, nullptr, buffer, &size) && ::EqualSid(sid, buffer);
+}
+
+// A token like this process's with the Administrators group for denying only:
+// what an unelevated administrator's processes run with.
+HANDLE UnelevatedImpersonationToken() {
+  BYTE administrators[SECURITY_MAX_SID_SIZE];
+  DWORD size = sizeof(administrators);
+  HANDLE own = nullptr;
+  HANDLE restricted = nullptr;
+  HANDLE impersonation = nullptr;
+  SID_AND_ATTRIBUTES disabled = {administrators, 0};
+  if (::CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, administrators, &size) &&
+      ::OpenProcessToken(::GetCurrentProcess(), TOKEN_ALL_ACCESS, &own) &&
+      ::CreateRestrictedToken(own, 0, 1, &disabled, 0, nullptr, 0, nullptr, &restricted)) {
+    ::DuplicateTokenEx(restricted, TOKEN_ALL_ACCESS, nullptr, SecurityImpersonation,
+                       TokenImpersonation, &impersonation);
+  }
+  if (own)
+    ::CloseHandle(own);
+  if (restricted)
+    ::CloseHandle(restricted);
+  return impersonation;
+}
+
+TEST(GuardMutexTest, ASecondCreationFindsTheFirstAndOnlyAdministratorsAndSystemGetIn) {
+  uint32_t error = 99;
+  platform::ScopedHandle first = platform::CreateAdminOnlyMutex(kMutexName, &error);
+  ASSERT_TRUE(first.IsValid()) << error;
+  EXPECT_EQ(error, 0u);
+  platform::ScopedHandle second = platform::CreateAdminOnlyMutex(kMutexName, &error);
+  EXPECT_TRUE(second.IsValid());
+  EXPECT_EQ(error, platform::kErrorAlreadyExists);
+  second.Reset();
+  EXPECT_TRUE(platform::GlobalMutexExists(kMutexName));
+
+  // Exactly two entries, protected from inheritance: Administrators and SYSTEM.
+  PACL dacl = nullptr;
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  ASSERT_EQ(::GetSecurityInfo(first.Get(), SE_KERNEL_OBJECT, DACL_SECURITY_INFORMATION, nullptr,
+                              nullptr, &dacl, nullptr, &descriptor),
+            static_cast<DWORD>(ERROR_SUCCESS));
+  SECURITY_DESCRIPTOR_CONTROL control = 0;
+  DWORD revision = 0;
+  ASSERT_TRUE(::GetSecurityDescriptorControl(descriptor, &control, &revision));
+  EXPECT_NE(control & SE_DACL_PROTECTED, 0);
+  ASSERT_NE(dacl, nullptr);
+  ASSERT_EQ(dacl->AceCount, 2);
+  for (WORD i = 0; i < dacl->AceCount; ++i) {
+    ACCESS_ALLOWED_ACE* ace = nullptr;
+    ASSERT_TRUE(::GetAce(dacl, i, reinterpret_cast<void**>(&ace)));
+    EXPECT_EQ(ace->Header.AceType, ACCESS_ALLOWED_ACE_TYPE);
+    PSID sid = &ace->SidStart;
+    EXPECT_TRUE(i == 0 ? IsWellKnown(sid, WinBuiltinAdministratorsSid)
+                       : IsWellKnown(sid, WinLocalSystemSid));
+    EXPECT_TRUE((ace->Mask & GENERIC_ALL) != 0 ||
+                (ace->Mask & MUTEX_ALL_ACCESS) == MUTEX_ALL_ACCESS);
+  }
+  ::LocalFree(descriptor);
+
+  // A process without its Administrators group can neither take the guard
+  // nor mistake it for missing.
+  HANDLE unelevated = UnelevatedImpersonationToken();
+  ASSERT_NE(unelevated, nullptr);
+  ASSERT_TRUE(::SetThreadToken(nullptr, unelevated));
+  platform::ScopedHandle refused = platform::CreateAdminOnlyMutex(kMutexName, &error);
+  const bool exists = platform::GlobalMutexExists(kMutexName);
+  HANDLE synchronize =
+      ::OpenMutexA(SYNCHRONIZE, FALSE, (std::string("Global\\") + kMutexName).c_str());
+  const DWORD synchronize_error = ::GetLastError();
+  ::RevertToSelf();
+  ::CloseHandle(unelevated);
+  EXPECT_FALSE(refused.IsValid());
+  EXPECT_EQ(error, platform::kErrorAccessDenied);
+  EXPECT_TRUE(exists);
+  if (synchronize != nullptr) {
+    std::printf("[ wine     ] unelevated OpenMutexA(SYNCHRONIZE) of the guard: opened\n");
+  } else {
+    std::printf(
+        "[ wine     ] unelevated OpenMutexA(SYNCHRONIZE) of the guard: refused, error %lu\n",
+        synchronize_error);
+  }
+  if (synchronize != nullptr)
+    ::CloseHandle(synchronize);
+
+  first.Reset();
+  EXPECT_FALSE(platform::GlobalMutexExists(kMutexName));
+}
+
+TEST(RestartManagerTest, CallsSucceedOrFailCleanlyAndNameOnlyWhatHoldsTheFile) {
+  char folder[MAX_PATH];
+  ASSERT_GT(::GetTempPathA(MAX_PATH, folder), 0u);
+  const std::string path = std::string(folder) + "velt-rm-test.dat";
+  HANDLE held = ::CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+
+  uint32_t session = 0;
+  const uint32_t started = platform::RmStartSession(&session);
+  if (started == platform::kErrorCallNotImplemented) {
+    ::CloseHandle(held);
+    GTEST_SKIP() << "no Restart Manager on this system";
+  }
+  ASSERT_EQ(started, platform::kErrorSuccess);
+  const uint32_t registered = platform::RmRegisterFile(session, path);
+  std::vector<platform::RmProcess> users = {{1, "untouched"}};
+  const uint32_t listed = platform::RmGetList(session, &users);
+  const uint32_t ended = platform::RmEndSession(session);
+  ::CloseHandle(held);
+
+  EXPECT_EQ(registered, platform::kErrorSuccess);
+  ASSERT_EQ(listed, platform::kErrorSuccess);
+  EXPECT_EQ(ended, platform::kErrorSuccess);
+  // It names this process, which holds the file, or nobody (Wine).
+  for (const platform::RmProcess& user : users)
+    EXPECT_EQ(user.process_id, ::GetCurrentProcessId()) << user.app_name;
+  std::printf(
+      "[ wine     ] Restart Manager: RmStartSession %u (session %u), RmRegisterResources "
+      "%u, RmGetList %u naming %zu processes, RmEndSession %u\n",
+      started, session, registered, listed, users.size(), ended);
+}
+
+TEST(LogTextTest, ErrorTextsEndWithoutALineBreakAndAnsiBecomesUtf8) {
+  const std::string denied = platform::SystemErrorText(ERROR_ACCESS_DENIED);
+  EXPECT_FALSE(denied.empty());
+  EXPECT_EQ(denied.find_first_of("\r\n"), std::string::npos) << denied;
+  EXPECT_EQ(platform::SystemErrorText(0x2FFFFFFF), "");  // no such message
+
+  EXPECT_EQ(platform::AnsiToUtf8("C:\\Logs\\x.log"), "C:\\Logs\\x.log");
+  EXPECT_EQ(platform::AnsiToUtf8(""), "");
+  if (::GetACP() == 1252) {
+    EXPECT_EQ(platform::AnsiToUtf8("caf\xE9 \x80"), "caf\xC3\xA9 \xE2\x82\xAC");
+  }
+  const platform::LocalTime now = platform::GetLocalTime();
+  EXPECT_GE(now.year, 2024);
+  EXPECT_TRUE(now.month >= 1 && now.month <= 12 && now.hour < 24 && now.milliseconds < 1000);
+}
+
+}  // namespace
