@@ -1,4 +1,5 @@
-// File tests built on GetFileAttributes, shared by every platform.
+// File tests built on GetFileAttributes and GetFileInformation, shared by every
+// platform.
 #include "platform/files.h"
 
 namespace platform {
@@ -11,6 +12,13 @@ bool FileExists(const std::string& path) {
 bool DirectoryExists(const std::string& path) {
   uint32_t attributes = GetFileAttributes(path);
   return attributes != kInvalidFileAttributes && (attributes & kAttrDirectory) != 0;
+}
+
+bool SameFileObject(RawHandle first, RawHandle second) {
+  FileInformation one;
+  FileInformation other;
+  return GetFileInformation(first, &one) && GetFileInformation(second, &other) &&
+         one.volume == other.volume && one.index == other.index;
 }
 
 }  // namespace platform

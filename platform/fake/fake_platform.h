@@ -47,6 +47,13 @@ struct FakeEntry {
   uint32_t read_error = 0;
   uint64_t read_error_from = 0;
   uint32_t attributes_error = 0;
+  // Names this file or folder whatever path reaches it; kept by renames.
+  uint64_t id = 0;
+  // GetFileType: 1 a file on a disk, 2 a character device, 3 a pipe.
+  uint32_t file_type = 1;
+  // Reads never reach an end: every read fills the buffer with `data` over
+  // and over ('x' when empty), as a device or a file that grows while read.
+  bool endless = false;
 };
 
 struct MessageBoxRecord {
@@ -94,6 +101,7 @@ struct FakeHandle {
   bool can_delete = false;       // opened with kWriteDelete
   bool delete_on_close = false;  // SetDeleteOnClose
   uint64_t position = 0;
+  uint64_t id = 0;  // files and folders: the id of the entry opened (0: a drive root)
   std::vector<platform::FindData> listing;  // finds: remaining entries
   size_t next = 0;
 };
@@ -223,6 +231,9 @@ void AddLink(const std::string& path, const std::string& target, uint32_t attrib
 std::string ResolvePath(const std::string& normalized, bool follow_last);
 // The entry at `path`, or null.
 FakeEntry* FindEntry(const std::string& path);
+// `normalized` spelled as the entries' names spell it, with an upper-case
+// drive letter, as Windows reports a final path (a drive root as "C:").
+std::string SpelledPath(const std::string& normalized);
 // The contents of a file; empty when missing.
 std::string FileData(const std::string& path);
 // Every file (not folder) below `folder`, at any depth, as a normalized path
