@@ -13,6 +13,7 @@
 #include "platform/ui.h"
 #include "startup/exit_codes.h"
 #include "startup/install_environment.h"
+#include "startup/product_folder.h"
 #include "startup/startup_settings.h"
 #include "startup/update_constants.h"
 
@@ -73,7 +74,8 @@ void RecordInstallationSize() {
   platform::ScopedRegistryKey close(registry);
   registry.OpenKey(UninstallKeyPath + ProductName, true);
   VELT_PHASE_MARK("folder_size");
-  int32_t size_kb = GetFolderSizeKB(ProductFolder);
+  // Only the folder held since the start is measured, never one put in its place.
+  int32_t size_kb = ProductFolderStillHeld() ? GetFolderSizeKB(ProductFolder) : -1;
   VELT_PHASE_MARK("folder_size_done");
   if (size_kb != -1)
     registry.WriteInteger("EstimatedSize", size_kb);
@@ -102,7 +104,8 @@ int RunUpdate() {
   if (!GatherEnvironment())
     return kExitNoRegistryAccess;
   ApplyLastRunFolder();
-  if (!platform::FileExists(ProductFolder + "velt.exe")) {
+  // From here on, every step works in the folder resolved and held now.
+  if (!HoldProductFolder() || !platform::FileExists(ProductFolder + "velt.exe")) {
     ShowBilingualError(
         "There's no Velt installed.\r\nPlease install the program first.",
         "Нет установленной программы \"Вельт\"!\r\nПожалуйста, сначала установите её.");
@@ -135,8 +138,9 @@ int RunUpdate() {
       PackageFileName.substr(0, PackageFileName.find(PackageExtension));
   const std::string resource_type = PackageExtension.substr(1);
   VELT_PHASE_MARK("install");
-  const bool written = InstallResourceFile(resource_name, resource_type,
-                                           ProductFolder + resource_name + "." + resource_type);
+  const bool written =
+      InstallResourceFile(resource_name, resource_type,
+                          ProductFolder + resource_name + "." + resource_type, HeldProductFolder());
   VELT_PHASE_MARK("install_done");
   RecordInstallationSize();
 

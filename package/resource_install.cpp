@@ -107,10 +107,14 @@ platform::ScopedHandle CreateTemporaryFile(const InstallFolder& folder, const st
 bool InstallBytes(const std::string& folder_path,
                   const std::string& name,
                   const uint8_t* data,
-                  uint32_t size) {
+                  uint32_t size,
+                  platform::RawHandle held_folder) {
   InstallFolder folder;
-  if (!folder.Open(folder_path) || !folder.NameIsNoLink(name))
+  if (!folder.Open(folder_path) || !folder.NameIsNoLink(name) ||
+      (platform::IsValidRawHandle(held_folder) &&
+       !platform::SameFileObject(folder.handle(), held_folder))) {
     return false;
+  }
   platform::ScopedHandle temporary = CreateTemporaryFile(folder, name);
   if (!temporary.IsValid())
     return false;
@@ -127,13 +131,14 @@ bool InstallBytes(const std::string& folder_path,
 
 bool InstallResourceFile(const std::string& name,
                          const std::string& type,
-                         const std::string& destination) {
+                         const std::string& destination,
+                         platform::RawHandle held_folder) {
   platform::ScopedResource resource;
   const size_t slash = destination.rfind('\\');
   const std::string folder = slash == std::string::npos ? "" : destination.substr(0, slash + 1);
   const std::string file_name = destination.substr(slash == std::string::npos ? 0 : slash + 1);
   if (!resource.Load(name, type) ||
-      !InstallBytes(folder, file_name, resource.data(), resource.size())) {
+      !InstallBytes(folder, file_name, resource.data(), resource.size(), held_folder)) {
     ReportInstallFailure(destination);
     return false;
   }
