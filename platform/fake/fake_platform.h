@@ -12,6 +12,7 @@
 
 #include "platform/fake/fake_faults.h"
 #include "platform/files.h"
+#include "platform/process.h"
 #include "platform/system.h"
 
 namespace fake {
@@ -71,8 +72,9 @@ struct PostRecord {
   intptr_t lparam = 0;
 };
 
-// A program started through the shell (ShellExecute) or, with `as_user`, with
-// the desktop shell's token (CreateProcessWithToken: no verb or parameters).
+// A program started through the shell (ShellExecute, also when it fails) or,
+// with `as_user`, with the desktop shell's token (CreateProcessWithToken, only
+// when it succeeds: no verb or parameters).
 struct LaunchRecord {
   std::string verb, file, parameters, directory;
   int show = 0;
@@ -162,11 +164,9 @@ struct FakeWorld {
   bool pipe_read_would_block = false;
   std::string system_directory = "C:\\Windows\\system32";
 
-  // Elevation: this process's, the desktop shell's process (0: no shell
-  // window) and whether its token is elevated.
-  bool process_elevated = false;
+  // This process's elevation and the desktop shell's process (0: no shell window).
+  platform::Elevation process_elevation = platform::Elevation::kNone;
   uint32_t shell_process_id = 0;
-  bool shell_token_elevated = false;
 
   // Named mappings that exist (held by other processes), and mappings this
   // process holds open right now.
