@@ -152,6 +152,22 @@ TEST_F(FileHandlesTest, DeleteOnCloseRemovesTheFileWhenItsHandleCloses) {
   EXPECT_FALSE(Exists(dir_ + "new.tmp"));
 }
 
+// The installation folder is held through whatever path named it: the
+// folder reached is pinned and known by its identity, not by the path.
+TEST_F(FileHandlesTest, AHeldFolderIsTheLinksTargetPinnedAndKnownByItsIdentity) {
+  ASSERT_TRUE(velt::test::MakeUnixSymlink(root_ + "via", dir_.substr(0, dir_.size() - 1)));
+  ScopedHandle held = platform::HoldFolder(root_ + "via\\");
+  ASSERT_TRUE(held.IsValid()) << platform::GetLastError();
+  std::string reached;
+  ASSERT_TRUE(platform::GetFinalPathNameByHandle(held.Get(), &reached));
+  EXPECT_EQ(reached.substr(reached.size() - 7), "\\folder");
+  EXPECT_TRUE(platform::SameFileObject(held.Get(), platform::OpenForExamination(dir_).Get()));
+  EXPECT_FALSE(platform::SameFileObject(held.Get(), platform::OpenForExamination(root_).Get()));
+  EXPECT_FALSE(::MoveFileA(dir_.substr(0, dir_.size() - 1).c_str(), (root_ + "moved").c_str()));
+  held.Reset();
+  EXPECT_TRUE(velt::test::UnixUnlink(root_ + "via"));
+}
+
 // What the installation relies on to see links under Wine: a link to a folder
 // shows as a reparse point by name, a link to a file does not, and the path a
 // handle reaches is the link's target either way.
