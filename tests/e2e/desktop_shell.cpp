@@ -66,9 +66,14 @@ bool EnsureDesktopShell() {
     return false;
   CloseHandle(info.hThread);
   Shell = info.hProcess;
-  for (int waited = 0; waited < 10000 && !FileExists(record); waited += 20)
+  // The record is created, then written: it is whole once its line ends.
+  std::string line;
+  for (int waited = 0; waited < 10000; waited += 20) {
+    line = ReadBinaryFile(record);
+    if (!line.empty() && line.back() == '\n')
+      break;
     Sleep(20);
-  const std::string line = ReadBinaryFile(record);
+  }
   DeleteFileA(record.c_str());
   EXPECT_EQ(line, "shell elevated=0\r\n");
   EXPECT_EQ(ShellWindowProcess(), info.dwProcessId);
