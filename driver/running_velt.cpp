@@ -6,6 +6,8 @@
 #include "platform/system.h"
 #include "platform/ui.h"
 #include "startup/install_environment.h"
+#include "startup/product_folder.h"
+#include "startup/startup_settings.h"
 #include "startup/update_constants.h"
 
 namespace velt {
@@ -17,27 +19,16 @@ constexpr uint32_t kRunningMappingSize = 64;
 
 platform::ScopedHandle RunningMapping;
 
-enum class LaunchWay { kThroughTheShell, kAsTheDesktopUser, kNotAtAll };
-
-// This process runs elevated, but the program it starts must not: the folder
-// it comes from may be writable by the user. With an unelevated desktop shell
-// it starts with the shell's token; with none (a service or deployment
-// context), or an elevated one, through the shell as before. When a shell runs
-// but its elevation cannot be told, nothing is started.
-LaunchWay ChooseLaunch(platform::ScopedHandle* user_token) {
-  if (!platform::IsProcessElevated())
-    return LaunchWay::kThroughTheShell;
+// Starts `program` with the desktop shell's token, as the desktop's user.
+// False when there is no shell, its token cannot be had or the start fails.
+bool StartAsTheDesktopUser(const std::string& program) {
   const uint32_t shell = platform::GetShellProcessId();
   if (shell == 0)
-    return LaunchWay::kThroughTheShell;
+    return false;
   platform::ScopedHandle token = platform::OpenProcessTokenForLaunch(shell);
-  bool elevated = true;
-  if (!token.IsValid() || !platform::IsTokenElevated(token.Get(), &elevated))
-    return LaunchWay::kNotAtAll;
-  if (elevated)
-    return LaunchWay::kThroughTheShell;
-  *user_token = std::move(token);
-  return LaunchWay::kAsTheDesktopUser;
+  return token.IsValid() &&
+         platform::CreateProcessWithToken(token.Get(), program, platform::GetCurrentDirectory(),
+                                          platform::kSwShowNormal);
 }
 
 }  // namespace
@@ -69,18 +60,19 @@ void AskVeltToQuit() {
 void LaunchVelt() {
   platform::SetCurrentDirectory(ProductFolder);
   const std::string program = ProductFolder + ProductName + ".exe";
-  platform::ScopedHandle user_token;
-  switch (ChooseLaunch(&user_token)) {
-    case LaunchWay::kThroughTheShell:
+  if (ProductFolderStillHeld()) {
+    if (platform::GetProcessElevation() == platform::Elevation::kNone) {
       platform::ShellExecute("open", program, "", "", platform::kSwShowNormal);
-      break;
-    case LaunchWay::kAsTheDesktopUser:
-      platform::CreateProcessWithToken(user_token.Get(), program, platform::GetCurrentDirectory(),
-                                       platform::kSwShowNormal);
-      break;
-    case LaunchWay::kNotAtAll:
-      break;
+      return;
+    }
+    // The folder may be the user's to write: what starts from it gets the
+    // desktop user's rights, never this process's higher ones.
+    if (StartAsTheDesktopUser(program))
+      return;
   }
+  ShowBilingualError("Velt could not be started with your own rights.\r\nPlease start it yourself.",
+                     "Не удалось запустить программу \"Вельт\" с вашими правами.\r\n"
+                     "Пожалуйста, запустите её сами.");
 }
 
 }  // namespace velt

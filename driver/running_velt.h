@@ -18,8 +18,11 @@ void AskVeltToQuit();
 
 // Makes ProductFolder the current directory (a failure is ignored) and starts
 // ProductFolder + ProductName + ".exe" with no parameters in it; does not wait.
-// An elevated updater starts it as the desktop's unelevated user when there is
-// one (never elevated then), otherwise through the shell ("open").
+// With no more than its user's own rights the updater starts it through the
+// shell ("open"). Elevated above them (or when that cannot be told) it starts
+// it only with the desktop shell's token, as the desktop's user. When that
+// cannot be done, or the held folder is no longer at ProductFolder, nothing is
+// started and the bilingual box says so.
 void LaunchVelt();
 
 }  // namespace velt

@@ -17,6 +17,7 @@
 #include "startup/install_environment.h"
 #include "startup/release_facts.h"
 #include "startup/run_log.h"
+#include "startup/product_folder.h"
 #include "startup/startup_settings.h"
 #include "startup/update_constants.h"
 
@@ -115,7 +116,8 @@ void RecordInstallationSize() {
   platform::KeyCloser closer(registry);
   registry.OpenKey(platform::HkeyLocalMachine(), UninstallKeyPath + ProductName, true);
   VELT_PHASE_MARK("folder_size");
-  int32_t size_kb = GetFolderSizeKB(ProductFolder);
+  // Only the folder held since the start is measured, never one put in its place.
+  int32_t size_kb = ProductFolderStillHeld() ? GetFolderSizeKB(ProductFolder) : -1;
   VELT_PHASE_MARK("folder_size_done");
   if (size_kb != -1) {
     registry.WriteInteger("EstimatedSize", size_kb);
@@ -150,8 +152,9 @@ int RunUpdate() {
   if (!GatherEnvironment())
     return kExitNoRegistryAccess;
   ApplyLastRunFolder();
-  if (!platform::FileExists(ProductFolder + "velt.exe")) {
-    Log({"no velt.exe in ", ProductFolder});
+  // From here on, every step works in the folder resolved and held now.
+  if (!HoldProductFolder() || !platform::FileExists(ProductFolder + "velt.exe")) {
+    Log({"no installation folder to hold, or no velt.exe in ", ProductFolder});
     ShowBilingualError(
         "There's no Velt installed.\r\nPlease install the program first.",
         "Нет установленной программы \"Вельт\"!\r\nПожалуйста, сначала установите её.");
@@ -193,7 +196,8 @@ int RunUpdate() {
 
   VELT_PHASE_MARK("install");
   const bool written =
-      InstallResourceFile(kPackageResourceName, kPackageResourceType, package_path);
+      InstallResourceFile(kPackageResourceName, kPackageResourceType, package_path,
+                          HeldProductFolder());
   VELT_PHASE_MARK("install_done");
   RecordInstallationSize();
 

@@ -72,8 +72,22 @@ std::vector<std::string> SplitLines(const std::string& text) {
   }
 }
 
+// Whether the whole file reads within the limits of a language file
+// (line_reader.h): beyond them it is faulty, wherever its keys are.
+bool ReadsWithinLimits(const std::string& path) {
+  LineReader reader;
+  if (!OpenLineReader(reader, path))
+    return false;
+  std::string line;
+  LineResult result;
+  while ((result = ReadLine(reader, &line)) == LineResult::kLine) {
+  }
+  return result == LineResult::kEnd;
+}
+
 // Step 3 for one file: selects it, checks "langver" and every "langcode" line,
-// and notes a locale match. False when a value is not an integer.
+// notes a locale match, and reads it through. False when a value is not an
+// integer or the file goes beyond the limits.
 bool ScanLanguageFile(int32_t index) {
   if (!SelectLanguageFile(index))
     return false;
@@ -90,7 +104,7 @@ bool ScanLanguageFile(int32_t index) {
     }
   }
   CloseLineReader(CurrentFileReader);
-  return true;
+  return ReadsWithinLimits(LanguageFilePath(index));
 }
 
 // The "LangFile" string of the settings key; empty when the key cannot be

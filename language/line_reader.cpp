@@ -2,7 +2,9 @@
 
 #include <cstdint>
 
+#include "platform/errors.h"
 #include "platform/files.h"
+#include "startup/startup_settings.h"
 
 namespace velt {
 namespace {
@@ -13,6 +15,7 @@ constexpr char kEndOfText = 0x1A;
 void ResetBuffer(LineReader& reader) {
   reader.buffer.clear();
   reader.position = 0;
+  reader.read = 0;
   reader.file_ended = false;
   reader.text_ended = false;
 }
@@ -29,18 +32,55 @@ bool FillBuffer(LineReader& reader) {
     return false;
   }
   reader.buffer.resize(read);
+  reader.read += read;
+  if (reader.read > kLanguageFileLimit) {
+    reader.buffer.clear();
+    return false;
+  }
   if (read == 0)
     reader.file_ended = true;
   return true;
+}
+
+// The part of `path` before its last backslash.
+std::string FolderOf(const std::string& path) {
+  const size_t slash = path.rfind('\\');
+  return slash == std::string::npos ? std::string() : path.substr(0, slash);
+}
+
+// Whether the open `file` is a plain file within the size limit that lies in
+// the folder `path` names. Where the system cannot tell the path a handle
+// reaches (before Windows Vista), the other checks stand alone.
+bool IsPlainFileIn(platform::RawHandle file, const std::string& path) {
+  platform::FileInformation information;
+  if (!platform::IsDiskFile(file) || !platform::GetFileInformation(file, &information) ||
+      (information.attributes & (platform::kAttrDirectory | platform::kAttrReparsePoint)) != 0 ||
+      information.size > kLanguageFileLimit) {
+    return false;
+  }
+  std::string reached;
+  if (!platform::GetFinalPathNameByHandle(file, &reached))
+    return platform::GetLastError() == platform::kErrorCallNotImplemented;
+  return AsciiLowercase(FolderOf(reached)) == AsciiLowercase(FolderOf(path));
 }
 
 }  // namespace
 
 bool OpenLineReader(LineReader& reader, const std::string& path) {
   CloseLineReader(reader);
-  reader.file = platform::CreateFile(path, platform::FileAccess::kRead, platform::FileShare::kRead,
-                                     platform::FileDisposition::kOpenExisting);
-  return reader.file.IsValid();
+  // A link the system reports as one is never opened: it may lead to a device.
+  const uint32_t attributes = platform::GetFileAttributes(path);
+  if (attributes == platform::kInvalidFileAttributes ||
+      (attributes & (platform::kAttrDirectory | platform::kAttrReparsePoint)) != 0) {
+    return false;
+  }
+  platform::ScopedHandle file =
+      platform::CreateFile(path, platform::FileAccess::kRead, platform::FileShare::kRead,
+                           platform::FileDisposition::kOpenExisting);
+  if (!file.IsValid() || !IsPlainFileIn(file.Get(), path))
+    return false;
+  reader.file = std::move(file);
+  return true;
 }
 
 bool IsLineReaderOpen(const LineReader& reader) {
@@ -79,6 +119,8 @@ LineResult ReadLine(LineReader& reader, std::string* line) {
       return LineResult::kLine;
     if (byte != '\r')
       line->push_back(byte);
+    if (line->size() > kLanguageLineLimit)
+      return LineResult::kError;
   }
   return consumed_any ? LineResult::kLine : LineResult::kEnd;
 }

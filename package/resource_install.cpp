@@ -120,11 +120,17 @@ bool ReplaceInFolder(const InstallFolder& folder,
 bool InstallBytes(const std::string& folder_path,
                   const std::string& name,
                   const uint8_t* data,
-                  uint32_t size) {
+                  uint32_t size,
+                  platform::RawHandle held_folder) {
   InstallFolder folder;
   if (!folder.Open(folder_path) || !folder.NameIsNoLink(name)) {
     Log({"installing into ", folder_path, ": the folder or ", name,
          " is a link, or cannot be opened"});
+    return false;
+  }
+  if (platform::IsValidRawHandle(held_folder) &&
+      !platform::SameFileObject(folder.handle(), held_folder)) {
+    Log({"installing into ", folder_path, ": not the installation folder held since the start"});
     return false;
   }
   platform::ScopedHandle temporary = CreateTemporaryFile(folder, name, platform::FileShare::kNone);
@@ -148,7 +154,8 @@ bool InstallBytes(const std::string& folder_path,
 
 bool InstallResourceFile(const std::string& name,
                          const std::string& type,
-                         const std::string& destination) {
+                         const std::string& destination,
+                         platform::RawHandle held_folder) {
   platform::ScopedResource resource;
   const size_t slash = destination.rfind('\\');
   const std::string folder = slash == std::string::npos ? "" : destination.substr(0, slash + 1);
@@ -158,7 +165,7 @@ bool InstallResourceFile(const std::string& name,
     ReportInstallFailure(destination);
     return false;
   }
-  if (!InstallBytes(folder, file_name, resource.data(), resource.size())) {
+  if (!InstallBytes(folder, file_name, resource.data(), resource.size(), held_folder)) {
     ReportInstallFailure(destination);
     return false;
   }

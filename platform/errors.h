@@ -16,6 +16,7 @@ constexpr uint32_t kErrorDiskFull = 112;
 constexpr uint32_t kErrorAlreadyExists = 183;
 constexpr uint32_t kErrorMoreData = 234;
 constexpr uint32_t kErrorNoMoreFiles = 18;
+constexpr uint32_t kErrorCallNotImplemented = 120;
 
 // True for the errors that say a path names nothing (file or folder not found).
 inline bool IsNotFoundError(uint32_t error) {

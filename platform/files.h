@@ -62,11 +62,32 @@ ScopedHandle OpenFolder(const std::string& path);
 // everything and without following a link at its own name where the system
 // can tell. Invalid on failure.
 ScopedHandle OpenForExamination(const std::string& path);
+// Opens the folder `path` to hold it: links on the way and at its own name
+// are followed, and deletion is not shared, so that while the handle is open
+// the folder it reached cannot be renamed, moved or deleted. Invalid on failure.
+ScopedHandle HoldFolder(const std::string& path);
 // GetFileInformationByHandle: the attributes of the open file or folder.
 bool GetFileAttributesByHandle(RawHandle handle, uint32_t* attributes);
+// What GetFileInformationByHandle tells of an open file or folder. The volume's
+// serial number and the index on it name one file or folder, whatever path
+// reaches it.
+struct FileInformation {
+  uint32_t attributes = 0;
+  uint64_t size = 0;
+  uint32_t volume = 0;
+  uint64_t index = 0;
+};
+bool GetFileInformation(RawHandle handle, FileInformation* information);
+// True when both handles reach the same file or folder; false when either
+// cannot be examined.
+bool SameFileObject(RawHandle first, RawHandle second);
+// GetFileType is FILE_TYPE_DISK: the handle reaches a file on a disk, not a
+// character device, a console or a pipe.
+bool IsDiskFile(RawHandle file);
 // GetFinalPathNameByHandleA: the path the handle really reaches, links
 // resolved, without the "\\?\" prefix. False where the system cannot tell
-// (before Windows Vista) or the call fails; `*path` is then untouched.
+// (before Windows Vista; the last error is then kErrorCallNotImplemented) or
+// the call fails; `*path` is then untouched.
 bool GetFinalPathNameByHandle(RawHandle handle, std::string* path);
 // Renames the file open as `file` (opened with kWriteDelete) to `name` inside
 // the folder open as `folder`, replacing whatever has that name; a link there

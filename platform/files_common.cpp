@@ -1,4 +1,5 @@
-// File tests built on GetFileAttributes and path rules, shared by every platform.
+// File tests built on GetFileAttributes and GetFileInformation, and path rules,
+// shared by every platform.
 #include "platform/files.h"
 
 namespace platform {
@@ -17,6 +18,13 @@ std::string WithoutTrailingBackslash(std::string path) {
   while (path.size() > 1 && path.back() == '\\' && !(path.size() == 3 && path[1] == ':'))
     path.pop_back();
   return path;
+}
+
+bool SameFileObject(RawHandle first, RawHandle second) {
+  FileInformation one;
+  FileInformation other;
+  return GetFileInformation(first, &one) && GetFileInformation(second, &other) &&
+         one.volume == other.volume && one.index == other.index;
 }
 
 }  // namespace platform

@@ -50,18 +50,24 @@ bool CreateProcess(const std::string& application,
 // WaitForSingleObject.
 uint32_t WaitForSingleObject(RawHandle handle, uint32_t milliseconds);
 
-// Whether this process runs elevated (TokenElevation); false where the system
-// cannot tell (before Windows Vista).
-bool IsProcessElevated();
+// How this process's rights stand to its user's ordinary rights.
+enum class Elevation {
+  // No more than the user's own: not elevated, or elevated without a linked
+  // token (UAC off, the built-in administrator, Windows before Vista).
+  kNone,
+  // Elevated above the user's ordinary rights, which a linked token holds.
+  kSplit,
+  // The token cannot be examined.
+  kUnknown,
+};
+// This process's elevation (TokenElevationType).
+Elevation GetProcessElevation();
 // The id of the desktop shell's process (GetShellWindow, then
 // GetWindowThreadProcessId); 0 when there is no shell window.
 uint32_t GetShellProcessId();
 // The token of process `process_id`, duplicated as a primary token to start a
 // program with; invalid when it cannot be had.
 ScopedHandle OpenProcessTokenForLaunch(uint32_t process_id);
-// Whether `token` is elevated (TokenElevation). False when the system cannot
-// tell; `*elevated` is then untouched.
-bool IsTokenElevated(RawHandle token, bool* elevated);
 // Starts `application` with `token`, as the token's user, with no parameters
 // (its command line is the quoted path) in `directory`: CreateProcessAsUserA,
 // or CreateProcessWithTokenW where this process lacks the privilege for the

@@ -7,10 +7,9 @@
 #include <string>
 #include <vector>
 
-namespace platform {
+#include "platform/errors.h"  // kErrorCallNotImplemented: where no Restart Manager exists
 
-// The error every call returns where the system has no Restart Manager.
-constexpr uint32_t kErrorCallNotImplemented = 120;
+namespace platform {
 
 struct RmProcess {
   uint32_t process_id = 0;

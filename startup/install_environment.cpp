@@ -1,5 +1,7 @@
 #include "startup/install_environment.h"
 
+#include "startup/product_folder.h"
+
 namespace velt {
 
 std::string ProductFolder;
@@ -7,6 +9,7 @@ std::string UninstallKeyPath;
 bool IsAdmin = true;
 
 void StartInstallEnvironment() {
+  ReleaseProductFolder();
   ProductFolder.clear();
   UninstallKeyPath.clear();
   IsAdmin = true;

@@ -11,7 +11,7 @@ extern std::string ProductFolder;     // ends with a backslash once gathered (un
 extern std::string UninstallKeyPath;  // "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\"
 extern bool IsAdmin;
 
-// Module start and end: reset the three values.
+// Module start and end: reset the three values and let the held folder go.
 void StartInstallEnvironment();
 void EndInstallEnvironment();
 

@@ -47,9 +47,10 @@ std::string RunConsoleCommand(const std::string& command) {
   platform::ScopedHandle output_writer;
   if (platform::CreateOutputPipe(&output_reader, &output_writer)) {
     platform::ProcessInfo process;
+    // "/d": no AutoRun command of the registry (the user's own included) runs first.
     const bool started =
-        platform::CreateProcess(interpreter, "\"" + interpreter + "\" /c " + command, kProcessFlags,
-                                platform::kSwHide, output_writer.Get(), &process);
+        platform::CreateProcess(interpreter, "\"" + interpreter + "\" /d /c " + command,
+                                kProcessFlags, platform::kSwHide, output_writer.Get(), &process);
     // The child holds its own copy now: the pipe ends when the child does.
     output_writer.Reset();
     if (started) {

@@ -1,6 +1,6 @@
-// Fake handle-based file operations: pinned folders, examination without
-// following a link the system reports, final paths, renames and deletion
-// through the handle.
+// Fake handle-based file operations: pinned and held folders, examination
+// without following a link the system reports, identities and final paths,
+// renames and deletion through the handle.
 #include "platform/errors.h"
 #include "platform/fake/fake_internal.h"
 #include "platform/files.h"
@@ -28,6 +28,12 @@ std::string ExaminedPath(const std::string& path) {
   return fake::ResolvePath(named, true);
 }
 
+// The id of the entry at `reached`; 0 for a drive root or a missing entry.
+uint64_t EntryId(const std::string& reached) {
+  auto it = World().entries.find(reached);
+  return it == World().entries.end() ? 0 : it->second.id;
+}
+
 FakeHandle* AnyFileHandle(RawHandle handle) {
   for (FakeHandle::Kind kind : {FakeHandle::kFile, FakeHandle::kFolder, FakeHandle::kExamine}) {
     if (FakeHandle* found = fake::LookupHandle(handle, kind))
@@ -50,6 +56,24 @@ ScopedHandle OpenFolder(const std::string& path) {
   FakeHandle handle;
   handle.kind = FakeHandle::kFolder;
   handle.path = reached;
+  handle.id = EntryId(reached);
+  handle.share_delete = false;
+  return ScopedHandle(fake::NewHandle(handle));
+}
+
+ScopedHandle HoldFolder(const std::string& path) {
+  if (fake::Faulted("HoldFolder", fake::kFaultsOfOpens))
+    return ScopedHandle();
+  const std::string reached = fake::ResolvePath(fake::NormalizePath(path), true);
+  auto it = World().entries.find(reached);
+  if (reached.size() > 2 && it == World().entries.end())
+    return (Fail(kErrorPathNotFound), ScopedHandle());
+  if (reached.size() > 2 && !it->second.directory)
+    return (Fail(kErrorDirectory), ScopedHandle());
+  FakeHandle handle;
+  handle.kind = FakeHandle::kFolder;
+  handle.path = reached;
+  handle.id = EntryId(reached);
   handle.share_delete = false;
   return ScopedHandle(fake::NewHandle(handle));
 }
@@ -65,6 +89,7 @@ ScopedHandle OpenForExamination(const std::string& path) {
   FakeHandle handle;
   handle.kind = FakeHandle::kExamine;
   handle.path = reached;
+  handle.id = EntryId(reached);
   return ScopedHandle(fake::NewHandle(handle));
 }
 
@@ -85,6 +110,30 @@ bool GetFileAttributesByHandle(RawHandle handle, uint32_t* attributes) {
   return true;
 }
 
+bool GetFileInformation(RawHandle handle, FileInformation* information) {
+  FakeHandle* open = AnyFileHandle(handle);
+  if (!open)
+    return Fail(6);
+  if (fake::Faulted("GetFileInformation", fake::kFaultError))
+    return false;
+  FakeEntry* entry = open->path.size() <= 2 ? nullptr : fake::FindEntry(open->path);
+  if (open->path.size() > 2 && (!entry || entry->file_type != 1))
+    return Fail(1);  // ERROR_INVALID_FUNCTION: nothing on a disk answers
+  information->attributes = entry ? entry->attributes : kAttrDirectory;
+  information->size = entry ? entry->data.size() : 0;
+  information->volume = static_cast<uint32_t>(open->path[0]);
+  information->index = open->id;
+  return true;
+}
+
+bool IsDiskFile(RawHandle file) {
+  FakeHandle* open = AnyFileHandle(file);
+  if (!open)
+    return false;
+  FakeEntry* entry = fake::FindEntry(open->path);
+  return !entry || entry->file_type == 1;
+}
+
 bool GetFinalPathNameByHandle(RawHandle handle, std::string* path) {
   FakeHandle* open = AnyFileHandle(handle);
   if (!open)
@@ -93,8 +142,10 @@ bool GetFinalPathNameByHandle(RawHandle handle, std::string* path) {
     return Fail(120);  // ERROR_CALL_NOT_IMPLEMENTED
   if (fake::Faulted("GetFinalPathNameByHandle", fake::kFaultError))
     return false;
-  // A drive root keeps its backslash ("c:\\").
-  *path = open->path.size() == 2 ? open->path + "\\" : open->path;
+  // A drive root keeps its backslash ("C:\\").
+  *path = fake::SpelledPath(open->path);
+  if (path->size() == 2)
+    *path += "\\";
   return true;
 }
 

@@ -187,6 +187,7 @@ ScopedHandle CreateFile(const std::string& path,
   handle.write = write;
   handle.share_read = share_read;
   handle.can_delete = access == FileAccess::kWriteDelete;
+  handle.id = World().entries[normalized].id;
   World().last_error = 0;
   return ScopedHandle(fake::NewHandle(handle));
 }
@@ -202,6 +203,16 @@ bool ReadFile(RawHandle file, void* buffer, uint32_t size, uint32_t* read) {
     return Fail(kErrorFileNotFound);
   if (entry->read_error != 0 && handle->position >= entry->read_error_from)
     return Fail(entry->read_error);
+  if (entry->endless) {  // the entry's data over and over
+    char* bytes = static_cast<char*>(buffer);
+    for (uint32_t i = 0; i < size; ++i) {
+      bytes[i] =
+          entry->data.empty() ? 'x' : entry->data[(handle->position + i) % entry->data.size()];
+    }
+    handle->position += size;
+    *read = size;
+    return true;
+  }
   uint64_t available =
       handle->position < entry->data.size() ? entry->data.size() - handle->position : 0;
   uint32_t count = static_cast<uint32_t>(std::min<uint64_t>(available, size));

@@ -12,6 +12,7 @@
 
 #include "platform/fake/fake_faults.h"
 #include "platform/files.h"
+#include "platform/process.h"
 #include "platform/restart_manager.h"
 #include "platform/system.h"
 
@@ -51,6 +52,13 @@ struct FakeEntry {
   uint32_t read_error = 0;
   uint64_t read_error_from = 0;
   uint32_t attributes_error = 0;
+  // Names this file or folder whatever path reaches it; kept by renames.
+  uint64_t id = 0;
+  // GetFileType: 1 a file on a disk, 2 a character device, 3 a pipe.
+  uint32_t file_type = 1;
+  // Reads never reach an end: every read fills the buffer with `data` over
+  // and over ('x' when empty), as a device or a file that grows while read.
+  bool endless = false;
 };
 
 struct MessageBoxRecord {
@@ -68,8 +76,9 @@ struct PostRecord {
   intptr_t lparam = 0;
 };
 
-// A program started through the shell (ShellExecute) or, with `as_user`, with
-// the desktop shell's token (CreateProcessWithToken: no verb or parameters).
+// A program started through the shell (ShellExecute, also when it fails) or,
+// with `as_user`, with the desktop shell's token (CreateProcessWithToken, only
+// when it succeeds: no verb or parameters).
 struct LaunchRecord {
   std::string verb, file, parameters, directory;
   int show = 0;
@@ -108,6 +117,7 @@ struct FakeHandle {
   bool can_delete = false;       // opened with kWriteDelete
   bool delete_on_close = false;  // SetDeleteOnClose
   uint64_t position = 0;
+  uint64_t id = 0;  // files and folders: the id of the entry opened (0: a drive root)
   std::vector<platform::FindData> listing;  // finds: remaining entries
   size_t next = 0;
 };
@@ -168,11 +178,9 @@ struct FakeWorld {
   bool pipe_read_would_block = false;
   std::string system_directory = "C:\\Windows\\system32";
 
-  // Elevation: this process's, the desktop shell's process (0: no shell
-  // window) and whether its token is elevated.
-  bool process_elevated = false;
+  // This process's elevation and the desktop shell's process (0: no shell window).
+  platform::Elevation process_elevation = platform::Elevation::kNone;
   uint32_t shell_process_id = 0;
-  bool shell_token_elevated = false;
 
   // Named mappings that exist (held by other processes), and mappings this
   // process holds open right now.
@@ -252,6 +260,9 @@ void AddLink(const std::string& path, const std::string& target, uint32_t attrib
 std::string ResolvePath(const std::string& normalized, bool follow_last);
 // The entry at `path`, or null.
 FakeEntry* FindEntry(const std::string& path);
+// `normalized` spelled as the entries' names spell it, with an upper-case
+// drive letter, as Windows reports a final path (a drive root as "C:").
+std::string SpelledPath(const std::string& normalized);
 // The contents of a file; empty when missing.
 std::string FileData(const std::string& path);
 // Every file (not folder) below `folder`, at any depth, as a normalized path

@@ -130,8 +130,9 @@ uint32_t WaitForSingleObject(RawHandle handle, uint32_t) {
   return 0;
 }
 
-bool IsProcessElevated() {
-  return World().process_elevated && !fake::Faulted("IsProcessElevated", fake::kFaultError);
+Elevation GetProcessElevation() {
+  return fake::Faulted("GetProcessElevation", fake::kFaultError) ? Elevation::kUnknown
+                                                                 : World().process_elevation;
 }
 
 uint32_t GetShellProcessId() {
@@ -146,24 +147,17 @@ ScopedHandle OpenProcessTokenForLaunch(uint32_t process_id) {
   return ScopedHandle(NewHandle(FakeHandle::kThread, "shell token"));
 }
 
-bool IsTokenElevated(RawHandle token, bool* elevated) {
-  if (!fake::LookupHandle(token, FakeHandle::kThread))
-    return Fail(6);
-  if (fake::Faulted("IsTokenElevated", fake::kFaultError))
-    return false;
-  *elevated = World().shell_token_elevated;
-  return true;
-}
-
 bool CreateProcessWithToken(RawHandle token,
                             const std::string& application,
                             const std::string& directory,
                             int show_window) {
   if (!fake::LookupHandle(token, FakeHandle::kThread))
     return Fail(6);
+  if (fake::Faulted("CreateProcessWithToken", fake::kFaultsOfCalls))
+    return false;
   World().launches.push_back(
       {"", application, "", directory, show_window, World().current_directory, true});
-  return !fake::Faulted("CreateProcessWithToken", fake::kFaultsOfCalls);
+  return true;
 }
 
 std::string GetSystemDirectory() {

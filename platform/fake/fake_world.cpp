@@ -158,6 +158,25 @@ FakeEntry* FindEntry(const std::string& path) {
   return it == World().entries.end() ? nullptr : &it->second;
 }
 
+std::string SpelledPath(const std::string& normalized) {
+  std::string spelled;
+  size_t start = 0;
+  while (start < normalized.size()) {
+    size_t end = normalized.find('\\', start);
+    if (end == std::string::npos)
+      end = normalized.size();
+    auto it = World().entries.find(normalized.substr(0, end));
+    if (start == 0)
+      spelled = static_cast<char>(std::toupper(static_cast<unsigned char>(normalized[0]))) +
+                normalized.substr(1, end - 1);
+    else
+      spelled += "\\" + (it == World().entries.end() ? normalized.substr(start, end - start)
+                                                     : it->second.name);
+    start = end + 1;
+  }
+  return spelled;
+}
+
 bool Exists(const std::string& path) {
   std::string normalized = NormalizePath(path);
   return normalized.size() == 2 || World().entries.count(normalized) != 0;
@@ -194,7 +213,7 @@ void AddDirectory(const std::string& path, uint32_t attributes) {
   }
   FakeEntry& entry = World().entries[normalized];
   if (entry.sequence == 0) {
-    entry.sequence = World().next_sequence++;
+    entry.sequence = entry.id = World().next_sequence++;
     entry.name = LastComponent(raw);
   }
   entry.directory = true;
@@ -209,7 +228,7 @@ void AddFile(const std::string& path, const std::string& data, uint32_t attribut
     AddDirectory(raw.substr(0, slash));
   FakeEntry& entry = World().entries[NormalizePath(raw)];
   if (entry.sequence == 0)
-    entry.sequence = World().next_sequence++;
+    entry.sequence = entry.id = World().next_sequence++;
   entry.name = LastComponent(raw);
   entry.directory = false;
   entry.attributes = attributes == 0 ? platform::kAttrArchive : attributes;

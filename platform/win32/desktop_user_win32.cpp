@@ -1,5 +1,5 @@
-// Starting a program as the desktop's user: elevation of tokens, the shell's
-// process and its token, and process creation with a token.
+// Starting a program as the desktop's user: this process's elevation, the
+// shell's process and its token, and process creation with a token.
 #include <vector>
 
 #include "platform/process.h"
@@ -23,24 +23,27 @@ std::vector<wchar_t> Wide(const std::string& text) {
   return wide;
 }
 
-bool TokenElevation(HANDLE token, bool* elevated) {
-  TOKEN_ELEVATION elevation = {};
-  DWORD size = 0;
-  if (!::GetTokenInformation(token, ::TokenElevation, &elevation, sizeof(elevation), &size))
-    return false;
-  *elevated = elevation.TokenIsElevated != 0;
-  return true;
-}
-
 }  // namespace
 
-bool IsProcessElevated() {
+Elevation GetProcessElevation() {
   HANDLE token = nullptr;
   if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &token))
-    return false;
+    return Elevation::kUnknown;
   ScopedHandle owned(token);
-  bool elevated = false;
-  return TokenElevation(token, &elevated) && elevated;
+  TOKEN_ELEVATION_TYPE type = TokenElevationTypeDefault;
+  DWORD size = 0;
+  if (!::GetTokenInformation(token, ::TokenElevationType, &type, sizeof(type), &size)) {
+    // Before Windows Vista the class does not exist: no token is split.
+    return ::GetLastError() == ERROR_INVALID_PARAMETER ? Elevation::kNone : Elevation::kUnknown;
+  }
+  switch (type) {
+    case TokenElevationTypeDefault:  // no linked token: the user's own rights
+    case TokenElevationTypeLimited:  // the unelevated half
+      return Elevation::kNone;
+    case TokenElevationTypeFull:
+      return Elevation::kSplit;
+  }
+  return Elevation::kUnknown;
 }
 
 uint32_t GetShellProcessId() {
@@ -71,10 +74,6 @@ ScopedHandle OpenProcessTokenForLaunch(uint32_t process_id) {
   if (!::DuplicateTokenEx(token, access, nullptr, SecurityImpersonation, TokenPrimary, &primary))
     return ScopedHandle();
   return ScopedHandle(primary);
-}
-
-bool IsTokenElevated(RawHandle token, bool* elevated) {
-  return TokenElevation(token, elevated);
 }
 
 bool CreateProcessWithToken(RawHandle token,

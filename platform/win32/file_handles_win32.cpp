@@ -54,6 +54,15 @@ ScopedHandle OpenFolder(const std::string& path) {
   return ScopedHandle(folder);
 }
 
+ScopedHandle HoldFolder(const std::string& path) {
+  HANDLE folder =
+      ::CreateFileA(WithoutTrailingBackslash(path).c_str(),
+                    FILE_LIST_DIRECTORY | FILE_TRAVERSE | FILE_READ_ATTRIBUTES | SYNCHRONIZE,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                    FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  return ScopedHandle(folder);
+}
+
 ScopedHandle OpenForExamination(const std::string& path) {
   HANDLE file =
       ::CreateFileA(WithoutTrailingBackslash(path).c_str(), FILE_READ_ATTRIBUTES,
@@ -70,12 +79,27 @@ bool GetFileAttributesByHandle(RawHandle handle, uint32_t* attributes) {
   return true;
 }
 
+bool GetFileInformation(RawHandle handle, FileInformation* information) {
+  BY_HANDLE_FILE_INFORMATION raw;
+  if (!::GetFileInformationByHandle(handle, &raw))
+    return false;
+  information->attributes = raw.dwFileAttributes;
+  information->size = (static_cast<uint64_t>(raw.nFileSizeHigh) << 32) | raw.nFileSizeLow;
+  information->volume = raw.dwVolumeSerialNumber;
+  information->index = (static_cast<uint64_t>(raw.nFileIndexHigh) << 32) | raw.nFileIndexLow;
+  return true;
+}
+
+bool IsDiskFile(RawHandle file) {
+  return ::GetFileType(file) == FILE_TYPE_DISK;
+}
+
 bool GetFinalPathNameByHandle(RawHandle handle, std::string* path) {
   using GetFinalPathFunction = DWORD(WINAPI*)(HANDLE, LPSTR, DWORD, DWORD);
   static auto get_final_path =
       LoadedSystemFunction<GetFinalPathFunction>("kernel32.dll", "GetFinalPathNameByHandleA");
   if (!get_final_path)
-    return false;
+    return (::SetLastError(ERROR_CALL_NOT_IMPLEMENTED), false);
   std::vector<char> buffer(MAX_PATH + 1);
   DWORD length = 0;
   for (;;) {

@@ -33,33 +33,23 @@ TEST_F(ProcessContract, ASecondMappingOfTheSameNameReportsAlreadyExists) {
   EXPECT_EQ(error, platform::kErrorSuccess);
 }
 
-// The updater runs elevated (its manifest requires an administrator); the
-// token it takes to start a program as another process's user tells its own
-// elevation.
-TEST_F(ProcessContract, ATokenForLaunchTellsItsElevation) {
-  EXPECT_TRUE(platform::IsProcessElevated());
+// The updater runs elevated (its manifest requires an administrator): above its
+// user's ordinary rights where a linked token exists (as under Wine, where every
+// program has one), else with them. Either way its token can be examined, and
+// it can take another process's token to start a program as that user.
+TEST_F(ProcessContract, ATokenForLaunchIsTakenFromAnotherProcess) {
+  EXPECT_NE(platform::GetProcessElevation(), platform::Elevation::kUnknown);
   EXPECT_TRUE(platform::IsUserAnAdmin());
   platform::ScopedHandle token = platform::OpenProcessTokenForLaunch(ProcessWithToken());
-  ASSERT_TRUE(token.IsValid()) << platform::GetLastError();
-  bool elevated = false;
-  ASSERT_TRUE(platform::IsTokenElevated(token.Get(), &elevated));
-  EXPECT_TRUE(elevated);
+  EXPECT_TRUE(token.IsValid()) << platform::GetLastError();
 }
 
-TEST_F(ProcessContract, NoProcessGivesNoTokenAndNoTokenNoElevation) {
+TEST_F(ProcessContract, NoProcessGivesNoToken) {
   for (uint32_t id : {0u, 0xFFFFFFF0u}) {
     SCOPED_TRACE(id);
     EXPECT_FALSE(platform::OpenProcessTokenForLaunch(id).IsValid());
     EXPECT_EQ(platform::GetLastError(), 87u);  // ERROR_INVALID_PARAMETER
   }
-  uint32_t error = 0;
-  platform::ScopedHandle mapping =
-      platform::CreateFileMapping(UniqueName("velt_contract_not_a_token"), 4096, &error);
-  ASSERT_TRUE(mapping.IsValid());
-  bool elevated = true;
-  EXPECT_FALSE(platform::IsTokenElevated(mapping.Get(), &elevated));
-  EXPECT_EQ(platform::GetLastError(), 6u);  // ERROR_INVALID_HANDLE
-  EXPECT_TRUE(elevated) << "untouched on failure";
 }
 
 }  // namespace

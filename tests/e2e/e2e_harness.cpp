@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "tests/e2e/desktop_shell.h"
 #include "tests/e2e/e2e_files.h"
 #include "tests/e2e/e2e_registry.h"
 
@@ -131,6 +132,7 @@ std::string UpdateE2eTest::MakeRoot() {
 }
 
 void UpdateE2eTest::SetUp() {
+  ASSERT_TRUE(EnsureDesktopShell());
   ForgetRegistryState();
   root_ = MakeRoot();
   ASSERT_FALSE(root_.empty()) << "cannot create a temporary folder";

@@ -15,7 +15,8 @@
 // The default installation: folder "<temp>\velt e2e <id>\Velt\" holding
 // velt.exe (the stand-in), vtup.cok with version byte 42, language\english.lng
 // and language\russian.lng (the test texts in tests/e2e/data/language), and
-// the HKLM uninstall entry with UninstallString = folder + "uninst.exe". The
+// the HKLM uninstall entry with UninstallString = folder + "uninst.exe", and a
+// desktop shell with the user's ordinary rights (desktop_shell.h). The
 // fixture deletes the uninstall entries (both paths) and HKCU
 // "Software\Kolm\Velt" before and after each test, and the temporary folder
 // afterwards. Tests share the machine-wide registry and the "velt_memfile"

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "startup/exit_codes.h"
+#include "tests/common/unix_symlink.h"
 #include "tests/e2e/e2e_files.h"
 #include "tests/e2e/e2e_harness.h"
 
@@ -111,6 +112,29 @@ TEST_F(SampleLanguageE2eTest, FileWithExclamationMarkIsIgnored) {
   EXPECT_EQ(run.exit_code, 0);
   ASSERT_EQ(run.boxes.size(), 1u);
   EXPECT_EQ(Ansi(run.boxes[0].caption), "Velt sound update");
+}
+
+// Links the user planted in the language folder, as Unix symbolic links: one
+// to a character device that never ends, one to a file outside the
+// installation. Neither is read as a language file: the run ends in order.
+TEST_F(SampleLanguageE2eTest, LinksToADeviceOrOutOfTheFolderAreFaulty) {
+  const std::string outside = root() + "planted.lng";
+  ASSERT_TRUE(WriteBinaryFile(outside, ReadBinaryFile(LanguagePath("german.lng"))));
+  const std::string before = ReadPackage();
+  for (const auto& [name, target] :
+       {std::pair<std::string, std::string>{"endless.lng", "Z:\\dev\\zero"},
+        {"outside.lng", outside}}) {
+    SCOPED_TRACE(name);
+    ASSERT_TRUE(velt::test::MakeUnixSymlink(LanguagePath(name), target));
+    UpdateRun run = RunUpdate({}, {IDOK, IDOK, IDOK});
+    // Removed by unlink(2) at once: a Windows deletion may act on the target.
+    EXPECT_TRUE(velt::test::UnixUnlink(LanguagePath(name)));
+    EXPECT_EQ(run.exit_code, kExitLanguageFailed);
+    ASSERT_FALSE(run.boxes.empty());
+    EXPECT_EQ(Ansi(run.boxes.back().text),
+              name + " file contains errors.\r\nPlease reinstall the program.");
+    EXPECT_EQ(ReadPackage(), before);
+  }
 }
 
 class SampleLanguageRussianE2eTest : public UpdateE2eTest {

@@ -1,8 +1,9 @@
 // Links planted in a user-writable installation folder, as Unix symbolic
 // links that Wine presents to the updater: at the data file's name, at the
-// name the updater once used for its new file, and the folder itself turned
-// into a link while a question waits. Nothing outside the folder may be
-// written, replaced or deleted.
+// name the updater once used for its new file, the folder itself turned into a
+// link while a question waits, and a link in the folder's path re-pointed
+// while a question waits. Nothing outside the folder may be written, replaced
+// or deleted.
 #include <string>
 
 #include "startup/exit_codes.h"
@@ -26,6 +27,7 @@ class LinkSafetyE2eTest : public UpdateE2eTest {
   void TearDown() override {
     // Links go first, by unlink(2), so that removing the tree never follows one.
     velt::test::UnixUnlink(PackagePath() + ".new");
+    velt::test::UnixUnlink(root() + "via");
     if (velt::test::UnixUnlink(PackagePath()))
       WritePackage("the link is gone");
     UpdateE2eTest::TearDown();
@@ -90,6 +92,45 @@ TEST_F(LinkSafetyE2eTest, AFolderTurnedIntoALinkWhileAskingIsRefused) {
   // Put the folder back for the fixture to clean up.
   EXPECT_TRUE(velt::test::UnixUnlink(installation));
   EXPECT_TRUE(velt::test::UnixRename(root() + "moved", installation));
+}
+
+// "TheLastRunFolder" leads through a link of the user's to the installation;
+// while the question waits the link is re-pointed at another installation
+// with a newer data file and much in it. The folder resolved at the start is
+// the one written, measured and started from; the other one is untouched.
+TEST_F(LinkSafetyE2eTest, ALinkInTheFolderPathRepointedWhileAskingMovesNothing) {
+  const std::string other = root() + "other\\Velt\\";
+  ASSERT_TRUE(CreateDirectoryA((root() + "other").c_str(), nullptr));
+  ASSERT_TRUE(CreateDirectoryA(other.c_str(), nullptr));
+  ASSERT_TRUE(CreateDirectoryA((other + "language").c_str(), nullptr));
+  ASSERT_TRUE(CopyFileA(StandInPath().c_str(), (other + "velt.exe").c_str(), FALSE));
+  ASSERT_GT(CopyFolderFiles(folder() + "language\\", other + "language\\"), 0);
+  const std::string newer = PackageWithVersionByte(44);
+  ASSERT_TRUE(WriteBinaryFile(other + "vtup.cok", newer));
+  ASSERT_TRUE(WriteBinaryFile(other + "big.dat", std::string(3 << 20, 'b')));
+  const std::string link = root() + "via";
+  ASSERT_TRUE(velt::test::MakeUnixSymlink(link, root().substr(0, root().size() - 1)));
+  SetUserSetting("TheLastRunFolder", link + "\\Velt");
+  AlsoWatch(other + "vtup.cok");
+  bool repointed = false;
+  BeforeAnswering([&](size_t index, const SeenBox&) {
+    if (index == 0) {
+      repointed =
+          velt::test::UnixUnlink(link) && velt::test::MakeUnixSymlink(link, root() + "other");
+    }
+  });
+  UpdateRun run = RunUpdate({}, {IDYES, IDYES});
+  ASSERT_TRUE(repointed);
+  EXPECT_EQ(run.exit_code, kExitOk);
+  ASSERT_EQ(run.boxes.size(), 2u) << "no older-version question, no failure";
+  EXPECT_TRUE(ReadPackage() == CarriedPackage());
+  EXPECT_EQ(ReadBinaryFile(other + "vtup.cok"), newer);
+  ASSERT_TRUE(run.velt_launched);
+  EXPECT_EQ(AsciiLower(run.velt_launch_cwd), AsciiLower(folder().substr(0, folder().size() - 1)));
+  EXPECT_FALSE(FileExists(other + "velt-started.txt"));
+  DWORD kib = 0;
+  ASSERT_TRUE(ReadEstimatedSize(&kib));
+  EXPECT_EQ(kib, (FolderBytes(folder()) - run.velt_launch_record.size()) / 1024);
 }
 
 }  // namespace

@@ -144,7 +144,7 @@ TEST_F(NtVersionWordsTest, Version62AndUnlistedMajorsRunVerThroughTheInterpreter
   for (const fake::ProcessRecord& process : fake::World().processes) {
     EXPECT_EQ(process.application, sysinfo_test::kSystemInterpreter);
     EXPECT_EQ(process.command_line,
-              "\"" + std::string(sysinfo_test::kSystemInterpreter) + "\" /c ver");
+              "\"" + std::string(sysinfo_test::kSystemInterpreter) + "\" /d /c ver");
   }
 }
 

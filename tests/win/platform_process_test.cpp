@@ -80,6 +80,13 @@ TEST(ShellExecuteTest, ReportsSuccessAboveThirtyTwoAndFailureBelow) {
   EXPECT_GT(platform::ShellExecute("open", "cmd.exe", "/c exit 0", "", platform::kSwHide), 32);
 }
 
+// Wine runs every program elevated with a linked token, as Windows does with
+// UAC on: the kind against which Velt is started as the desktop's user. The
+// kinds without a split only the fake shows (launch_and_examination_test.cpp).
+TEST(ElevationTest, UnderWineEveryProgramIsElevatedAboveItsUsersRights) {
+  EXPECT_EQ(platform::GetProcessElevation(), platform::Elevation::kSplit);
+}
+
 // A hidden top-level window of a private class, as the installed program's
 // main window would be found and asked to quit.
 class WindowTest : public ::testing::Test {

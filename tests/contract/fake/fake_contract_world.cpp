@@ -18,7 +18,7 @@ void BeginTest() {
   fake::World().native_architecture = 9;  // AMD64
   fake::World().architecture = 0;         // Intel: this process is 32-bit
   fake::World().version = {6, 1, 7601, 2, "Service Pack 1", 0x100, 1};
-  fake::World().process_elevated = true;
+  fake::World().process_elevation = platform::Elevation::kSplit;
   fake::World().is_admin = true;
 }
 
@@ -97,7 +97,6 @@ void SetEnvironment(const std::string& name, const char* value) {
 
 uint32_t ProcessWithToken() {
   fake::World().shell_process_id = 4242;
-  fake::World().shell_token_elevated = fake::World().process_elevated;
   return 4242;
 }
 

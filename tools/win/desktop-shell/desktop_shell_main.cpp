@@ -3,15 +3,17 @@
 // updater finds "the desktop" in this process and its token. A test starts it
 // with the user's unelevated token.
 //
-//   desktop-shell RECORD_FILE
+//   desktop-shell RECORD_FILE [PARENT_ID]
 //
 // Writes "shell elevated=<0|1>" to RECORD_FILE once its window is the shell
-// window, then runs until it receives WM_CLOSE or 120 s have passed.
+// window, then runs until it receives WM_CLOSE, or until the process
+// PARENT_ID has ended when one is given, else until 120 s have passed.
 // Exit code: 0; 2 when the window cannot be made the shell window.
 #include <windows.h>
 
 #include "tools/win/common/token_elevation.h"
 
+#include <cstdlib>
 #include <string>
 
 extern "C" BOOL WINAPI SetShellWindow(HWND window);
@@ -44,7 +46,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
                                 nullptr, nullptr, instance, nullptr);
   if (window == nullptr || !SetShellWindow(window) || GetShellWindow() != window)
     return 2;
-  SetTimer(window, 1, 120000, nullptr);
+  HANDLE parent = __argc >= 3 ? OpenProcess(SYNCHRONIZE, FALSE, atoi(__argv[2])) : nullptr;
+  if (parent == nullptr)
+    SetTimer(window, 1, 120000, nullptr);
   const std::string line = "shell elevated=" + std::to_string(velt::tools::Elevated()) + "\r\n";
   HANDLE record =
       CreateFileA(__argv[1], GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, 0, nullptr);
@@ -54,7 +58,15 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     CloseHandle(record);
   }
   MSG message;
-  while (GetMessageA(&message, nullptr, 0, 0) > 0)
-    DispatchMessageA(&message);
-  return 0;
+  for (;;) {
+    const DWORD woken =
+        MsgWaitForMultipleObjects(parent ? 1 : 0, &parent, FALSE, INFINITE, QS_ALLINPUT);
+    if (parent != nullptr && woken == WAIT_OBJECT_0)
+      return 0;  // the parent has ended
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+      if (message.message == WM_QUIT)
+        return 0;
+      DispatchMessageA(&message);
+    }
+  }
 }

@@ -1,0 +1,95 @@
+#include "tests/e2e/desktop_shell.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+
+#include "tests/e2e/e2e_files.h"
+
+namespace velt::e2e {
+namespace {
+
+HANDLE Shell = nullptr;
+
+// This process's linked token as a primary token; null when there is none.
+HANDLE LinkedPrimaryToken() {
+  HANDLE own = nullptr;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &own))
+    return nullptr;
+  TOKEN_LINKED_TOKEN linked = {};
+  DWORD size = 0;
+  const BOOL has_linked =
+      GetTokenInformation(own, TokenLinkedToken, &linked, sizeof(linked), &size);
+  CloseHandle(own);
+  if (!has_linked)
+    return nullptr;
+  HANDLE primary = nullptr;
+  DuplicateTokenEx(linked.LinkedToken, TOKEN_ALL_ACCESS, nullptr, SecurityImpersonation,
+                   TokenPrimary, &primary);
+  CloseHandle(linked.LinkedToken);
+  return primary;
+}
+
+DWORD ShellWindowProcess() {
+  DWORD process = 0;
+  HWND shell = GetShellWindow();
+  if (shell != nullptr)
+    GetWindowThreadProcessId(shell, &process);
+  return process;
+}
+
+}  // namespace
+
+bool EnsureDesktopShell() {
+  if (ShellWindowProcess() != 0)
+    return true;
+  HANDLE token = LinkedPrimaryToken();
+  EXPECT_NE(token, nullptr) << "no linked token to start the desktop shell with";
+  if (token == nullptr)
+    return false;
+  char temp[MAX_PATH] = {};
+  GetTempPathA(MAX_PATH, temp);
+  const std::string record =
+      std::string(temp) + "velt-shell-" + std::to_string(GetCurrentProcessId()) + ".txt";
+  DeleteFileA(record.c_str());
+  std::string command = "\"" + ToWinePath(VELT_TOOLS_DIR "/desktop-shell.exe") + "\" \"" + record +
+                        "\" " + std::to_string(GetCurrentProcessId());
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION info = {};
+  const BOOL started = CreateProcessAsUserA(token, nullptr, &command[0], nullptr, nullptr, FALSE, 0,
+                                            nullptr, nullptr, &startup, &info);
+  CloseHandle(token);
+  EXPECT_TRUE(started) << "cannot start the desktop shell: " << GetLastError();
+  if (!started)
+    return false;
+  CloseHandle(info.hThread);
+  Shell = info.hProcess;
+  // The record is created, then written: it is whole once its line ends.
+  std::string line;
+  for (int waited = 0; waited < 10000; waited += 20) {
+    line = ReadBinaryFile(record);
+    if (!line.empty() && line.back() == '\n')
+      break;
+    Sleep(20);
+  }
+  DeleteFileA(record.c_str());
+  EXPECT_EQ(line, "shell elevated=0\r\n");
+  EXPECT_EQ(ShellWindowProcess(), info.dwProcessId);
+  return line == "shell elevated=0\r\n" && ShellWindowProcess() == info.dwProcessId;
+}
+
+bool EndDesktopShell() {
+  if (Shell != nullptr) {
+    TerminateProcess(Shell, 0);
+    WaitForSingleObject(Shell, 5000);
+    CloseHandle(Shell);
+    Shell = nullptr;
+  }
+  for (int waited = 0; waited < 5000 && ShellWindowProcess() != 0; waited += 20)
+    Sleep(20);
+  return ShellWindowProcess() == 0;
+}
+
+}  // namespace velt::e2e
