@@ -35,10 +35,9 @@ TEST(OpenFolderTest, AnOpenFolderCanNeitherBeMovedNorDeleted) {
 TEST(OpenFolderTest, AHeldFolderIsTheLinksTargetPinnedAndKnownByItsIdentity) {
   char temp[MAX_PATH];
   ASSERT_NE(::GetTempPathA(MAX_PATH, temp), 0u);
-  const std::string root = std::string(temp) + "velt_held_" +
-                           std::to_string(::GetCurrentProcessId()) +
-                           "\";
-                           const std::string folder = root + "folder";
+  const std::string root =
+      std::string(temp) + "velt_held_" + std::to_string(::GetCurrentProcessId()) + "\\";
+  const std::string folder = root + "folder";
   ASSERT_TRUE(::CreateDirectoryA(root.c_str(), nullptr));
   ASSERT_TRUE(::CreateDirectoryA(folder.c_str(), nullptr));
   ASSERT_TRUE(velt::test::MakeUnixSymlink(root + "via", folder));
