@@ -2,7 +2,9 @@
 # Builds the installer (the 32-bit product) and runs a demonstration update of it
 # under Wine, as a 32-bit process on 64-bit Windows, against a sample Velt
 # installation: once in English (install, decline the launch) and once in Russian
-# (install, start Velt). Prints what was shown and what changed.
+# (install, start Velt). Prints what was shown and what changed. The updater is
+# elevated and starts Velt only with the desktop user's own rights, so the box
+# answerer first starts a stand-in desktop shell with the unelevated token.
 set -euo pipefail
 repo="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$repo"
@@ -17,7 +19,7 @@ fi
 
 echo "=== Building the product (win32), the stand-in Velt and the box answerer"
 cmake --preset win32 >/dev/null
-cmake --build --preset win32 --target velt-update velt box-answerer
+cmake --build --preset win32 --target velt-update velt box-answerer desktop-shell
 
 export VELT_WINEPREFIX="$repo/build/demo-prefix"
 export WINEPREFIX="$VELT_WINEPREFIX" WINEDEBUG=-all
@@ -61,8 +63,10 @@ run_update() {
   local answers=()
   for answer in "$@"; do answers+=(--answer "$answer"); done
   cp build/win32/velt-update.exe "$drive_c/velt-update.exe"
+  cp build/win32/tools/desktop-shell.exe "$drive_c/desktop-shell.exe"
   set +e
-  LANG=$language wine build/win32/tools/box-answerer.exe "${answers[@]}" -- \
+  LANG=$language wine build/win32/tools/box-answerer.exe "${answers[@]}" \
+    --desktop-shell 'C:\desktop-shell.exe' -- \
     'C:\velt-update.exe' | sed 's/^/    /'
   local status=${PIPESTATUS[0]}
   set -e

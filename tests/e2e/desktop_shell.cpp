@@ -6,30 +6,12 @@
 #include <string>
 
 #include "tests/e2e/e2e_files.h"
+#include "tools/win/common/linked_token.h"
 
 namespace velt::e2e {
 namespace {
 
 HANDLE Shell = nullptr;
-
-// This process's linked token as a primary token; null when there is none.
-HANDLE LinkedPrimaryToken() {
-  HANDLE own = nullptr;
-  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &own))
-    return nullptr;
-  TOKEN_LINKED_TOKEN linked = {};
-  DWORD size = 0;
-  const BOOL has_linked =
-      GetTokenInformation(own, TokenLinkedToken, &linked, sizeof(linked), &size);
-  CloseHandle(own);
-  if (!has_linked)
-    return nullptr;
-  HANDLE primary = nullptr;
-  DuplicateTokenEx(linked.LinkedToken, TOKEN_ALL_ACCESS, nullptr, SecurityImpersonation,
-                   TokenPrimary, &primary);
-  CloseHandle(linked.LinkedToken);
-  return primary;
-}
 
 DWORD ShellWindowProcess() {
   DWORD process = 0;
@@ -44,7 +26,7 @@ DWORD ShellWindowProcess() {
 bool EnsureDesktopShell() {
   if (ShellWindowProcess() != 0)
     return true;
-  HANDLE token = LinkedPrimaryToken();
+  HANDLE token = velt::tools::LinkedPrimaryToken();
   EXPECT_NE(token, nullptr) << "no linked token to start the desktop shell with";
   if (token == nullptr)
     return false;

@@ -1,6 +1,12 @@
 // box-answerer: runs a command line and answers its message boxes from a script.
 //
-//   box-answerer [--answer yes|no|ok]... [--timeout-ms N] -- COMMAND LINE
+//   box-answerer [--answer yes|no|ok]... [--timeout-ms N] [--desktop-shell SHELL.EXE]
+//                -- COMMAND LINE
+//
+// --desktop-shell: where no shell window exists, first starts SHELL.EXE (the
+// stand-in desktop shell) with this process's unelevated linked token, as a
+// user's desktop runs, and waits until its window is the shell window; it ends
+// with this process.
 //
 // Everything after " -- " is the child's command line, used verbatim. Each box
 // is printed to stdout (UTF-8) as one line:
@@ -12,6 +18,8 @@
 // 125 when the arguments are wrong or the child could not be started.
 
 #include <windows.h>
+
+#include "tools/win/common/linked_token.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -79,8 +87,32 @@ void PrintBox(const SeenBox& box) {
 
 int Usage() {
   std::fprintf(stderr,
-               "usage: box-answerer [--answer yes|no|ok]... [--timeout-ms N] -- COMMAND LINE\n");
+               "usage: box-answerer [--answer yes|no|ok]... [--timeout-ms N] "
+               "[--desktop-shell SHELL.EXE] -- COMMAND LINE\n");
   return 125;
+}
+
+// Starts `shell` as the user's ordinary desktop (see --desktop-shell).
+bool StartDesktopShell(const std::string& shell) {
+  if (GetShellWindow() != nullptr)
+    return true;
+  HANDLE token = velt::tools::LinkedPrimaryToken();
+  if (token == nullptr)
+    return false;
+  std::string command = "\"" + shell + "\" NUL " + std::to_string(GetCurrentProcessId());
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION info = {};
+  const BOOL started = CreateProcessAsUserA(token, nullptr, &command[0], nullptr, nullptr, FALSE, 0,
+                                            nullptr, nullptr, &startup, &info);
+  CloseHandle(token);
+  if (!started)
+    return false;
+  CloseHandle(info.hThread);
+  CloseHandle(info.hProcess);
+  for (int waited = 0; waited < 10000 && GetShellWindow() == nullptr; waited += 20)
+    Sleep(20);
+  return GetShellWindow() != nullptr;
 }
 
 }  // namespace
@@ -95,6 +127,12 @@ int main(int argc, char** argv) {
       answers.push_back(ParseAnswer(argv[++i]));
     } else if (arg == "--timeout-ms" && i + 1 < argc) {
       timeout_ms = static_cast<DWORD>(std::strtoul(argv[++i], nullptr, 10));
+    } else if (arg == "--desktop-shell" && i + 1 < argc) {
+      if (!StartDesktopShell(argv[++i])) {
+        std::fprintf(stderr, "box-answerer: cannot start the desktop shell (error %lu)\n",
+                     GetLastError());
+        return 125;
+      }
     } else {
       return Usage();
     }
