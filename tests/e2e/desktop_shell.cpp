@@ -26,10 +26,6 @@ DWORD ShellWindowProcess() {
 bool EnsureDesktopShell() {
   if (ShellWindowProcess() != 0)
     return true;
-  HANDLE token = velt::tools::LinkedPrimaryToken();
-  EXPECT_NE(token, nullptr) << "no linked token to start the desktop shell with";
-  if (token == nullptr)
-    return false;
   char temp[MAX_PATH] = {};
   GetTempPathA(MAX_PATH, temp);
   const std::string record =
@@ -37,17 +33,12 @@ bool EnsureDesktopShell() {
   DeleteFileA(record.c_str());
   std::string command = "\"" + ToWinePath(VELT_TOOLS_DIR "/desktop-shell.exe") + "\" \"" + record +
                         "\" " + std::to_string(GetCurrentProcessId());
-  STARTUPINFOA startup = {};
-  startup.cb = sizeof(startup);
-  PROCESS_INFORMATION info = {};
-  const BOOL started = CreateProcessAsUserA(token, nullptr, &command[0], nullptr, nullptr, FALSE, 0,
-                                            nullptr, nullptr, &startup, &info);
-  CloseHandle(token);
-  EXPECT_TRUE(started) << "cannot start the desktop shell: " << GetLastError();
+  DWORD shell_id = 0;
+  const bool started = velt::tools::StartAsLinkedUser(command, &Shell, &shell_id);
+  EXPECT_TRUE(started) << "cannot start the desktop shell with the linked token: "
+                       << GetLastError();
   if (!started)
     return false;
-  CloseHandle(info.hThread);
-  Shell = info.hProcess;
   // The record is created, then written: it is whole once its line ends.
   std::string line;
   for (int waited = 0; waited < 10000; waited += 20) {
@@ -58,8 +49,8 @@ bool EnsureDesktopShell() {
   }
   DeleteFileA(record.c_str());
   EXPECT_EQ(line, "shell elevated=0\r\n");
-  EXPECT_EQ(ShellWindowProcess(), info.dwProcessId);
-  return line == "shell elevated=0\r\n" && ShellWindowProcess() == info.dwProcessId;
+  EXPECT_EQ(ShellWindowProcess(), shell_id);
+  return line == "shell elevated=0\r\n" && ShellWindowProcess() == shell_id;
 }
 
 bool EndDesktopShell() {

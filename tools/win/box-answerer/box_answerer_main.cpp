@@ -96,20 +96,12 @@ int Usage() {
 bool StartDesktopShell(const std::string& shell) {
   if (GetShellWindow() != nullptr)
     return true;
-  HANDLE token = velt::tools::LinkedPrimaryToken();
-  if (token == nullptr)
+  HANDLE process = nullptr;
+  DWORD process_id = 0;
+  if (!velt::tools::StartAsLinkedUser(
+          "\"" + shell + "\" NUL " + std::to_string(GetCurrentProcessId()), &process, &process_id))
     return false;
-  std::string command = "\"" + shell + "\" NUL " + std::to_string(GetCurrentProcessId());
-  STARTUPINFOA startup = {};
-  startup.cb = sizeof(startup);
-  PROCESS_INFORMATION info = {};
-  const BOOL started = CreateProcessAsUserA(token, nullptr, &command[0], nullptr, nullptr, FALSE, 0,
-                                            nullptr, nullptr, &startup, &info);
-  CloseHandle(token);
-  if (!started)
-    return false;
-  CloseHandle(info.hThread);
-  CloseHandle(info.hProcess);
+  CloseHandle(process);
   for (int waited = 0; waited < 10000 && GetShellWindow() == nullptr; waited += 20)
     Sleep(20);
   return GetShellWindow() != nullptr;
