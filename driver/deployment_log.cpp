@@ -2,9 +2,11 @@
 
 #include <string>
 
-#include "package/temporary_file.h"
-#include "platform/system.h"
+#include "package/starter_file.h"
+#include "startup/command_switches.h"
+#include "startup/exit_codes.h"
 #include "startup/run_log.h"
+#include "startup/startup_settings.h"
 #include "startup/update_constants.h"
 #include "sysinfo/os_description.h"
 
@@ -13,6 +15,25 @@ namespace {
 
 std::string WindowsDescription;
 
+// What the command line asked for, in the program's own words: no text the
+// starter wrote reaches the log.
+std::string UnderstoodCommandLine() {
+  const CommandSwitches& switches = ProcessCommandSwitches();
+  const bool modest = ModestAsked();
+  const bool runapp = modest && RunAppAsked();
+  std::string text = modest ? "silent (modest)" : "interactive";
+  if (runapp)
+    text += ", runapp";
+  if (!switches.log_path.empty())
+    text += ", /LOG";
+  if (switches.suppress_message_boxes)
+    text += ", /SUPPRESSMSGBOXES";
+  const size_t understood = (modest ? 1 : 0) + (runapp ? 1 : 0);
+  if (switches.words.size() > understood)
+    text += ", " + DecimalText(switches.words.size() - understood) + " other words left alone";
+  return text;
+}
+
 }  // namespace
 
 bool DescribeWindowsKeepingText() {
@@ -20,33 +41,66 @@ bool DescribeWindowsKeepingText() {
   return Is64BitWindows;
 }
 
-void OpenRequestedRunLog() {
-  if (!RunLogRequested())
-    return;
-  AttachRunLogFile(CreateFileInPlaceOf(RunLogPath()));
-  const std::string version = DecimalText(UpdateVersion);
-  Log({"velt-update ", version, ".0.0.0, carrying ", PackageFileName, " version ", version});
-  Log({"command line: ", platform::GetCommandLine()});
-  Log({"system: ", WindowsDescription});
+int RefuseUnknownSwitch() {
+  const std::string& word = ProcessCommandSwitches().refused_word;
+  SetProgramNames();
+  if (!ProcessCommandSwitches().suppress_message_boxes) {
+    ShowBilingualError(
+        "The command line holds a switch the updater does not know: " + word +
+            "\r\nNothing was changed.",
+        "В командной строке есть неизвестный ключ: " + word + "\r\nНичего не изменено.");
+  }
+  return kExitUnknownSwitch;
 }
 
-bool ReportSingleCopyGuard(const GuardOutcome& outcome) {
-  constexpr std::string_view kGuard = "single-copy guard Global\\";
+int EndAsSecondCopy() {
+  SetProgramNames();
+  if (!ModestAsked()) {
+    ShowBilingualError(
+        "An update of Velt is already running.\r\nPlease wait until it has finished.",
+        "Обновление программы \"Вельт\" уже выполняется.\r\n"
+        "Пожалуйста, дождитесь его завершения.");
+  }
+  return kExitAnotherCopyRunning;
+}
+
+bool OpenRequestedRunLog() {
+  if (!RunLogRequested())
+    return true;
+  AttachRunLogFile(CreateFileForStarter(RunLogPath()));
+  const std::string version = DecimalText(UpdateVersion);
+  Log({"velt-update ", version, ".0.0.0, carrying ", PackageFileName, " version ", version});
+  Log({"command line understood as: ", UnderstoodCommandLine()});
+  Log({"system: ", WindowsDescription});
+  if (RunLogWriting())
+    return true;
+  SetProgramNames();
+  ShowBilingualError("Can't write the log file " + RunLogPath() + "\r\nNothing was changed.",
+                     "Не удается записать файл журнала " + RunLogPath() +
+                         "\r\nНичего не изменено.");
+  return false;
+}
+
+void ReportSingleCopyGuard(const GuardOutcome& outcome) {
+  constexpr std::string_view kGuard = "single-copy guard ";
   switch (outcome.state) {
     case GuardState::kHeld:
-      Log({kGuard, kSingleCopyGuardName, " taken"});
-      return true;
+      Log({kGuard, outcome.name, " taken"});
+      break;
     case GuardState::kTakenByAnotherCopy:
-      LogFailure(
-          {kGuard, kSingleCopyGuardName, ": another copy of the updater runs; this one ends"},
-          outcome.error);
-      return false;
-    case GuardState::kUnavailable:
-      LogFailure({kGuard, kSingleCopyGuardName, " cannot be made; the run goes on without it"},
+      LogFailure({kGuard, outcome.name, ": another copy of the updater runs"}, outcome.error);
+      break;
+    case GuardState::kSquatted:
+      LogFailure({kGuard, outcome.name,
+                  ": the name is taken by an object that is no updater's guard (another kind, "
+                  "or not owned by Administrators or SYSTEM); the run goes on without it"},
                  outcome.error);
-      return true;
+      break;
+    case GuardState::kUnavailable:
+      LogFailure({kGuard, outcome.name, " cannot be made; the run goes on without it"},
+                 outcome.error);
+      break;
   }
-  return true;
 }
 
 }  // namespace velt

@@ -1,5 +1,6 @@
-// The run log's start: the file a deployment asked for with "/LOG=", its
-// heading, and the single-copy guard's outcome.
+// The start of a deployment's run: a command line with a switch nobody knows,
+// another copy already running, the log a deployment asked for with "/LOG="
+// and its heading, and the single-copy guard's outcome.
 #pragma once
 
 #include "startup/single_copy_guard.h"
@@ -10,13 +11,24 @@ namespace velt {
 // keeping the system's description for the log's heading.
 bool DescribeWindowsKeepingText();
 
-// With "/LOG=": creates the log file in place of whatever has its name (see
-// CreateFileInPlaceOf; when that fails the run goes on without a log) and
-// logs the updater's version, its command line and the system. Needs the
-// modules started and the build constants set.
-void OpenRequestedRunLog();
+// A switch on the command line nobody knows: says so in a bilingual box
+// naming it, unless "/SUPPRESSMSGBOXES" was given, and returns the exit code.
+// Nothing else is done: no guard, no log. Needs the modules started.
+int RefuseUnknownSwitch();
 
-// Logs how taking the guard came out. False when another copy holds it.
-bool ReportSingleCopyGuard(const GuardOutcome& outcome);
+// Another copy holds the guard: an interactive run tells the user in a
+// bilingual box, a silent one ("modest") stays silent. Returns the exit code.
+int EndAsSecondCopy();
+
+// With "/LOG=": makes the log file where its starter could have made it (see
+// CreateFileForStarter) and logs the updater's version, what the command line
+// asked for and the system. True when no log was asked for or the log is
+// made and written; otherwise it shows the bilingual box (unless boxes are
+// suppressed) and the run must end, having changed nothing, with
+// kExitLogNotMade. Needs the modules started and the build constants set.
+bool OpenRequestedRunLog();
+
+// Logs how taking the guard came out.
+void ReportSingleCopyGuard(const GuardOutcome& outcome);
 
 }  // namespace velt

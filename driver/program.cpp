@@ -8,6 +8,7 @@
 #include "driver/update_sequence.h"
 #include "language/language.h"
 #include "platform/app_error.h"
+#include "startup/command_switches.h"
 #include "startup/exit_codes.h"
 #include "startup/install_environment.h"
 #include "startup/run_log.h"
@@ -55,15 +56,22 @@ int RunReportingUncaught(const std::function<int()>& step) {
 
 int RunProgram() {
   int exit_code = RunReportingUncaught([] {
-    // The guard comes first: a second copy does nothing but end (and log, when
-    // its log is another file than the running copy's).
+    // A mistyped switch is refused before anything is done.
+    if (!ProcessCommandSwitches().refused_word.empty()) {
+      StartModules();
+      return RefuseUnknownSwitch();
+    }
+    // The guard comes first. A second copy does nothing but end: it makes no
+    // log, which might be the running copy's.
     StartRunLog();
     const GuardOutcome guard = TakeSingleCopyGuard();
     StartModules();
     SetBuildConstants();
-    OpenRequestedRunLog();
-    if (!ReportSingleCopyGuard(guard))
-      return int{kExitAnotherCopyRunning};
+    if (guard.state == GuardState::kTakenByAnotherCopy)
+      return EndAsSecondCopy();
+    if (!OpenRequestedRunLog())
+      return int{kExitLogNotMade};
+    ReportSingleCopyGuard(guard);
     return RunUpdate();
   });
   int end_code = RunReportingUncaught([] {

@@ -51,12 +51,15 @@ void ApplyLastRunFolder() {
 // then tells how.
 bool InstalledVersionAllowsUpdate(const std::string& package_path, int* exit_code) {
   int32_t installed = 0;
-  if (!ReadInstalledVersion(package_path, &installed)) {
+  uint32_t error = 0;
+  if (!ReadInstalledVersion(package_path, &installed, &error)) {
+    // Held by another process, a later try may succeed; refused for good, not.
+    const bool held = platform::RefusalMayClear(error);
     // Asked while the file is still held, before the box waits for the user.
-    if (RunLogRequested())
+    if (held && RunLogRequested())
       NoteFileHolders(NameFileHolders(package_path));
     ShowLocalizedError(FormatTextLines("filecantopen", {package_path}));
-    *exit_code = kExitPackageLocked;
+    *exit_code = held ? kExitPackageLocked : kExitInstallFailed;
     return false;
   }
   NoteInstalledVersion(installed);
@@ -180,7 +183,7 @@ int RunUpdate() {
   VELT_PHASE_MARK("self_check_done");
   Log({"the installer's self-check passed"});
 
-  ModestMode = FirstArgument == "modest";
+  ModestMode = ModestAsked();
   Log({ModestMode ? "silent mode (modest)" : "interactive mode"});
   const std::string package_path = ProductFolder + PackageFileName;
   int exit_code = kExitOk;
@@ -195,14 +198,16 @@ int RunUpdate() {
     return kExitOk;
 
   VELT_PHASE_MARK("install");
-  const bool written =
-      InstallResourceFile(kPackageResourceName, kPackageResourceType, package_path,
-                          HeldProductFolder());
+  const InstallOutcome installed = InstallResourceFile(kPackageResourceName, kPackageResourceType,
+                                                       package_path, HeldProductFolder());
   VELT_PHASE_MARK("install_done");
+  const bool written = installed.written;
+  if (installed.held)
+    ShowLocalizedError(FormatTextLines("filecantopen", {package_path}));
   RecordInstallationSize();
 
   if (ModestMode) {
-    if (LowercaseArgument(2) == "runapp") {
+    if (RunAppAsked()) {
       Log({"starting Velt (runapp)"});
       LaunchVelt();
     }
@@ -210,7 +215,7 @@ int RunUpdate() {
     Log({"starting Velt"});
     LaunchVelt();
   }
-  return written ? kExitOk : kExitInstallFailed;
+  return written ? kExitOk : installed.held ? kExitPackageLocked : kExitInstallFailed;
 }
 
 }  // namespace velt

@@ -35,6 +35,20 @@ class RestartManagerSession {
   bool started_ = false;
 };
 
+// `name` (another process's, as the Restart Manager tells it) reduced to
+// letters, digits, ".", "-" and "_", every other character made "_": no name
+// can bring a blank, "=" or a line break into the log's last line.
+std::string SafeName(const std::string& name) {
+  std::string safe = name.empty() ? "_" : name;
+  for (char& c : safe) {
+    const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
+                       (c >= '0' && c <= '9') || c == '.' || c == '-' || c == '_';
+    if (!plain)
+      c = '_';
+  }
+  return safe;
+}
+
 }  // namespace
 
 std::string NameFileHolders(const std::string& path) {
@@ -63,7 +77,8 @@ std::string NameFileHolders(const std::string& path) {
   }
   std::string holders;
   for (const platform::RmProcess& process : processes) {
-    const std::string holder = process.app_name + "[" + DecimalText(process.process_id) + "]";
+    const std::string holder =
+        SafeName(process.app_name) + "[" + DecimalText(process.process_id) + "]";
     Log({"Restart Manager: ", path, " is used by ", holder});
     if (!holders.empty())
       holders += ", ";

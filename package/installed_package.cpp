@@ -37,21 +37,24 @@ bool InstalledPackageMayExist(const std::string& path) {
   return (attributes & platform::kAttrDirectory) == 0;
 }
 
-bool ReadInstalledVersion(const std::string& path, int32_t* version) {
-  uint32_t error = 0;
-  for (int attempt = 0; attempt < kPackageAttempts; ++attempt) {
+bool ReadInstalledVersion(const std::string& path, int32_t* version, uint32_t* error) {
+  for (int attempt = 1; attempt <= kPackageAttempts; ++attempt) {
     platform::ScopedHandle file =
         platform::CreateFile(path, platform::FileAccess::kRead, platform::FileShare::kNone,
                              platform::FileDisposition::kOpenExisting);
     if (file.IsValid() && ReadVersionByte(file.Get(), version))
       return true;
-    error = platform::GetLastError();
+    *error = platform::GetLastError();
     file.Reset();
+    if (!platform::RefusalMayClear(*error)) {
+      LogFailure({"reading the version of ", path}, *error);
+      return false;
+    }
     platform::Sleep(kPackageRetryDelayMs);
   }
   LogFailure({"reading the version of ", path, ", ", DecimalText(kPackageAttempts),
               " attempts ", DecimalText(kPackageRetryDelayMs), " ms apart; the last"},
-             error);
+             *error);
   return false;
 }
 

@@ -52,29 +52,25 @@ bool WriteAndFlush(platform::RawHandle file, const uint8_t* data, uint32_t size)
   return true;
 }
 
-bool IsHeldByAnotherProcess(uint32_t error) {
-  return error == platform::kErrorSharingViolation || error == platform::kErrorLockViolation ||
-         error == platform::kErrorAccessDenied;
-}
-
-// True while another process holds `path` open: an open that shares nothing
-// fails (`*error` tells how). The replacement alone cannot tell, because some
-// systems let a file be renamed over one that is open.
-bool DestinationIsHeld(const std::string& path, uint32_t* error) {
-  if (!platform::FileExists(path))
-    return false;
+// Whether another process holds `path` so that it cannot be replaced now: an
+// open for deletion that shares nothing fails with a refusal that waiting may
+// clear (`*error` tells which). Any other failure but "not found" is lasting:
+// `*error` tells it and `*lasting` is set.
+bool DestinationIsHeld(const std::string& path, uint32_t* error, bool* lasting) {
   platform::ScopedHandle probe =
-      platform::CreateFile(path, platform::FileAccess::kRead, platform::FileShare::kNone,
+      platform::CreateFile(path, platform::FileAccess::kDelete, platform::FileShare::kNone,
                            platform::FileDisposition::kOpenExisting);
   if (probe.IsValid())
     return false;
   *error = platform::GetLastError();
-  return IsHeldByAnotherProcess(*error);
+  if (platform::RefusalMayClear(*error))
+    return true;
+  *lasting = !platform::IsNotFoundError(*error);
+  return false;
 }
 
-// A refusal that no other process causes: the old file is read-only or a
-// folder. Any other refusal may come from a process that held the file for a
-// moment (an indexer, a virus scanner, a second updater) and is waited out.
+// A refusal of the replacement that no other process causes: the old file is
+// read-only or a folder.
 bool RefusalLasts(const std::string& path) {
   const uint32_t attributes = platform::GetFileAttributes(path);
   return attributes != platform::kInvalidFileAttributes &&
@@ -83,27 +79,33 @@ bool RefusalLasts(const std::string& path) {
 
 // Renames the written file over `name` in the folder, waiting for other
 // processes to let go of the old file within the retry budget. Right before
-// each attempt the folder and the old file must still be no links; a
-// replacement refused for a lasting reason fails at once.
-bool ReplaceInFolder(const InstallFolder& folder,
-                     platform::RawHandle written,
-                     const std::string& name) {
+// each attempt the folder and the old file must still be no links, and the
+// old file must be free: held, it is waited for; refused for good (this
+// process may not delete it), the replacement fails at once. Windows refuses
+// a rename over a file another process opened just then with access denied:
+// that is tried again, unless the old file is read-only or a folder.
+InstallOutcome ReplaceInFolder(const InstallFolder& folder,
+                               platform::RawHandle written,
+                               const std::string& name) {
   const std::string destination = folder.path() + name;
   VELT_PHASE_MARK("replace");
   uint32_t error = 0;
+  bool seen_held = false;  // the last refusal came from a holder, not the rename
   for (int attempt = 1; attempt <= kPackageAttempts; ++attempt) {
     if (!folder.StillNoLink() || !folder.NameIsNoLink(name)) {
       Log({"replacing ", destination, ": it or its folder is a link, or cannot be examined"});
-      return false;
+      return {};
     }
-    if (!DestinationIsHeld(destination, &error)) {
-      if (platform::RenameFileByHandle(written, folder.handle(), name))
-        return true;
-      error = platform::GetLastError();
-      if (!IsHeldByAnotherProcess(error) ||
-          (error == platform::kErrorAccessDenied && RefusalLasts(destination))) {
+    bool lasting = false;
+    seen_held = DestinationIsHeld(destination, &error, &lasting);
+    if (!seen_held) {
+      if (!lasting && platform::RenameFileByHandle(written, folder.handle(), name))
+        return {true, false};
+      error = lasting ? error : platform::GetLastError();
+      if (lasting || (!platform::RefusalMayClear(error) &&
+                      (error != platform::kErrorAccessDenied || RefusalLasts(destination)))) {
         LogFailure({"replacing ", destination}, error);
-        return false;
+        return {};
       }
     }
     platform::Sleep(kPackageRetryDelayMs);  // after every failed attempt, as the version test
@@ -113,11 +115,11 @@ bool ReplaceInFolder(const InstallFolder& folder,
              error);
   if (RunLogRequested())
     NoteFileHolders(NameFileHolders(destination));
-  return false;
+  return {false, seen_held || platform::RefusalMayClear(error)};
 }
 
 // Writes `size` bytes as `name` in `folder_path`; see InstallResourceFile.
-bool InstallBytes(const std::string& folder_path,
+InstallOutcome InstallBytes(const std::string& folder_path,
                   const std::string& name,
                   const uint8_t* data,
                   uint32_t size,
@@ -126,36 +128,38 @@ bool InstallBytes(const std::string& folder_path,
   if (!folder.Open(folder_path) || !folder.NameIsNoLink(name)) {
     Log({"installing into ", folder_path, ": the folder or ", name,
          " is a link, or cannot be opened"});
-    return false;
+    return {};
   }
   if (platform::IsValidRawHandle(held_folder) &&
       !platform::SameFileObject(folder.handle(), held_folder)) {
     Log({"installing into ", folder_path, ": not the installation folder held since the start"});
-    return false;
+    return {};
   }
   platform::ScopedHandle temporary = CreateTemporaryFile(folder, name, platform::FileShare::kNone);
   if (!temporary.IsValid()) {
     LogFailure({"creating the new data file in ", folder.path()}, platform::GetLastError());
-    return false;
+    return {};
   }
-  if (WriteAndFlush(temporary.Get(), data, size) &&
-      ReplaceInFolder(folder, temporary.Get(), name)) {
+  InstallOutcome outcome;
+  if (WriteAndFlush(temporary.Get(), data, size))
+    outcome = ReplaceInFolder(folder, temporary.Get(), name);
+  if (outcome.written) {
     if (platform::CloseHandle(temporary.Release()))
-      return true;
+      return outcome;
     LogFailure({"closing the new data file"}, platform::GetLastError());
-    return false;
+    return {};
   }
   // Only the file created here goes, through its own handle.
   platform::SetDeleteOnClose(temporary.Get());
-  return false;
+  return outcome;
 }
 
 }  // namespace
 
-bool InstallResourceFile(const std::string& name,
-                         const std::string& type,
-                         const std::string& destination,
-                         platform::RawHandle held_folder) {
+InstallOutcome InstallResourceFile(const std::string& name,
+                                   const std::string& type,
+                                   const std::string& destination,
+                                   platform::RawHandle held_folder) {
   platform::ScopedResource resource;
   const size_t slash = destination.rfind('\\');
   const std::string folder = slash == std::string::npos ? "" : destination.substr(0, slash + 1);
@@ -163,15 +167,18 @@ bool InstallResourceFile(const std::string& name,
   if (!resource.Load(name, type)) {
     LogFailure({"loading the carried resource ", name, "/", type}, platform::GetLastError());
     ReportInstallFailure(destination);
-    return false;
+    return {};
   }
-  if (!InstallBytes(folder, file_name, resource.data(), resource.size(), held_folder)) {
-    ReportInstallFailure(destination);
-    return false;
+  const InstallOutcome outcome =
+      InstallBytes(folder, file_name, resource.data(), resource.size(), held_folder);
+  if (!outcome.written) {
+    if (!outcome.held)
+      ReportInstallFailure(destination);
+    return outcome;
   }
   NotePackageWritten();
   Log({"installed ", destination, " (", DecimalText(resource.size()), " bytes)"});
-  return true;
+  return outcome;
 }
 
 }  // namespace velt

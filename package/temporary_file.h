@@ -18,11 +18,4 @@ platform::ScopedHandle CreateTemporaryFile(const InstallFolder& folder,
                                            const std::string& name,
                                            platform::FileShare share);
 
-// A new, empty file at `path`, open for writing, that others may read while it
-// is open. It is made as a temporary file in the path's folder and renamed over
-// `path` through the folder's handle, so whatever had that name is replaced
-// and no link is followed or written through; a link at `path` or in place of
-// its folder fails it. Invalid on failure; nothing is left behind then.
-platform::ScopedHandle CreateFileInPlaceOf(const std::string& path);
-
 }  // namespace velt

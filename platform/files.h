@@ -19,7 +19,9 @@ constexpr uint32_t kAttrReparsePoint = 0x400;
 constexpr uint32_t kInvalidFileAttributes = 0xFFFFFFFF;
 
 // kWriteDelete: write, and rename or delete the file through its handle.
-enum class FileAccess { kRead, kWrite, kWriteDelete };
+// kDelete: neither read nor write, only delete or rename (what replacing the
+// file by another needs).
+enum class FileAccess { kRead, kWrite, kWriteDelete, kDelete };
 // kNone: no other opener may read, write or delete while the handle is open.
 // kRead: others may read but not write or delete.
 enum class FileShare { kNone, kRead };
@@ -33,11 +35,17 @@ uint32_t GetFileAttributes(const std::string& path);
 bool FileExists(const std::string& path);
 // True when `path` exists and is a directory.
 bool DirectoryExists(const std::string& path);
+// GetFullPathNameA: `path` made absolute against the current directory, "/"
+// turned into "\\", "." and ".." resolved, nothing looked up on the disk;
+// empty on failure.
+std::string GetFullPathName(const std::string& path);
 // `path` without its trailing backslashes, but a drive root ("C:\") keeps its
 // own and a lone backslash stays.
 std::string WithoutTrailingBackslash(std::string path);
 
-// CreateFileA. Returns an invalid handle on failure (GetLastError tells why).
+// CreateFileA. Returns an invalid handle on failure (GetLastError tells why;
+// a file that is being deleted, which Windows refuses with access denied,
+// gives kErrorDeletePending where the system tells them apart).
 ScopedHandle CreateFile(const std::string& path,
                         FileAccess access,
                         FileShare share,

@@ -9,16 +9,24 @@ namespace {
 constexpr char kLogSwitch[] = "/log=";
 constexpr char kSuppressSwitch[] = "/suppressmsgboxes";
 
+std::string ParsedLine;
+CommandSwitches Parsed;
+bool HaveParsed = false;
+
 }  // namespace
 
 CommandSwitches ParseCommandSwitches(const std::string& command_line) {
   CommandSwitches switches;
   for (std::string& word : platform::SplitCommandLine(command_line)) {
     const std::string lowercase = AsciiLowercase(word);
-    if (lowercase.compare(0, sizeof(kLogSwitch) - 1, kLogSwitch) == 0) {
+    const bool log_switch = lowercase.compare(0, sizeof(kLogSwitch) - 1, kLogSwitch) == 0;
+    if (log_switch && lowercase.size() > sizeof(kLogSwitch) - 1) {
       switches.log_path = word.substr(sizeof(kLogSwitch) - 1);
     } else if (lowercase == kSuppressSwitch) {
       switches.suppress_message_boxes = true;
+    } else if (!word.empty() && word[0] == '/') {
+      if (switches.refused_word.empty())
+        switches.refused_word = word;
     } else {
       switches.words.push_back(std::move(word));
     }
@@ -26,8 +34,14 @@ CommandSwitches ParseCommandSwitches(const std::string& command_line) {
   return switches;
 }
 
-CommandSwitches ProcessCommandSwitches() {
-  return ParseCommandSwitches(platform::GetCommandLine());
+const CommandSwitches& ProcessCommandSwitches() {
+  std::string line = platform::GetCommandLine();
+  if (!HaveParsed || line != ParsedLine) {
+    Parsed = ParseCommandSwitches(line);
+    ParsedLine = std::move(line);
+    HaveParsed = true;
+  }
+  return Parsed;
 }
 
 }  // namespace velt

@@ -1,7 +1,9 @@
 // The switches a deployment adds to the command line, "/LOG=<path>" and
 // "/SUPPRESSMSGBOXES", in any letter case and at any place. They are taken out
 // of the arguments before the words "modest" and "runapp" are read, so those
-// keep their places.
+// keep their places. Any other word that starts with "/" is a mistyped switch:
+// the run is refused before anything is done, so that "/S modest" never runs
+// as an interactive update nobody can answer.
 #pragma once
 
 #include <string>
@@ -15,13 +17,17 @@ struct CommandSwitches {
   // The path after the last "/LOG=" (its quotes removed); empty: no log.
   std::string log_path;
   bool suppress_message_boxes = false;
+  // The first word that starts with "/" and is no switch ("/S", "/LOG",
+  // "/LOG:x", "/LOG=" with no path), as written; empty when there is none.
+  std::string refused_word;
 };
 
 // The switches of `command_line` (program name first), split the usual
 // Windows way (platform::SplitCommandLine).
 CommandSwitches ParseCommandSwitches(const std::string& command_line);
 
-// The switches of this process's command line.
-CommandSwitches ProcessCommandSwitches();
+// The switches of this process's command line, parsed on first use and again
+// only if the command line is another one.
+const CommandSwitches& ProcessCommandSwitches();
 
 }  // namespace velt

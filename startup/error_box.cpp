@@ -8,7 +8,7 @@
 namespace velt {
 
 bool ErrorBoxesSuppressed() {
-  return ProcessCommandSwitches().suppress_message_boxes && LowercaseArgument(1) == "modest";
+  return ProcessCommandSwitches().suppress_message_boxes && ModestAsked();
 }
 
 int ShowErrorBox(const std::string& text,
@@ -17,10 +17,10 @@ int ShowErrorBox(const std::string& text,
                  bool extended,
                  uint16_t language) {
   if (ErrorBoxesSuppressed()) {
-    Log({"error box left out (/SUPPRESSMSGBOXES): ", caption, ": ", text});
+    LogEvenAfterAFailedWrite({"error box left out (/SUPPRESSMSGBOXES): ", caption, ": ", text});
     return platform::kIdOk;
   }
-  Log({"error box: ", caption, ": ", text});
+  LogEvenAfterAFailedWrite({"error box: ", caption, ": ", text});
   return extended ? platform::MessageBoxEx(text, caption, style, language)
                   : platform::MessageBox(text, caption, style);
 }

@@ -16,6 +16,12 @@ enum ExitCode : int {
   // Another copy of the updater runs (the Windows Installer's "another
   // installation is in progress", which deployment tools retry).
   kExitAnotherCopyRunning = 1618,
+  // The log asked for with "/LOG=" cannot be made (the Windows Installer's
+  // "error opening installation log file"); nothing was changed.
+  kExitLogNotMade = 1622,
+  // A switch on the command line is not known (the Windows Installer's
+  // "invalid command line argument"); nothing was done.
+  kExitUnknownSwitch = 1639,
 };
 
 }  // namespace velt

@@ -9,13 +9,15 @@ namespace velt {
 namespace {
 
 // Off: no "/LOG="; keeping: lines wait for the file; writing: the file is
-// attached; ended: a write failed, nothing more is logged.
-enum class LogState { kOff, kKeeping, kWriting, kEnded };
+// attached; broken: a write failed, no more steps are logged, but the end
+// still tries to close the log with its last line.
+enum class LogState { kOff, kKeeping, kWriting, kBroken };
 
 LogState State = LogState::kOff;
 std::string Path;
 std::string KeptLines;  // UTF-8, each line with its line break
 platform::ScopedHandle File;
+std::string LinesAfterBreak;  // error boxes logged after a failed write
 std::string InstalledVersion;
 std::string Holders;
 bool PackageWritten = false;
@@ -41,6 +43,10 @@ const char* ResultWord(int exit_code, bool written) {
       return "install-failed";
     case kExitAnotherCopyRunning:
       return "another-copy-running";
+    case kExitLogNotMade:
+      return "log-not-made";
+    case kExitUnknownSwitch:
+      return "unknown-switch";
     default:
       return "error";
   }
@@ -96,10 +102,8 @@ void Write(const std::string& line) {
   } else if (State == LogState::kWriting) {
     uint32_t written = 0;
     const uint32_t size = static_cast<uint32_t>(line.size());
-    if (!platform::WriteFile(File.Get(), line.data(), size, &written) || written != size) {
-      File.Reset();
-      State = LogState::kEnded;
-    }
+    if (!platform::WriteFile(File.Get(), line.data(), size, &written) || written != size)
+      State = LogState::kBroken;
   }
 }
 
@@ -116,6 +120,7 @@ void EndRunLog() {
   State = LogState::kOff;
   Path.clear();
   KeptLines.clear();
+  LinesAfterBreak.clear();
   InstalledVersion = "-";
   Holders = "-";
   PackageWritten = false;
@@ -139,14 +144,26 @@ void AttachRunLogFile(platform::ScopedHandle file) {
   Write(kept);
 }
 
+// The line that logs `parts`, with its time and line break.
+std::string LineOf(std::initializer_list<std::string_view> parts) {
+  return TimeText() + platform::AnsiToUtf8(OneLine(Joined(parts))) + "\r\n";
+}
+
 void Log(std::initializer_list<std::string_view> parts) {
-  if (State == LogState::kOff || State == LogState::kEnded)
+  if (State == LogState::kOff || State == LogState::kBroken)
     return;
-  Write(TimeText() + platform::AnsiToUtf8(OneLine(Joined(parts))) + "\r\n");
+  Write(LineOf(parts));
+}
+
+void LogEvenAfterAFailedWrite(std::initializer_list<std::string_view> parts) {
+  if (State == LogState::kBroken)
+    LinesAfterBreak += LineOf(parts);
+  else
+    Log(parts);
 }
 
 void LogFailure(std::initializer_list<std::string_view> what, uint32_t error) {
-  if (State == LogState::kOff || State == LogState::kEnded)
+  if (State == LogState::kOff || State == LogState::kBroken)
     return;
   const std::string text = platform::SystemErrorText(error);
   Log({Joined(what), ": error ", DecimalText(error), text.empty() ? "" : " (", text,
@@ -184,11 +201,22 @@ std::string FinalLogLine(int exit_code, int32_t carried) {
                  DecimalText(carried), " holder=", platform::AnsiToUtf8(OneLine(Holders))});
 }
 
+bool RunLogWriting() {
+  return State == LogState::kWriting;
+}
+
 void FinishRunLog(int exit_code, int32_t carried) {
   if (State == LogState::kWriting) {
     Log({"the run ends with exit code ", DecimalText(exit_code)});
-    Write(FinalLogLine(exit_code, carried) + "\r\n");
+  } else if (State == LogState::kBroken) {
+    // Whatever a failed write left, the last line starts a line of its own,
+    // after one that says lines are missing.
+    State = LogState::kWriting;
+    Write("\r\n" + TimeText() + "a write to the log failed before; lines are missing\r\n" +
+          LinesAfterBreak);
   }
+  if (State == LogState::kWriting)
+    Write(FinalLogLine(exit_code, carried) + "\r\n");
   EndRunLog();
 }
 

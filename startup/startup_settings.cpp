@@ -49,10 +49,18 @@ std::string AsciiLowercase(const std::string& text) {
 }
 
 std::string LowercaseArgument(int index) {
-  const std::vector<std::string> words = ProcessCommandSwitches().words;
+  const std::vector<std::string>& words = ProcessCommandSwitches().words;
   if (index < 1 || static_cast<size_t>(index) > words.size())
     return std::string();
   return AsciiLowercase(words[index - 1]);
+}
+
+bool ModestAsked() {
+  return LowercaseArgument(1) == "modest";
+}
+
+bool RunAppAsked() {
+  return LowercaseArgument(2) == "runapp";
 }
 
 void StartStartupSettings(WindowsBitnessProbe is_64bit_windows) {

@@ -2,6 +2,7 @@
 // (never with more than the desktop user's rights), and an installed data file
 // that cannot be examined is never taken for absent or old.
 #include "driver/tests/update_fixture.h"
+#include "platform/access.h"
 #include "platform/errors.h"
 
 namespace velt_test {
@@ -94,15 +95,39 @@ TEST_F(UpdateTest, NewerPackageWhoseAttributesCannotBeReadIsStillTested) {
   EXPECT_EQ(Package(), PackageWithVersionByte(44));
 }
 
-TEST_F(UpdateTest, PackageWhoseHeaderCannotBeReadIsTreatedAsLocked) {
-  fake::AddFile(std::string(kVeltFolder) + "vtup.cok", PackageWithVersionByte(44));
-  fake::FindEntry(std::string(kVeltFolder) + "vtup.cok")->read_error = 1117;  // I/O device error
-  EXPECT_EQ(Run(), velt::kExitPackageLocked);
-  ASSERT_EQ(Boxes().size(), 1u);
-  EXPECT_EQ(Boxes()[0].text, std::string("filecantopen: ") + kVeltFolder + "vtup.cok");
-  EXPECT_EQ(fake::World().sleeps, std::vector<uint32_t>(17, 256));
-  EXPECT_EQ(Package(), PackageWithVersionByte(44));
-  EXPECT_EQ(EstimatedSize(), nullptr);
+// An installed file that cannot be read is never taken for old. Held by
+// another process (or being deleted), it is waited for and ends as "in use"
+// (7); refused in a way waiting cannot clear (a damaged disk, an access list
+// that keeps this process out), it ends at once as a failed installation (8).
+TEST_F(UpdateTest, PackageWhoseHeaderCannotBeReadIsNeverTakenForOld) {
+  const std::string package = std::string(kVeltFolder) + "vtup.cok";
+  const struct {
+    const char* what;
+    uint32_t read_error, denied;
+    bool delete_pending;
+    int exit_code;
+    size_t sleeps;
+  } kCases[] = {
+      {"I/O device error", 1117, 0, false, velt::kExitInstallFailed, 0},
+      {"access denied", 0, platform::kFileReadData, false, velt::kExitInstallFailed, 0},
+      {"locked range", platform::kErrorLockViolation, 0, false, velt::kExitPackageLocked, 17},
+      {"being deleted", 0, 0, true, velt::kExitPackageLocked, 17},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.what);
+    ArrangeVeltInstallation(42);
+    fake::AddFile(package, PackageWithVersionByte(44));
+    fake::FindEntry(package)->read_error = c.read_error;
+    fake::FindEntry(package)->denied_to_process = c.denied;
+    fake::FindEntry(package)->delete_pending = c.delete_pending;
+    EXPECT_EQ(Run(), c.exit_code);
+    ASSERT_EQ(Boxes().size(), 1u);
+    EXPECT_EQ(Boxes()[0].text, "filecantopen: " + package);
+    EXPECT_EQ(fake::World().sleeps, std::vector<uint32_t>(c.sleeps, 256));
+    EXPECT_EQ(Package(), PackageWithVersionByte(44));
+    EXPECT_EQ(EstimatedSize(), nullptr);
+    EndModules();
+  }
 }
 
 }  // namespace

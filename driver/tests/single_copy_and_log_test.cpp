@@ -1,6 +1,7 @@
 // One copy at a time, the deployment switches and the run log, over the fake
-// machine: a second copy ends at once with 1618 and no box; "/LOG=" and
-// "/SUPPRESSMSGBOXES" leave the positional words in place; the log is made
+// machine: a second copy ends at once with 1618, makes no log and says why
+// only when interactive; a squatter on the guard's name stops nobody; "/LOG="
+// and "/SUPPRESSMSGBOXES" leave the positional words in place; the log is made
 // like every elevated write, tells each step and ends with the tools' line.
 #include <gtest/gtest.h>
 
@@ -17,34 +18,62 @@ TEST(CommandSwitchesTest, SwitchesAreTakenOutAnywhereInAnyCase) {
   EXPECT_EQ(switches.words, (std::vector<std::string>{"MODEST", "RunApp"}));
   EXPECT_EQ(switches.log_path, "C:\\My Logs\\u.log");
   EXPECT_TRUE(switches.suppress_message_boxes);
+  EXPECT_EQ(switches.refused_word, "");
 
-  // The whole word quoted; the last "/LOG=" wins.
-  switches = velt::ParseCommandSwitches("x.exe \"/log=C:\\a b.log\" modest /LoG=C:\\b.log");
-  EXPECT_EQ(switches.words, std::vector<std::string>{"modest"});
+  // The whole word quoted; the last "/LOG=" wins; "-log=y" is a plain word.
+  switches = velt::ParseCommandSwitches("x.exe \"/log=C:\\a b.log\" modest /LoG=C:\\b.log -log=y");
+  EXPECT_EQ(switches.words, (std::vector<std::string>{"modest", "-log=y"}));
   EXPECT_EQ(switches.log_path, "C:\\b.log");
   EXPECT_FALSE(switches.suppress_message_boxes);
+  EXPECT_EQ(switches.refused_word, "");
+}
 
-  // Only the exact switches count; "/LOG=" with no path asks for no log.
-  switches = velt::ParseCommandSwitches("x.exe /LOG /LOGFILE=x /SUPPRESSMSGBOXESX -log=y /LOG=");
-  EXPECT_EQ(switches.words,
-            (std::vector<std::string>{"/LOG", "/LOGFILE=x", "/SUPPRESSMSGBOXESX", "-log=y"}));
-  EXPECT_EQ(switches.log_path, "");
-  EXPECT_FALSE(switches.suppress_message_boxes);
+TEST(CommandSwitchesTest, EveryOtherWordWithASlashIsRefusedTheFirstNamed) {
+  const struct {
+    const char* line;
+    const char* refused;
+  } kCases[] = {
+      {"x.exe /S modest", "/S"},
+      {"x.exe /LOG:C:\\x modest", "/LOG:C:\\x"},
+      {"x.exe modest /LOG C:\\x runapp", "/LOG"},
+      {"x.exe modest /LOG=", "/LOG="},
+      {"x.exe modest \"/LOG=\"", "/LOG="},
+      {"x.exe /SUPPRESSMSGBOXESX /LOGFILE=x", "/SUPPRESSMSGBOXESX"},
+      {"x.exe modest /", "/"},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.line);
+    EXPECT_EQ(velt::ParseCommandSwitches(c.line).refused_word, c.refused);
+  }
 }
 
 class SingleCopyTest : public DeploymentTest {};
 
-TEST_F(SingleCopyTest, ASecondCopyEndsAtOnceWithoutABoxInEveryMode) {
-  for (bool refused : {false, true}) {
-    for (const char* arguments : {"", "modest", "modest runapp", "modest /SUPPRESSMSGBOXES"}) {
-      SCOPED_TRACE(std::string(arguments) + (refused ? ", access refused" : ""));
-      fake::World().existing_mutexes = {velt::kSingleCopyGuardName};
-      fake::World().mutexes_refuse_access = refused;
+TEST_F(SingleCopyTest, ASecondCopyEndsAtOnceMakesNoLogAndOnlyAnInteractiveOneSaysWhy) {
+  const std::string log = std::string("/LOG=") + kLogPath;
+  for (bool private_namespace : {false, true}) {
+    for (const std::string& arguments :
+         {std::string(), log, "modest " + log, std::string("modest runapp"),
+          "modest /SUPPRESSMSGBOXES " + log}) {
+      SCOPED_TRACE(arguments + (private_namespace ? ", private namespace" : ""));
+      ArrangeVeltInstallation(42);
+      fake::AddFile(kLogPath, "the running copy's log\r\n");
+      fake::World().private_namespaces = private_namespace;
+      fake::World().named_objects[private_namespace ? "velt-update\\single-copy"
+                                                    : "Global\\velt-update"] = {};
       fake::World().existing_mappings = {"velt_memfile"};  // a running Velt is left alone
       fake::World().windows["TVeltMainForm"] = reinterpret_cast<void*>(0x1234);
 
       EXPECT_EQ(RunProgram(arguments), velt::kExitAnotherCopyRunning);
-      EXPECT_TRUE(Boxes().empty());
+      if (arguments.rfind("modest", 0) == 0) {
+        EXPECT_TRUE(Boxes().empty());
+      } else {
+        ASSERT_EQ(Boxes().size(), 1u);
+        EXPECT_EQ(Boxes()[0].text,
+                  "An update of Velt is already running.\r\nPlease wait until it has finished.");
+      }
+      EXPECT_EQ(fake::FileData(kLogPath), "the running copy's log\r\n");
+      EXPECT_EQ(fake::FilesBelow("C:\\Logs"), std::vector<std::string>{"update.log"});
       EXPECT_EQ(Package(), PackageWithVersionByte(42));
       EXPECT_FALSE(fake::RegKeyExists(kSettingsKey)) << "the settings key was created";
       EXPECT_EQ(EstimatedSize(), nullptr);
@@ -57,11 +86,45 @@ TEST_F(SingleCopyTest, ASecondCopyEndsAtOnceWithoutABoxInEveryMode) {
   }
 }
 
+// Anybody may make an object called Global\velt-update first. Only a mutex
+// owned by Administrators or SYSTEM is another copy's; anything else is logged
+// as a squatter and the run goes on without the guard, rather than end with
+// 1618 for ever. In the private namespace, nothing outside it matters.
+TEST_F(SingleCopyTest, ASquatterOnTheGuardsNameStopsNobody) {
+  const struct {
+    const char* what;
+    fake::FakeWorld::NamedObject object;
+    bool private_namespace;
+  } kSquatters[] = {
+      {"a mutex owned by a user", {true, false, false}, false},
+      {"an event", {false, true, false}, false},
+      {"a mutex nobody may read", {true, true, true}, false},
+      {"a user's mutex beside the private namespace", {true, false, false}, true},
+  };
+  for (const auto& squatter : kSquatters) {
+    SCOPED_TRACE(squatter.what);
+    ArrangeVeltInstallation(42);
+    fake::AddDirectory("C:\\Logs");
+    fake::World().named_objects["Global\\velt-update"] = squatter.object;
+    fake::World().private_namespaces = squatter.private_namespace;
+    EXPECT_EQ(RunProgram(std::string("modest /LOG=") + kLogPath), velt::kExitOk);
+    EXPECT_EQ(Package(), BuiltPayload());
+    EXPECT_TRUE(Boxes().empty());
+    if (squatter.private_namespace) {
+      EXPECT_TRUE(Logged("single-copy guard velt-update\\single-copy taken"));
+    } else {
+      EXPECT_TRUE(Logged("single-copy guard Global\\velt-update: the name is taken by an object "
+                         "that is no updater's guard"));
+    }
+    EXPECT_EQ(fake::OpenHandleCount(), 0);
+  }
+}
+
 TEST_F(SingleCopyTest, TheGuardIsHeldForTheWholeRunAndLetGoAtItsEnd) {
   int guards_while_asking = 0;
   fake::World().on_box = [&](const fake::MessageBoxRecord&) {
     for (const auto& [id, handle] : fake::World().handles) {
-      if (handle.kind == fake::FakeHandle::kMutex && handle.path == velt::kSingleCopyGuardName)
+      if (handle.kind == fake::FakeHandle::kMutex && handle.path == "Global\\velt-update")
         ++guards_while_asking;
     }
   };
@@ -85,20 +148,13 @@ TEST_F(SingleCopyTest, AGuardThatCannotBeMadeLetsTheRunGoOnAndIsLogged) {
   EXPECT_TRUE(
       Logged("single-copy guard Global\\velt-update cannot be made; the run goes on "
              "without it: error 31"));
+  EXPECT_EQ(FinalLine(), "velt-update result=updated exit=0 installed=10 carried=11 holder=-");
 
   // A creation refused although no copy holds the guard: this process may not
   // make global objects; the rights test later tells the user.
   fake::World().failing = {"CreateMutex"};
   EXPECT_EQ(RunProgram(std::string("modest /LOG=") + kLogPath), velt::kExitOk);
   EXPECT_TRUE(Logged("cannot be made; the run goes on without it: error 5 (Access is denied.)"));
-}
-
-TEST_F(SingleCopyTest, ASecondCopyLogsWhyItEnded) {
-  fake::World().existing_mutexes = {velt::kSingleCopyGuardName};
-  EXPECT_EQ(RunProgram(std::string("/LOG=") + kLogPath), velt::kExitAnotherCopyRunning);
-  EXPECT_TRUE(Logged("another copy of the updater runs; this one ends: error 183"));
-  EXPECT_EQ(FinalLine(),
-            "velt-update result=another-copy-running exit=1618 installed=- carried=11 holder=-");
 }
 
 class RunLogTest : public DeploymentTest {};
@@ -109,7 +165,7 @@ TEST_F(RunLogTest, ASilentUpdateLogsEachStepAndEndsWithTheToolsLine) {
   EXPECT_EQ(FinalLine(), "velt-update result=updated exit=0 installed=10 carried=11 holder=-");
   for (const char* step :
        {"velt-update 11.0.0.0, carrying vtup.cok version 11",
-        "command line: velt-update.exe /LOG=C:\\Logs\\update.log modest runapp",
+        "command line understood as: silent (modest), runapp, /LOG",
         "system: ", "single-copy guard Global\\velt-update taken",
         "installation folder C:\\Program Files\\Velt\\ from the uninstall entry "
         "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Velt",
@@ -142,24 +198,31 @@ TEST_F(RunLogTest, WithoutTheSwitchNothingIsLoggedOrAsked) {
 
 // The log is an elevated write to a place the administrator names, maybe one
 // a user can write to: a link there is never followed, an old file is
-// replaced, and a log that cannot be made leaves the run as it was.
+// replaced, and a log that cannot be made ends the run before it changes
+// anything, with 1622.
 TEST_F(RunLogTest, TheLogIsMadeWithoutFollowingALinkAndItsFailureChangesNothing) {
   fake::AddFile("C:\\Windows\\system.ini", "[boot]");
   fake::AddLink(kLogPath, "C:\\Windows\\system.ini", platform::kAttrReparsePoint);
-  EXPECT_EQ(RunProgram(std::string("modest /LOG=") + kLogPath), velt::kExitOk);
+  EXPECT_EQ(RunProgram(std::string("modest /LOG=") + kLogPath), velt::kExitLogNotMade);
   EXPECT_EQ(fake::FileData("C:\\Windows\\system.ini"), "[boot]");
   EXPECT_EQ(fake::FindEntry(kLogPath)->link_target, "c:\\windows\\system.ini");
   EXPECT_EQ(fake::FilesBelow("C:\\Logs"), std::vector<std::string>{"update.log"});
-  EXPECT_EQ(Package(), BuiltPayload());
+  EXPECT_EQ(Package(), PackageWithVersionByte(42));
+  ASSERT_EQ(Boxes().size(), 1u);
+  EXPECT_EQ(Boxes()[0].text,
+            "Can't write the log file C:\\Logs\\update.log\r\nNothing was changed.");
 
   fake::World().entries.erase(fake::NormalizePath(kLogPath));
   fake::AddFile(kLogPath, "an older run's log\r\n");
   EXPECT_EQ(RunProgram(std::string("modest /LOG=") + kLogPath), velt::kExitOk);
   EXPECT_EQ(fake::FileData(kLogPath).find("an older run"), std::string::npos);
-  EXPECT_EQ(FinalLine(), "velt-update result=updated exit=0 installed=11 carried=11 holder=-");
+  EXPECT_EQ(FinalLine(), "velt-update result=updated exit=0 installed=10 carried=11 holder=-");
 
-  EXPECT_EQ(RunProgram("modest /LOG=C:\\Missing\\update.log"), velt::kExitOk);
+  fake::World().boxes.clear();
+  EXPECT_EQ(RunProgram("modest /SUPPRESSMSGBOXES /LOG=C:\\Missing\\update.log"),
+            velt::kExitLogNotMade);
   EXPECT_FALSE(fake::Exists("C:\\Missing"));
+  EXPECT_TRUE(Boxes().empty());
   EXPECT_EQ(fake::OpenHandleCount(), 0);
 }
 

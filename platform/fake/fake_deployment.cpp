@@ -13,14 +13,25 @@ namespace {
 using fake::FakeHandle;
 using fake::World;
 
-constexpr uint32_t kErrorInvalidHandle = 6;
-
 bool HeldHere(const std::string& name) {
   for (const auto& [id, handle] : World().handles) {
     if (handle.kind == FakeHandle::kMutex && handle.path == name)
       return true;
   }
   return false;
+}
+
+// Another process's object called `name`, or null.
+const fake::FakeWorld::NamedObject* Named(const std::string& name) {
+  auto found = World().named_objects.find(name);
+  return found == World().named_objects.end() ? nullptr : &found->second;
+}
+
+ScopedHandle MutexHandle(const std::string& name) {
+  FakeHandle handle;
+  handle.kind = FakeHandle::kMutex;
+  handle.path = name;
+  return ScopedHandle(fake::NewHandle(handle));
 }
 
 // The error of a planned fault of the Restart Manager's `operation`; 0: none.
@@ -31,29 +42,59 @@ uint32_t RmFault(const char* operation) {
 
 }  // namespace
 
+bool ClosePrivateNamespace(RawHandle space) {
+  if (fake::LookupHandle(space, FakeHandle::kNamespace) == nullptr)
+    return fake::Fail(kErrorInvalidHandle);
+  World().handles.erase(reinterpret_cast<uintptr_t>(space));
+  return true;
+}
+
+ScopedPrivateNamespace OpenAdministratorsNamespace(const std::string& prefix) {
+  if (!World().private_namespaces) {
+    fake::Fail(kErrorCallNotImplemented);
+    return ScopedPrivateNamespace();
+  }
+  if (fake::Faulted("CreatePrivateNamespace", fake::kFaultsOfCalls))
+    return ScopedPrivateNamespace();
+  FakeHandle handle;
+  handle.kind = FakeHandle::kNamespace;
+  handle.path = prefix;
+  return ScopedPrivateNamespace(fake::NewHandle(handle));
+}
+
 ScopedHandle CreateAdminOnlyMutex(const std::string& name, uint32_t* last_error) {
   if (fake::Faulted("CreateMutex", fake::kFaultsOfCalls)) {
     *last_error = World().last_error;
     return ScopedHandle();
   }
-  const auto& others = World().existing_mutexes;
-  const bool elsewhere = std::find(others.begin(), others.end(), name) != others.end();
-  if (elsewhere && World().mutexes_refuse_access) {
-    *last_error = World().last_error = kErrorAccessDenied;
+  const fake::FakeWorld::NamedObject* other = Named(name);
+  if (other != nullptr && (!other->mutex || other->refuses_access)) {
+    *last_error = World().last_error = other->mutex ? kErrorAccessDenied : kErrorInvalidHandle;
     return ScopedHandle();
   }
-  *last_error = World().last_error = elsewhere || HeldHere(name) ? kErrorAlreadyExists : 0;
-  FakeHandle handle;
-  handle.kind = FakeHandle::kMutex;
-  handle.path = name;
-  return ScopedHandle(fake::NewHandle(handle));
+  *last_error = World().last_error = other || HeldHere(name) ? kErrorAlreadyExists : 0;
+  return MutexHandle(name);
 }
 
-bool GlobalMutexExists(const std::string& name) {
-  if (fake::Faulted("OpenMutex", fake::kFaultError))
+ScopedHandle OpenMutexToReadOwner(const std::string& name) {
+  if (fake::Faulted("OpenMutex", fake::kFaultsOfCalls))
+    return ScopedHandle();
+  const fake::FakeWorld::NamedObject* other = Named(name);
+  if (other == nullptr && !HeldHere(name))
+    return (fake::Fail(kErrorFileNotFound), ScopedHandle());
+  if (other != nullptr && (!other->mutex || other->refuses_access))
+    return (fake::Fail(other->mutex ? kErrorAccessDenied : kErrorInvalidHandle), ScopedHandle());
+  return MutexHandle(name);
+}
+
+bool OwnedByAdministratorsOrSystem(RawHandle object) {
+  if (fake::Faulted("GetSecurityInfo", fake::kFaultsOfCalls))
     return false;
-  const auto& others = World().existing_mutexes;
-  return std::find(others.begin(), others.end(), name) != others.end() || HeldHere(name);
+  const FakeHandle* mutex = fake::LookupHandle(object, FakeHandle::kMutex);
+  if (mutex == nullptr)
+    return fake::Fail(kErrorInvalidHandle);
+  const fake::FakeWorld::NamedObject* other = Named(mutex->path);
+  return other == nullptr || other->administrators_own;  // this process's own are
 }
 
 uint32_t RmStartSession(uint32_t* session) {

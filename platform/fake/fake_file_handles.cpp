@@ -5,6 +5,27 @@
 #include "platform/fake/fake_internal.h"
 #include "platform/files.h"
 
+namespace fake {
+
+// A link the system reports as one (kAttrReparsePoint) is reached itself by
+// an open that asks not to follow links.
+std::string ExaminedPath(const std::string& path) {
+  const std::string named = ResolvePath(NormalizePath(path), false);
+  auto it = World().entries.find(named);
+  if (it != World().entries.end() && !it->second.link_target.empty() &&
+      (it->second.attributes & platform::kAttrReparsePoint) != 0) {
+    return named;
+  }
+  return ResolvePath(named, true);
+}
+
+uint64_t EntryId(const std::string& reached) {
+  auto it = World().entries.find(reached);
+  return it == World().entries.end() ? 0 : it->second.id;
+}
+
+}  // namespace fake
+
 namespace platform {
 namespace {
 
@@ -14,25 +35,6 @@ using fake::FakeHandle;
 using fake::World;
 
 constexpr uint32_t kErrorDirectory = 267;  // ERROR_DIRECTORY
-
-// The path an open of `path` reaches: links on the way are followed, and the
-// last component too unless the system reports it as a link (kAttrReparsePoint),
-// which an open that asks not to follow links then reaches itself.
-std::string ExaminedPath(const std::string& path) {
-  const std::string named = fake::ResolvePath(fake::NormalizePath(path), false);
-  auto it = World().entries.find(named);
-  if (it != World().entries.end() && !it->second.link_target.empty() &&
-      (it->second.attributes & kAttrReparsePoint) != 0) {
-    return named;
-  }
-  return fake::ResolvePath(named, true);
-}
-
-// The id of the entry at `reached`; 0 for a drive root or a missing entry.
-uint64_t EntryId(const std::string& reached) {
-  auto it = World().entries.find(reached);
-  return it == World().entries.end() ? 0 : it->second.id;
-}
 
 FakeHandle* AnyFileHandle(RawHandle handle) {
   for (FakeHandle::Kind kind : {FakeHandle::kFile, FakeHandle::kFolder, FakeHandle::kExamine}) {
@@ -47,7 +49,7 @@ FakeHandle* AnyFileHandle(RawHandle handle) {
 ScopedHandle OpenFolder(const std::string& path) {
   if (fake::Faulted("OpenFolder", fake::kFaultsOfOpens))
     return ScopedHandle();
-  const std::string reached = ExaminedPath(path);
+  const std::string reached = fake::ExaminedPath(path);
   auto it = World().entries.find(reached);
   if (reached.size() > 2 && it == World().entries.end())
     return (Fail(kErrorPathNotFound), ScopedHandle());
@@ -56,7 +58,7 @@ ScopedHandle OpenFolder(const std::string& path) {
   FakeHandle handle;
   handle.kind = FakeHandle::kFolder;
   handle.path = reached;
-  handle.id = EntryId(reached);
+  handle.id = fake::EntryId(reached);
   handle.share_delete = false;
   return ScopedHandle(fake::NewHandle(handle));
 }
@@ -73,7 +75,7 @@ ScopedHandle HoldFolder(const std::string& path) {
   FakeHandle handle;
   handle.kind = FakeHandle::kFolder;
   handle.path = reached;
-  handle.id = EntryId(reached);
+  handle.id = fake::EntryId(reached);
   handle.share_delete = false;
   return ScopedHandle(fake::NewHandle(handle));
 }
@@ -83,14 +85,21 @@ ScopedHandle OpenForExamination(const std::string& path) {
     return ScopedHandle();
   if (fake::NamesAFileAsAFolder(path))
     return (Fail(fake::kErrorInvalidName), ScopedHandle());
-  const std::string reached = ExaminedPath(path);
+  const std::string reached = fake::ExaminedPath(path);
   if (reached.size() > 2 && World().entries.count(reached) == 0)
     return (Fail(kErrorFileNotFound), ScopedHandle());
   FakeHandle handle;
   handle.kind = FakeHandle::kExamine;
   handle.path = reached;
-  handle.id = EntryId(reached);
+  handle.id = fake::EntryId(reached);
   return ScopedHandle(fake::NewHandle(handle));
+}
+
+std::string GetFullPathName(const std::string& path) {
+  if (path.empty() || fake::Faulted("GetFullPathName", fake::kFaultError))
+    return (Fail(kErrorPathNotFound), std::string());
+  const std::string full = fake::FullPath(path);
+  return full.size() == 2 ? full + "\\" : full;
 }
 
 bool GetFileAttributesByHandle(RawHandle handle, uint32_t* attributes) {

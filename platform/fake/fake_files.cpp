@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/access.h"
 #include "platform/errors.h"
 #include "platform/fake/fake_internal.h"
 #include "platform/files.h"
@@ -97,8 +98,10 @@ uint32_t GetLastError() {
 
 bool CloseHandle(RawHandle handle) {
   auto it = World().handles.find(reinterpret_cast<uintptr_t>(handle));
-  if (it == World().handles.end() || it->second.kind == FakeHandle::kFind)
+  if (it == World().handles.end() || it->second.kind == FakeHandle::kFind ||
+      it->second.kind == FakeHandle::kNamespace) {
     return Fail(6);  // ERROR_INVALID_HANDLE
+  }
   FakeHandle closed = it->second;
   World().handles.erase(it);
   if (closed.kind == FakeHandle::kMapping) {
@@ -145,8 +148,9 @@ ScopedHandle CreateFile(const std::string& path,
                         FileDisposition disposition) {
   if (fake::Faulted(
           "CreateFile",
-          fake::kFaultsOfOpens |
-              (access == FileAccess::kRead ? 0u : static_cast<uint32_t>(fake::kFaultDiskFull)))) {
+          fake::kFaultsOfOpens | (access == FileAccess::kWrite || access == FileAccess::kWriteDelete
+                                      ? static_cast<uint32_t>(fake::kFaultDiskFull)
+                                      : 0u))) {
     return ScopedHandle();
   }
   if (fake::NamesAFileAsAFolder(path))
@@ -155,7 +159,7 @@ ScopedHandle CreateFile(const std::string& path,
   if (disposition == FileDisposition::kCreateNew && World().entries.count(named) != 0)
     return (Fail(80), ScopedHandle());  // ERROR_FILE_EXISTS, link or not
   const std::string normalized = fake::ResolvePath(named, true);
-  const bool write = access != FileAccess::kRead;
+  const bool write = access == FileAccess::kWrite || access == FileAccess::kWriteDelete;
   const bool share_read = share == FileShare::kRead;
   auto found = World().entries.find(normalized);
   FakeEntry* entry = found == World().entries.end() ? nullptr : &found->second;
@@ -165,7 +169,14 @@ ScopedHandle CreateFile(const std::string& path,
                 fake::ConflictsWithOpenHandles(normalized, write, share_read))) {
     return (Fail(kErrorSharingViolation), ScopedHandle());
   }
-  if (entry && write && (entry->attributes & kAttrReadOnly))
+  if (entry && entry->delete_pending)
+    return (Fail(kErrorDeletePending), ScopedHandle());
+  const bool deletes = access == FileAccess::kWriteDelete || access == FileAccess::kDelete;
+  if (entry && (write || deletes) && (entry->attributes & kAttrReadOnly))
+    return (Fail(kErrorAccessDenied), ScopedHandle());
+  const uint32_t rights = (access == FileAccess::kRead ? kFileReadData : 0) |
+                          (write ? kFileWriteData : 0) | (deletes ? kDelete : 0);
+  if (entry && (entry->denied_to_process & rights) != 0)
     return (Fail(kErrorAccessDenied), ScopedHandle());
   if (disposition == FileDisposition::kOpenExisting) {
     if (!entry)
@@ -186,7 +197,7 @@ ScopedHandle CreateFile(const std::string& path,
   handle.path = normalized;
   handle.write = write;
   handle.share_read = share_read;
-  handle.can_delete = access == FileAccess::kWriteDelete;
+  handle.can_delete = deletes;
   handle.id = World().entries[normalized].id;
   World().last_error = 0;
   return ScopedHandle(fake::NewHandle(handle));

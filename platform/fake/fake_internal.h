@@ -30,6 +30,11 @@ bool ConflictsWithOpenHandles(const std::string& path, bool write, bool share_re
 // Whether `path` ends with a backslash after the name of a file, which then
 // names nothing.
 bool NamesAFileAsAFolder(const std::string& path);
+// The normalized path an open of `path` reaches: links on the way are
+// followed, and the last one too unless the system reports it as a link.
+std::string ExaminedPath(const std::string& path);
+// The id of the entry at `reached`; 0 for a drive root or a missing entry.
+uint64_t EntryId(const std::string& reached);
 // Whether `path` or a folder above it is pinned by a folder handle that does
 // not share deletion.
 bool PinnedByFolderHandle(const std::string& path);

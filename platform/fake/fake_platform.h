@@ -59,6 +59,13 @@ struct FakeEntry {
   // Reads never reach an end: every read fills the buffer with `data` over
   // and over ('x' when empty), as a device or a file that grows while read.
   bool endless = false;
+  // Rights (platform/access.h; kFileReadData for reading) the user's
+  // ordinary, unelevated token lacks on this entry, and those this process
+  // lacks itself, as its access list says.
+  uint32_t denied_to_user = 0;
+  uint32_t denied_to_process = 0;
+  // The file is being deleted: every open fails (kErrorDeletePending).
+  bool delete_pending = false;
 };
 
 struct MessageBoxRecord {
@@ -106,7 +113,9 @@ struct FakeHandle {
     kFolder,
     kExamine,
     kPipe,
-    kMutex
+    kMutex,
+    kNamespace,
+    kToken
   } kind = kFile;
   // Files and folders: the normalized path the handle really reaches (links
   // resolved); mappings and mutexes: the name; pipes: the pipe's id.
@@ -188,11 +197,17 @@ struct FakeWorld {
   std::map<std::string, int> open_mappings;
   bool mapping_creation_fails = false;
 
-  // Named mutexes of the global namespace that other processes hold (names
-  // without "Global\\"); with `mutexes_refuse_access` their access lists keep
-  // this process out. Mutexes this process holds are its kMutex handles.
-  std::vector<std::string> existing_mutexes;
-  bool mutexes_refuse_access = false;
+  // Named objects other processes made, by full name ("Global\\velt-update",
+  // or "<prefix>\\<name>" in the administrators' private namespace). Mutexes
+  // this process holds are its kMutex handles.
+  struct NamedObject {
+    bool mutex = true;               // false: another kind of object (an event)
+    bool administrators_own = true;  // its owner is Administrators or SYSTEM
+    bool refuses_access = false;     // its access list keeps this process out
+  };
+  std::map<std::string, NamedObject> named_objects;
+  // The system offers private namespaces (Windows Vista and later, not Wine).
+  bool private_namespaces = false;
 
   // Restart Manager: whether the system has one, the processes that use each
   // file (by normalized path), and the sessions started and not yet ended
@@ -271,6 +286,9 @@ std::vector<std::string> FilesBelow(const std::string& folder);
 bool Exists(const std::string& path);
 // The normalized form of a path (absolute, lowercase), as used in `entries`.
 std::string NormalizePath(const std::string& path);
+// The same without lowercasing: absolute, backslashes, "." and ".." resolved,
+// no trailing backslash (a drive root is "C:").
+std::string FullPath(const std::string& path);
 
 // Writes `data` into the pipe whose write end is `write_end` (a child's output).
 void WriteToPipe(void* write_end, const std::string& data);

@@ -95,7 +95,7 @@ int OpenRegistryKeyCount() {
   return static_cast<int>(World().open_keys.size());
 }
 
-std::string NormalizePath(const std::string& raw) {
+std::string FullPath(const std::string& raw) {
   std::string path = raw;
   std::replace(path.begin(), path.end(), '/', '\\');
   bool absolute = (path.size() >= 2 && path[1] == ':') || (!path.empty() && path[0] == '\\');
@@ -126,7 +126,11 @@ std::string NormalizePath(const std::string& raw) {
   std::string result;
   for (size_t i = 0; i < parts.size(); ++i)
     result += (i ? "\\" : "") + parts[i];
-  return Lower(result);
+  return result;
+}
+
+std::string NormalizePath(const std::string& raw) {
+  return Lower(FullPath(raw));
 }
 
 std::string ResolvePath(const std::string& normalized, bool follow_last) {

@@ -2,10 +2,22 @@
 #include <vector>
 
 #include "platform/files.h"
+#include "platform/win32/system_library.h"
 #include "platform/win32/win32_api.h"
 
 namespace platform {
 namespace {
+
+constexpr LONG kStatusDeletePending = static_cast<LONG>(0xC0000056);
+
+// Whether the system's own status of the last failure says the file is being
+// deleted (ntdll's RtlGetLastNtStatus, Windows XP and later).
+bool LastStatusIsDeletePending() {
+  using GetLastNtStatusFunction = LONG(NTAPI*)();
+  static auto last_status =
+      LoadedSystemFunction<GetLastNtStatusFunction>("ntdll.dll", "RtlGetLastNtStatus");
+  return last_status != nullptr && last_status() == kStatusDeletePending;
+}
 
 FindData ToFindData(const WIN32_FIND_DATAA& raw) {
   FindData data;
@@ -30,6 +42,8 @@ ScopedHandle CreateFile(const std::string& path,
     desired = GENERIC_WRITE;
   else if (access == FileAccess::kWriteDelete)
     desired = GENERIC_WRITE | DELETE;
+  else if (access == FileAccess::kDelete)
+    desired = DELETE;
   const DWORD share_mode = share == FileShare::kRead ? FILE_SHARE_READ : 0;
   DWORD creation = OPEN_EXISTING;
   if (disposition == FileDisposition::kCreateAlways)
@@ -38,6 +52,10 @@ ScopedHandle CreateFile(const std::string& path,
     creation = CREATE_NEW;
   HANDLE file = ::CreateFileA(path.c_str(), desired, share_mode, nullptr, creation,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE && ::GetLastError() == ERROR_ACCESS_DENIED &&
+      LastStatusIsDeletePending()) {
+    ::SetLastError(ERROR_DELETE_PENDING);
+  }
   return ScopedHandle(file);
 }
 
@@ -90,6 +108,19 @@ bool FindNextFile(RawHandle find, FindData* next) {
 
 bool SetCurrentDirectory(const std::string& path) {
   return ::SetCurrentDirectoryA(path.c_str()) != FALSE;
+}
+
+std::string GetFullPathName(const std::string& path) {
+  std::vector<char> buffer(MAX_PATH + 1);
+  for (;;) {
+    const DWORD length =
+        ::GetFullPathNameA(path.c_str(), static_cast<DWORD>(buffer.size()), buffer.data(), nullptr);
+    if (length == 0)
+      return std::string();
+    if (length < buffer.size())
+      return std::string(buffer.data(), length);
+    buffer.resize(length + 1);  // too small: `length` is the size needed
+  }
 }
 
 std::string GetCurrentDirectory() {

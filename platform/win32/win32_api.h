@@ -21,6 +21,7 @@
 #undef GetEnvironmentVariable
 #undef GetFileAttributes
 #undef GetFinalPathNameByHandle
+#undef GetFullPathName
 #undef GetModuleFileName
 #undef GetSystemDirectory
 #undef GetVersionEx

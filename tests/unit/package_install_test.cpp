@@ -4,6 +4,7 @@
 #include <string>
 
 #include "package/resource_install.h"
+#include "platform/access.h"
 #include "package_test_support.h"
 #include "platform/files.h"
 #include "startup/release_facts.h"
@@ -24,7 +25,7 @@ class InstallTest : public PackageTest {
     fake::World().resources[{"VTUP", "COK"}] = payload_;
   }
 
-  bool Install() { return velt::InstallResourceFile("vtup", "cok", kDestination); }
+  bool Install() { return velt::InstallResourceFile("vtup", "cok", kDestination).written; }
 
   // Names in the folder other than the destination's: files left behind.
   static std::vector<std::string> LeftBehind() {
@@ -33,12 +34,15 @@ class InstallTest : public PackageTest {
     return names;
   }
 
-  // The failure contract: one English box naming the destination, the old file
+  // The failure contract: one English box naming the destination (none when
+  // the old file stayed held: the caller tells the user), the old file
   // unchanged and no temporary file left.
-  void ExpectFailureLeftOldFile() {
-    ASSERT_EQ(fake::World().boxes.size(), 1u);
-    EXPECT_EQ(fake::World().boxes[0].text, std::string("Can't install file ") + kDestination);
-    EXPECT_EQ(fake::World().boxes[0].caption, "Velt update");
+  void ExpectFailureLeftOldFile(bool box = true) {
+    ASSERT_EQ(fake::World().boxes.size(), box ? 1u : 0u);
+    if (box) {
+      EXPECT_EQ(fake::World().boxes[0].text, std::string("Can't install file ") + kDestination);
+      EXPECT_EQ(fake::World().boxes[0].caption, "Velt update");
+    }
     EXPECT_EQ(fake::FileData(kDestination), kOldData);
     EXPECT_TRUE(LeftBehind().empty()) << LeftBehind().front();
   }
@@ -118,23 +122,39 @@ TEST_F(InstallTest, ReleaseOnLastAttemptStillSucceeds) {
   EXPECT_EQ(fake::World().sleeps.size(), 16u);
 }
 
+// Held by another process, or being deleted by one, beyond the budget: the
+// outcome says so and the caller shows its own box.
 TEST_F(InstallTest, DestinationHeldBeyondBudgetFails) {
-  fake::AddFile(kDestination, kOldData);
-  fake::FindEntry(kDestination)->held_until_ms = 16 * 256 + 1;
-  EXPECT_FALSE(Install());
-  ExpectFailureLeftOldFile();
-  // The same wait as the installed-version test: a pause after every failed attempt.
-  EXPECT_EQ(fake::World().sleeps,
-            std::vector<uint32_t>(velt::kPackageAttempts, velt::kPackageRetryDelayMs));
+  for (bool delete_pending : {false, true}) {
+    SCOPED_TRACE(delete_pending ? "being deleted" : "held");
+    fake::World().sleeps.clear();
+    fake::AddFile(kDestination, kOldData);
+    fake::FindEntry(kDestination)->held_until_ms = delete_pending ? -1 : 16 * 256 + 1;
+    fake::FindEntry(kDestination)->delete_pending = delete_pending;
+    const velt::InstallOutcome outcome = velt::InstallResourceFile("vtup", "cok", kDestination);
+    EXPECT_FALSE(outcome.written);
+    EXPECT_TRUE(outcome.held);
+    ExpectFailureLeftOldFile(false);
+    // The same wait as the installed-version test: a pause after every failed attempt.
+    EXPECT_EQ(fake::World().sleeps,
+              std::vector<uint32_t>(velt::kPackageAttempts, velt::kPackageRetryDelayMs));
+  }
 }
 
 // A replacement refused while nobody holds the destination cannot succeed by
-// waiting: it is reported at once.
+// waiting: a read-only file, or one this process may not delete, is reported
+// at once.
 TEST_F(InstallTest, RefusedReplacementOfAFreeDestinationFailsWithoutWaiting) {
-  fake::AddFile(kDestination, kOldData, platform::kAttrReadOnly);
-  EXPECT_FALSE(Install());
-  ExpectFailureLeftOldFile();
-  EXPECT_TRUE(fake::World().sleeps.empty());
+  for (bool read_only : {true, false}) {
+    SCOPED_TRACE(read_only ? "read-only" : "deletion denied");
+    fake::World().boxes.clear();
+    fake::AddFile(kDestination, kOldData, read_only ? platform::kAttrReadOnly : 0);
+    fake::FindEntry(kDestination)->denied_to_process = read_only ? 0 : platform::kDelete;
+    const velt::InstallOutcome outcome = velt::InstallResourceFile("vtup", "cok", kDestination);
+    EXPECT_FALSE(outcome.written || outcome.held);
+    ExpectFailureLeftOldFile();
+    EXPECT_TRUE(fake::World().sleeps.empty());
+  }
 }
 
 // A process that opens the old file just when it is replaced (an indexer, a

@@ -87,7 +87,7 @@ TEST_F(PackageFilesTest, WaitsUntilAnotherHolderLetsGo) {
     CloseHandle(held);
   });
   const DWORD start = GetTickCount();
-  const bool written = velt::InstallResourceFile("velttest", "cok", folder_ + "vtup.cok");
+  const bool written = velt::InstallResourceFile("velttest", "cok", folder_ + "vtup.cok").written;
   const DWORD elapsed = GetTickCount() - start;
   release.join();
   EXPECT_TRUE(written);

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/access.h"
 #include "platform/errors.h"
 #include "platform/guard_mutex.h"
 #include "platform/log_text.h"
@@ -47,23 +48,32 @@ HANDLE UnelevatedImpersonationToken() {
   return impersonation;
 }
 
+std::string GlobalName() {
+  return std::string("Global\\") + kMutexName;
+}
+
 TEST(GuardMutexTest, ASecondCreationFindsTheFirstAndOnlyAdministratorsAndSystemGetIn) {
   uint32_t error = 99;
-  platform::ScopedHandle first = platform::CreateAdminOnlyMutex(kMutexName, &error);
+  platform::ScopedHandle first = platform::CreateAdminOnlyMutex(GlobalName(), &error);
   ASSERT_TRUE(first.IsValid()) << error;
   EXPECT_EQ(error, 0u);
-  platform::ScopedHandle second = platform::CreateAdminOnlyMutex(kMutexName, &error);
+  platform::ScopedHandle second = platform::CreateAdminOnlyMutex(GlobalName(), &error);
   EXPECT_TRUE(second.IsValid());
   EXPECT_EQ(error, platform::kErrorAlreadyExists);
+  EXPECT_TRUE(platform::OwnedByAdministratorsOrSystem(second.Get()));
   second.Reset();
-  EXPECT_TRUE(platform::GlobalMutexExists(kMutexName));
+  EXPECT_TRUE(platform::OpenMutexToReadOwner(GlobalName()).IsValid());
 
-  // Exactly two entries, protected from inheritance: Administrators and SYSTEM.
+  // Owned by Administrators; exactly two entries, protected from inheritance:
+  // Administrators and SYSTEM.
+  PSID owner = nullptr;
   PACL dacl = nullptr;
   PSECURITY_DESCRIPTOR descriptor = nullptr;
-  ASSERT_EQ(::GetSecurityInfo(first.Get(), SE_KERNEL_OBJECT, DACL_SECURITY_INFORMATION, nullptr,
+  ASSERT_EQ(::GetSecurityInfo(first.Get(), SE_KERNEL_OBJECT,
+                              OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, &owner,
                               nullptr, &dacl, nullptr, &descriptor),
             static_cast<DWORD>(ERROR_SUCCESS));
+  EXPECT_TRUE(IsWellKnown(owner, WinBuiltinAdministratorsSid));
   SECURITY_DESCRIPTOR_CONTROL control = 0;
   DWORD revision = 0;
   ASSERT_TRUE(::GetSecurityDescriptorControl(descriptor, &control, &revision));
@@ -83,32 +93,101 @@ TEST(GuardMutexTest, ASecondCreationFindsTheFirstAndOnlyAdministratorsAndSystemG
   ::LocalFree(descriptor);
 
   // A process without its Administrators group can neither take the guard
-  // nor mistake it for missing.
+  // nor read its owner.
   HANDLE unelevated = UnelevatedImpersonationToken();
   ASSERT_NE(unelevated, nullptr);
   ASSERT_TRUE(::SetThreadToken(nullptr, unelevated));
-  platform::ScopedHandle refused = platform::CreateAdminOnlyMutex(kMutexName, &error);
-  const bool exists = platform::GlobalMutexExists(kMutexName);
-  HANDLE synchronize =
-      ::OpenMutexA(SYNCHRONIZE, FALSE, (std::string("Global\\") + kMutexName).c_str());
+  platform::ScopedHandle refused = platform::CreateAdminOnlyMutex(GlobalName(), &error);
+  platform::ScopedHandle read = platform::OpenMutexToReadOwner(GlobalName());
+  const DWORD read_error = ::GetLastError();
+  HANDLE synchronize = ::OpenMutexA(SYNCHRONIZE, FALSE, GlobalName().c_str());
   const DWORD synchronize_error = ::GetLastError();
   ::RevertToSelf();
   ::CloseHandle(unelevated);
   EXPECT_FALSE(refused.IsValid());
   EXPECT_EQ(error, platform::kErrorAccessDenied);
-  EXPECT_TRUE(exists);
-  if (synchronize != nullptr) {
-    std::printf("[ wine     ] unelevated OpenMutexA(SYNCHRONIZE) of the guard: opened\n");
-  } else {
-    std::printf(
-        "[ wine     ] unelevated OpenMutexA(SYNCHRONIZE) of the guard: refused, error %lu\n",
-        synchronize_error);
-  }
+  std::printf("[ wine     ] unelevated, the guard's owner read: %s (error %lu)\n",
+              read.IsValid() ? "yes" : "no", read_error);
+  std::printf("[ wine     ] unelevated OpenMutexA(SYNCHRONIZE) of the guard: %s (error %lu)\n",
+              synchronize != nullptr ? "opened" : "refused", synchronize_error);
   if (synchronize != nullptr)
     ::CloseHandle(synchronize);
 
   first.Reset();
-  EXPECT_FALSE(platform::GlobalMutexExists(kMutexName));
+  EXPECT_FALSE(platform::OpenMutexToReadOwner(GlobalName()).IsValid());
+  EXPECT_EQ(::GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+}
+
+// What a squatter leaves under the guard's name: an event is another kind of
+// object; a mutex with another owner is told apart by its owner.
+TEST(GuardMutexTest, ASquattersObjectIsToldApartFromTheGuard) {
+  HANDLE event = ::CreateEventA(nullptr, TRUE, FALSE, GlobalName().c_str());
+  ASSERT_NE(event, nullptr);
+  uint32_t error = 0;
+  EXPECT_FALSE(platform::CreateAdminOnlyMutex(GlobalName(), &error).IsValid());
+  EXPECT_EQ(error, platform::kErrorInvalidHandle);
+  EXPECT_FALSE(platform::OpenMutexToReadOwner(GlobalName()).IsValid());
+  EXPECT_EQ(::GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
+  ::CloseHandle(event);
+
+  // A mutex made with this process's own default security, whose owner is
+  // whatever the token gives: Windows gives an elevated administrator the
+  // Administrators group, Wine its user.
+  HANDLE plain = ::CreateMutexA(nullptr, FALSE, GlobalName().c_str());
+  ASSERT_NE(plain, nullptr);
+  std::printf(
+      "[ wine     ] a mutex with default security is owned by Administrators or "
+      "SYSTEM: %s\n",
+      platform::OwnedByAdministratorsOrSystem(plain) ? "yes" : "no");
+  // One that names the user as its owner is no guard anywhere.
+  ::CloseHandle(plain);
+}
+
+// Windows Vista and later offer private namespaces; Wine 8 has the functions
+// as stubs, and the guard then stays in the global namespace.
+TEST(GuardMutexTest, APrivateNamespaceIsUsedWhereTheSystemHasOne) {
+  platform::ScopedPrivateNamespace space = platform::OpenAdministratorsNamespace(kMutexName);
+  const DWORD error = ::GetLastError();
+  std::printf("[ wine     ] private namespace for the guard: %s (error %lu)\n",
+              space.IsValid() ? "made" : "not available", error);
+  if (!space.IsValid()) {
+    EXPECT_EQ(error, static_cast<DWORD>(ERROR_CALL_NOT_IMPLEMENTED));
+    return;
+  }
+  const std::string name = std::string(kMutexName) + "\\guard";
+  uint32_t created = 99;
+  platform::ScopedHandle first = platform::CreateAdminOnlyMutex(name, &created);
+  EXPECT_TRUE(first.IsValid());
+  EXPECT_EQ(created, 0u);
+  platform::ScopedPrivateNamespace again = platform::OpenAdministratorsNamespace(kMutexName);
+  ASSERT_TRUE(again.IsValid());
+  platform::ScopedHandle second = platform::CreateAdminOnlyMutex(name, &created);
+  EXPECT_EQ(created, platform::kErrorAlreadyExists);
+}
+
+// The log's access check: what the user's linked token may do, as the
+// security descriptors say. Windows refuses an unelevated user the system
+// folder; Wine gives every file a descriptor from its Unix mode and its
+// linked token still holds the Administrators group.
+TEST(StarterAccessTest, TheLinkedTokenIsCheckedAgainstTheDescriptors) {
+  platform::ScopedHandle token = platform::OpenLinkedToken();
+  std::printf("[ wine     ] linked token: %s (error %lu)\n", token.IsValid() ? "had" : "none",
+              ::GetLastError());
+  ASSERT_TRUE(token.IsValid()) << "every program here runs elevated with a split token";
+  char temp[MAX_PATH];
+  ASSERT_GT(::GetTempPathA(MAX_PATH, temp), 0u);
+  char system[MAX_PATH];
+  ASSERT_GT(::GetSystemDirectoryA(system, MAX_PATH), 0u);
+  for (const std::string& folder : {std::string(temp), std::string(system)}) {
+    platform::ScopedHandle security = platform::OpenToReadSecurity(folder);
+    ASSERT_TRUE(security.IsValid()) << folder << ": " << ::GetLastError();
+    bool granted = false;
+    ASSERT_TRUE(
+        platform::CheckTokenAccess(security.Get(), token.Get(), platform::kFileAddFile, &granted))
+        << ::GetLastError();
+    std::printf("[ wine     ] the linked token may create a file in %s: %s\n", folder.c_str(),
+                granted ? "yes" : "no");
+  }
 }
 
 TEST(RestartManagerTest, CallsSucceedOrFailCleanlyAndNameOnlyWhatHoldsTheFile) {

@@ -1,0 +1,34 @@
+// What the ordinary rights of this process's user may do with a file or
+// folder. An elevated process whose starter chose a path (a log) writes there
+// only what the starter could have written itself.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "platform/handles.h"
+
+namespace platform {
+
+// Access rights of files and folders, as AccessCheck takes them.
+constexpr uint32_t kFileReadData = 0x1;
+constexpr uint32_t kFileAddFile = 0x2;    // folders: create a file in it
+constexpr uint32_t kFileWriteData = 0x2;  // files: write
+constexpr uint32_t kFileDeleteChild = 0x40;
+constexpr uint32_t kDelete = 0x10000;
+
+// Opens `path` only to read its security descriptor (READ_CONTROL), sharing
+// everything and without following a link at its own name. Invalid on failure.
+ScopedHandle OpenToReadSecurity(const std::string& path);
+
+// The linked token of this process's token (TokenLinkedToken): the user's
+// ordinary rights beside this elevated process's, at identification level.
+// Invalid when the token has none or it cannot be had.
+ScopedHandle OpenLinkedToken();
+
+// AccessCheck of `token` against the security descriptor of the file or folder
+// `object` (opened with READ_CONTROL): `*granted` tells whether every right in
+// `desired` is granted. False, `*granted` untouched, when it cannot be checked.
+bool CheckTokenAccess(RawHandle object, RawHandle token, uint32_t desired, bool* granted);
+
+}  // namespace platform
