@@ -75,9 +75,9 @@ bool OpenRequestedRunLog() {
   if (RunLogWriting())
     return true;
   SetProgramNames();
-  ShowBilingualError("Can't write the log file " + RunLogPath() + "\r\nNothing was changed.",
-                     "Не удается записать файл журнала " + RunLogPath() +
-                         "\r\nНичего не изменено.");
+  ShowBilingualError(
+      "Can't write the log file " + RunLogPath() + "\r\nNothing was changed.",
+      "Не удается записать файл журнала " + RunLogPath() + "\r\nНичего не изменено.");
   return false;
 }
 

@@ -15,9 +15,9 @@
 #include "platform/ui.h"
 #include "startup/exit_codes.h"
 #include "startup/install_environment.h"
+#include "startup/product_folder.h"
 #include "startup/release_facts.h"
 #include "startup/run_log.h"
-#include "startup/product_folder.h"
 #include "startup/startup_settings.h"
 #include "startup/update_constants.h"
 

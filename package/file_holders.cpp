@@ -41,8 +41,8 @@ class RestartManagerSession {
 std::string SafeName(const std::string& name) {
   std::string safe = name.empty() ? "_" : name;
   for (char& c : safe) {
-    const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
-                       (c >= '0' && c <= '9') || c == '.' || c == '-' || c == '_';
+    const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+                       c == '.' || c == '-' || c == '_';
     if (!plain)
       c = '_';
   }

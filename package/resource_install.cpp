@@ -120,10 +120,10 @@ InstallOutcome ReplaceInFolder(const InstallFolder& folder,
 
 // Writes `size` bytes as `name` in `folder_path`; see InstallResourceFile.
 InstallOutcome InstallBytes(const std::string& folder_path,
-                  const std::string& name,
-                  const uint8_t* data,
-                  uint32_t size,
-                  platform::RawHandle held_folder) {
+                            const std::string& name,
+                            const uint8_t* data,
+                            uint32_t size,
+                            platform::RawHandle held_folder) {
   InstallFolder folder;
   if (!folder.Open(folder_path) || !folder.NameIsNoLink(name)) {
     Log({"installing into ", folder_path, ": the folder or ", name,

@@ -23,7 +23,7 @@ GuardState ExaminedExisting(const std::string& name, bool private_namespace) {
   platform::ScopedHandle existing = platform::OpenMutexToReadOwner(name);
   if (!existing.IsValid()) {
     return platform::GetLastError() == platform::kErrorFileNotFound ? GuardState::kUnavailable
-                                                                     : GuardState::kSquatted;
+                                                                    : GuardState::kSquatted;
   }
   return private_namespace || platform::OwnedByAdministratorsOrSystem(existing.Get())
              ? GuardState::kTakenByAnotherCopy
@@ -51,8 +51,7 @@ GuardOutcome TakeSingleCopyGuard() {
     return outcome;
   }
   if (error == platform::kErrorAlreadyExists) {
-    const bool copy =
-        private_namespace || platform::OwnedByAdministratorsOrSystem(mutex.Get());
+    const bool copy = private_namespace || platform::OwnedByAdministratorsOrSystem(mutex.Get());
     outcome.state = copy ? GuardState::kTakenByAnotherCopy : GuardState::kSquatted;
   } else if (error == platform::kErrorAccessDenied) {
     outcome.state = ExaminedExisting(outcome.name, private_namespace);

@@ -42,8 +42,8 @@ TEST_F(RefusedRunTest, AMistypedSwitchIsRefusedBeforeAnythingIsDone) {
     EXPECT_EQ(RunProgram(c.arguments), velt::kExitUnknownSwitch);
     ASSERT_EQ(Boxes().size(), 1u);
     EXPECT_EQ(Boxes()[0].text,
-              std::string("The command line holds a switch the updater does not know: ") +
-                  c.named + "\r\nNothing was changed.");
+              std::string("The command line holds a switch the updater does not know: ") + c.named +
+                  "\r\nNothing was changed.");
     EXPECT_FALSE(Asked("CreateMutex"));
     EXPECT_TRUE(fake::FilesBelow("C:\\Logs").empty());
     ExpectNothingDone();
@@ -66,8 +66,7 @@ TEST_F(RefusedRunTest, ALogAimedThroughALinkAnywhereOnItsPathIsRefused) {
     fake::AddLink("C:\\Users\\Public\\Trap", "C:\\Windows\\System32", link_attributes);
     EXPECT_EQ(RunProgram("modest /LOG=C:\\Users\\Public\\Trap\\drivers\\etc\\hosts"),
               velt::kExitLogNotMade);
-    EXPECT_EQ(fake::FileData("C:\\Windows\\System32\\drivers\\etc\\hosts"),
-              "127.0.0.1 localhost");
+    EXPECT_EQ(fake::FileData("C:\\Windows\\System32\\drivers\\etc\\hosts"), "127.0.0.1 localhost");
     EXPECT_EQ(fake::FilesBelow("C:\\Windows\\System32\\drivers\\etc"),
               std::vector<std::string>{"hosts"});
     ExpectNothingDone();
@@ -139,8 +138,9 @@ TEST_F(RefusedRunTest, TheLogTellsWhatTheCommandLineAskedForNotItsText) {
   fake::World().command_line = std::string("velt-update.exe MODEST runapp \"/LOG=") + kLogPath +
                                "\" x&calc&rem %TEMP% \"a\r\nb\" /suppressmsgboxes";
   EXPECT_EQ(velt::RunProgram(), velt::kExitOk);
-  EXPECT_TRUE(Logged("command line understood as: silent (modest), runapp, /LOG, "
-                     "/SUPPRESSMSGBOXES, 3 other words left alone"));
+  EXPECT_TRUE(
+      Logged("command line understood as: silent (modest), runapp, /LOG, "
+             "/SUPPRESSMSGBOXES, 3 other words left alone"));
   const std::string log = fake::FileData(kLogPath);
   EXPECT_EQ(log.find_first_of("&%"), std::string::npos) << log;
   EXPECT_EQ(log.find("calc"), std::string::npos) << log;

@@ -113,8 +113,9 @@ TEST_F(SingleCopyTest, ASquatterOnTheGuardsNameStopsNobody) {
     if (squatter.private_namespace) {
       EXPECT_TRUE(Logged("single-copy guard velt-update\\single-copy taken"));
     } else {
-      EXPECT_TRUE(Logged("single-copy guard Global\\velt-update: the name is taken by an object "
-                         "that is no updater's guard"));
+      EXPECT_TRUE(
+          Logged("single-copy guard Global\\velt-update: the name is taken by an object "
+                 "that is no updater's guard"));
     }
     EXPECT_EQ(fake::OpenHandleCount(), 0);
   }

@@ -4,8 +4,8 @@
 #include <string>
 
 #include "package/resource_install.h"
-#include "platform/access.h"
 #include "package_test_support.h"
+#include "platform/access.h"
 #include "platform/files.h"
 #include "startup/release_facts.h"
 
