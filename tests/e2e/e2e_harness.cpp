@@ -208,7 +208,8 @@ UpdateRun UpdateE2eTest::RunUpdate(const std::vector<std::string>& args,
   for (size_t i = 0; i < watched.size(); ++i)
     package_written = package_written || !FileIdentity::Of(watched[i]).SameAs(before[i]);
   run.reached_program = !run.boxes.empty() || (run.exit_code >= 1 && run.exit_code <= 8) ||
-                        run.exit_code == 1618 || package_written ||
+                        run.exit_code == 1618 || run.exit_code == 1622 || run.exit_code == 1639 ||
+                        package_written ||
                         (!settings_existed && RegistryKeyExists(HKEY_CURRENT_USER, kSettingsKey));
   EXPECT_TRUE(run.ran_as_32_bit) << command << " did not run as a 32-bit process";
   EXPECT_TRUE(run.reached_program || run.timed_out)

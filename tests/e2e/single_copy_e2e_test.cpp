@@ -16,6 +16,7 @@ struct CopyRun {
   DWORD exit_code = STILL_ACTIVE;
   DWORD ms = 0;  // from the moment all copies were let go to this one's end
   size_t boxes = 0;
+  std::string first_box;  // its text, in code page 1252
 };
 
 // " <exit code> after <ms> ms".
@@ -65,6 +66,8 @@ class SingleCopyE2eTest : public UpdateE2eTest {
           GetExitCodeProcess(started[i].hProcess, &runs[i].exit_code);
           runs[i].ms = GetTickCount() - go;
           runs[i].boxes = answerers[i].boxes().size();
+          if (runs[i].boxes != 0)
+            runs[i].first_box = ToCodePage(answerers[i].boxes()[0].text, 1252);
           --left;
         }
       }
@@ -82,20 +85,26 @@ class SingleCopyE2eTest : public UpdateE2eTest {
   }
 };
 
+// The silent copy ends without a word; an interactive one tells the user why
+// nothing happens.
 TEST_F(SingleCopyE2eTest, ASilentCopyEndsAtOnceWhileAnotherWaitsOnItsQuestion) {
   const std::string before = ReadPackage();
   std::vector<CopyRun> second;
   BeforeAnswering([&](size_t index, const SeenBox&) {
     if (index == 0)
-      second = RunCopiesTogether({"modest"});
+      second = RunCopiesTogether({"modest", ""});
   });
   UpdateRun first = RunUpdate({}, {IDNO});
   EXPECT_EQ(first.exit_code, kExitOk);
   ASSERT_EQ(first.boxes.size(), 1u);
-  ASSERT_EQ(second.size(), 1u);
+  ASSERT_EQ(second.size(), 2u);
   EXPECT_EQ(second[0].exit_code, static_cast<DWORD>(kExitAnotherCopyRunning));
   EXPECT_EQ(second[0].boxes, 0u);
   EXPECT_LT(second[0].ms, 1000u) << "the second copy took " << second[0].ms << " ms";
+  EXPECT_EQ(second[1].exit_code, static_cast<DWORD>(kExitAnotherCopyRunning));
+  EXPECT_EQ(second[1].boxes, 1u);
+  EXPECT_EQ(second[1].first_box,
+            "An update of Velt is already running.\r\nPlease wait until it has finished.");
   EXPECT_EQ(ReadPackage(), before);
   std::printf(
       "[ figures  ] a silent copy beside one waiting on its question: exit %lu after %lu ms\n",
