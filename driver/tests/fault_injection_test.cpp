@@ -92,6 +92,12 @@ void Arrange(const Scenario& scenario) {
   for (int answer : scenario.answers)
     fake::World().box_answers.push_back(answer);
   fake::AddDirectory(kLogFolder);
+  // A logged run is elevated above its user, as under UAC, so the log's
+  // access checks are made (and failed) too; the silent run with Velt running
+  // takes its guard in a private namespace.
+  if (scenario.command_line.find("/LOG=") != std::string::npos)
+    fake::World().process_elevation = platform::Elevation::kSplit;
+  fake::World().private_namespaces = scenario.velt_running;
   if (scenario.package_held) {
     const std::string package = std::string(kVeltFolder) + "vtup.cok";
     fake::FindEntry(package)->held_until_ms = 60 * 1000;

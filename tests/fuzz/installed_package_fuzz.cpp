@@ -1,8 +1,8 @@
 // ReadInstalledVersion over a fake file of fuzzed bytes: the version is byte 4
 // minus 32, or -32 when the file is shorter than five bytes; an open refused
-// while another process holds the file, or a failed read, counts as a failed
-// attempt, retried 17 times with a 256 ms pause after each, and on failure the
-// version is untouched.
+// while another process holds the file counts as a failed attempt, retried 17
+// times with a 256 ms pause after each; a failed read or a missing file ends
+// the reading at once; on failure the version is untouched.
 //
 // Input: a mode byte, a hold byte, then the file's bytes.
 //   mode % 4  0: plain  1: reads fail  2: held by another process for
@@ -42,24 +42,24 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     fake::FindEntry(kPath)->held_until_ms = held_until_ms;
 
   // Attempt k (from 0) starts at k * 256 ms; the open succeeds once the hold is over.
-  int64_t failed_attempts = 0;
-  if (mode == 1 || mode == 3)
-    failed_attempts = velt::kPackageAttempts;
+  // A refusal that waiting cannot clear (access denied, not found) ends at once.
+  int64_t pauses = 0;
+  bool opens = mode == 0;
   if (mode == 2) {
     const int64_t retry = velt::kPackageRetryDelayMs;
-    failed_attempts =
-        std::min<int64_t>((held_until_ms + retry - 1) / retry, velt::kPackageAttempts);
+    pauses = std::min<int64_t>((held_until_ms + retry - 1) / retry, velt::kPackageAttempts);
+    opens = pauses < velt::kPackageAttempts;
   }
-  const bool opens = failed_attempts < velt::kPackageAttempts;
   int32_t expected = kUntouched;
   if (opens) {
     expected = file.size() >= 5 ? static_cast<uint8_t>(file[4]) - 32 : -32;
   }
 
   int32_t version = kUntouched;
-  ExpectEqual("ReadInstalledVersion", velt::ReadInstalledVersion(kPath, &version), opens);
+  uint32_t error = 0;
+  ExpectEqual("ReadInstalledVersion", velt::ReadInstalledVersion(kPath, &version, &error), opens);
   ExpectEqual("version", version, expected);
-  ExpectEqual("pauses", static_cast<int64_t>(fake::World().sleeps.size()), failed_attempts);
+  ExpectEqual("pauses", static_cast<int64_t>(fake::World().sleeps.size()), pauses);
   for (uint32_t pause : fake::World().sleeps)
     ExpectEqual("pause length", pause, velt::kPackageRetryDelayMs);
   ExpectEqual("handles left open", fake::OpenHandleCount(), 0);
