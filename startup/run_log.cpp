@@ -206,9 +206,9 @@ bool RunLogWriting() {
 }
 
 void FinishRunLog(int exit_code, int32_t carried) {
-  if (State == LogState::kWriting) {
+  if (State == LogState::kWriting)
     Log({"the run ends with exit code ", DecimalText(exit_code)});
-  } else if (State == LogState::kBroken) {
+  if (State == LogState::kBroken) {
     // Whatever a failed write left, the last line starts a line of its own,
     // after one that says lines are missing.
     State = LogState::kWriting;

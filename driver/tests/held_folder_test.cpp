@@ -95,6 +95,19 @@ TEST_F(HeldFolderTest, AnotherFolderPutInTheHeldOnesPlaceGetsNothing) {
   EXPECT_TRUE(fake::World().launches.empty());
 }
 
+// Names compare without regard to letter case, as Windows does: the folder as
+// the settings give it, the data file and the language folder as listed.
+TEST_F(HeldFolderTest, NamesInAnotherLetterCaseReachTheSameFiles) {
+  fake::SetRegString(kSettingsKey, "TheLastRunFolder", "c:\\PROGRAM FILES\\velt");
+  fake::World().entries.erase(fake::NormalizePath(std::string(kVeltFolder) + "vtup.cok"));
+  fake::AddFile(std::string(kVeltFolder) + "VTUP.COK", PackageWithVersionByte(42));
+  fake::FindEntry(std::string(kVeltFolder) + "language")->name = "Language";
+  EXPECT_EQ(Run("modest"), velt::kExitOk);
+  EXPECT_EQ(velt::ProductFolder, kVeltFolder);
+  EXPECT_TRUE(Package() == BuiltPayload());
+  EXPECT_TRUE(Boxes().empty());
+}
+
 TEST_F(HeldFolderTest, ADriveRootStaysAValidFolder) {
   fake::AddFile("D:\\velt.exe", "MZ");
   fake::AddFile("D:\\language\\english.lng", EnglishLanguageFile());

@@ -5,6 +5,8 @@
 // like every elevated write, tells each step and ends with the tools' line.
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include "driver/tests/deployment_fixture.h"
 #include "startup/command_switches.h"
 #include "startup/single_copy_guard.h"
@@ -239,6 +241,52 @@ TEST_F(RunLogTest, LoggedTextsCannotStartALineOfTheirOwn) {
     EXPECT_NE(lines[i].rfind("velt-update result=", 0), 0u) << lines[i];
   EXPECT_EQ(FinalLine(), "velt-update result=not-installed exit=3 installed=- carried=11 holder=-");
   EXPECT_TRUE(Logged("C:\\Caf\xC3\xA9 velt-update result=updated"));
+
+  // Every other control character, TAB and DEL included.
+  fake::SetRegString(kSettingsKey, "TheLastRunFolder", "C:\\a\001b\tc\013d\037e\177f");
+  EXPECT_EQ(RunProgram(std::string("modest /LOG=") + kLogPath), velt::kExitNoInstallation);
+  EXPECT_TRUE(Logged("C:\\a b c d e f")) << fake::FileData(kLogPath);
+}
+
+// A version byte below the bias is a negative version, logged with its sign.
+TEST_F(RunLogTest, InstalledVersionsBelowZeroKeepTheirSign) {
+  for (const auto& [byte, version] :
+       std::vector<std::pair<unsigned char, std::string>>{{0, "-32"}, {31, "-1"}, {32, "0"}}) {
+    SCOPED_TRACE(version);
+    fake::AddFile(kPackagePath, PackageWithVersionByte(byte));
+    EXPECT_EQ(RunProgram(std::string("modest /LOG=") + kLogPath), velt::kExitOk);
+    EXPECT_TRUE(Logged("installed vtup.cok version " + version + " (read for the log"));
+    EXPECT_EQ(FinalLine(),
+              "velt-update result=updated exit=0 installed=" + version + " carried=11 holder=-");
+  }
+}
+
+// A short write (a full disk) ends the step lines; the end still says that
+// lines are missing and writes the tools' line.
+TEST_F(RunLogTest, AShortWriteEndsTheStepLinesButNotTheLastLine) {
+  const std::string arguments = std::string("modest /LOG=") + kLogPath;
+  EXPECT_EQ(RunProgram(arguments), velt::kExitOk);
+  const std::string whole = fake::FileData(kLogPath);
+  int64_t last_but_one = -1, last = -1;  // the log's two last lines
+  for (size_t i = 0; i < fake::World().faults.calls.size(); ++i) {
+    if (fake::World().faults.calls[i].operation == "WriteFile")
+      last_but_one = std::exchange(last, static_cast<int64_t>(i));
+  }
+  SetUp();  // the same machine again
+  fake::World().faults.fail_call = last_but_one;
+  fake::World().faults.kind = fake::kFaultShortWrite;
+  EXPECT_EQ(RunProgram(arguments), velt::kExitOk);
+  EXPECT_TRUE(fake::World().faults.injected);
+  // The cut line is followed by no step as if whole: only by the note that
+  // lines are missing (on a line of its own) and the tools' last line.
+  const std::string log = fake::FileData(kLogPath);
+  const size_t note = log.find("a write to the log failed before; lines are missing\r\n");
+  ASSERT_NE(note, std::string::npos) << log;
+  const std::string cut = log.substr(0, note - std::string("\r\nYYYY-MM-DD hh:mm:ss.mmm ").size());
+  EXPECT_LT(cut.size(), whole.size());
+  EXPECT_EQ(cut, whole.substr(0, cut.size())) << "something followed the cut line";
+  EXPECT_NE(cut.substr(cut.size() - 2), "\r\n") << "the short write cut no line";
+  EXPECT_EQ(FinalLine(), "velt-update result=updated exit=0 installed=10 carried=11 holder=-");
 }
 
 }  // namespace

@@ -113,6 +113,8 @@ bool CloseHandle(RawHandle handle) {
     fake::ClosePipeEnd(closed);
   if (closed.delete_on_close && !fake::OpenByThisProcess(closed.path))
     World().entries.erase(closed.path);
+  if (closed.kind == FakeHandle::kFile && fake::IsFailing("CloseHandle"))
+    return Fail(kErrorAccessDenied);
   return true;
 }
 

@@ -153,10 +153,15 @@ struct FakeWorld {
   // with a short count, as on a full disk; -1: unlimited.
   int64_t disk_free_bytes = -1;
   // Operations that fail with access denied on every call while named here
-  // (e.g. "CreateFile", "ReadFile", "WriteFile"); see also `faults`.
+  // (e.g. "CreateFile", "ReadFile", "WriteFile"); see also `faults`. With
+  // "CloseHandle", closing a file's handle closes it and then fails, as a
+  // deferred write error is reported (not a counted call).
   std::vector<std::string> failing;
   // Counts every call of a fallible operation and fails the planned one.
   FaultPlan faults;
+  // Called at every counted call before it acts, e.g. to change the world
+  // between two steps of the code under test.
+  std::function<void(const std::string& operation)> on_call;
   uint32_t last_error = 0;
 
   // Message boxes: answers given in order (kIdOk for OK boxes when none left,

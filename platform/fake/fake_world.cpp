@@ -65,6 +65,8 @@ bool IsFailing(const std::string& operation) {
 }
 
 uint32_t NextFault(const char* operation, uint32_t fitting) {
+  if (World().on_call)
+    World().on_call(operation);
   FaultPlan& plan = World().faults;
   const int64_t index = static_cast<int64_t>(plan.calls.size());
   plan.calls.push_back({operation, fitting});

@@ -53,6 +53,15 @@ TEST_F(LanguageChoiceTest, LocaleMatchBeatsTheDefaultFile) {
   EXPECT_EQ(CurrentFileName(), "german.lng");
   EXPECT_EQ(velt::LanguageId, 1031);
   EXPECT_EQ(velt::ProgramTitle, "Velt (Deutsch)");
+
+  // The match listed first, before the default file.
+  velt::StartLanguage();
+  fake::World().entries.clear();
+  AddSampleFile("german.lng");
+  AddSampleFile("english.lng");
+  ASSERT_TRUE(velt::LoadLanguage());
+  EXPECT_EQ(velt::LocaleMatchIndex, 0);
+  EXPECT_EQ(CurrentFileName(), "german.lng");
 }
 
 TEST_F(LanguageChoiceTest, NoMatchSelectsTheDefaultFile) {

@@ -196,6 +196,17 @@ TEST_F(InstallTest, FailingStepsLeaveOldFile) {
   }
 }
 
+// Closing the new file is the last chance to hear of a deferred write error.
+TEST_F(InstallTest, AFailingCloseOfTheNewFileFailsTheInstallation) {
+  fake::AddFile(kDestination, kOldData);
+  fake::World().failing = {"CloseHandle"};
+  EXPECT_FALSE(Install());
+  fake::World().failing.clear();
+  ASSERT_EQ(fake::World().boxes.size(), 1u);
+  EXPECT_EQ(fake::World().boxes[0].text, std::string("Can't install file ") + kDestination);
+  EXPECT_TRUE(LeftBehind().empty()) << LeftBehind().front();
+}
+
 TEST_F(InstallTest, RussianBoxOnCyrillicLocale) {
   velt::CyrillicLocale = true;
   fake::World().resources.clear();

@@ -6,6 +6,7 @@
 
 #include "package/resource_install.h"
 #include "package_test_support.h"
+#include "platform/errors.h"
 #include "platform/files.h"
 #include "startup/startup_settings.h"
 #include "sysinfo/os_description.h"
@@ -31,10 +32,10 @@ class LinkSafetyTest : public PackageTest {
     fake::World().resources[{"VTUP", "COK"}] = MakePayload({100, 200}, 43);
   }
 
-  void ExpectRefusedAndVictimWhole() {
-    EXPECT_FALSE(velt::InstallResourceFile("vtup", "cok", kDestination));
+  void ExpectRefusedAndVictimWhole(const std::string& destination = kDestination) {
+    EXPECT_FALSE(velt::InstallResourceFile("vtup", "cok", destination));
     ASSERT_EQ(fake::World().boxes.size(), 1u);
-    EXPECT_EQ(fake::World().boxes[0].text, std::string("Can't install file ") + kDestination);
+    EXPECT_EQ(fake::World().boxes[0].text, "Can't install file " + destination);
     EXPECT_EQ(fake::FileData(kVictim), kVictimData);
     EXPECT_EQ(fake::FilesBelow("C:\\Windows\\system32").size(), 1u)
         << "something was created next to the victim";
@@ -50,6 +51,59 @@ TEST_F(LinkSafetyTest, ALinkAtTheDataFilesNameIsRefused) {
     EXPECT_FALSE(fake::FindEntry(kDestination)->link_target.empty()) << "the link was replaced";
     EXPECT_EQ(fake::FilesBelow(kFolder).size(), 1u) << "a new file was left behind";
   }
+}
+
+// Only "not found" means no link: a name whose attributes cannot be read
+// otherwise may be one.
+TEST_F(LinkSafetyTest, ANameWhoseAttributesCannotBeReadIsRefused) {
+  for (uint32_t error : {platform::kErrorAccessDenied, platform::kErrorSharingViolation}) {
+    SCOPED_TRACE(error);
+    fake::World().boxes.clear();
+    fake::AddLink(kDestination, kVictim, kWindowsFileLink);
+    fake::FindEntry(kDestination)->attributes_error = error;
+    ExpectRefusedAndVictimWhole();
+    EXPECT_FALSE(fake::FindEntry(kDestination)->link_target.empty()) << "the link was replaced";
+    EXPECT_EQ(fake::FilesBelow(kFolder).size(), 1u) << "a new file was left behind";
+  }
+}
+
+// Each attempt of a waited-out replacement checks the name again: a link put
+// there after the first one is refused.
+TEST_F(LinkSafetyTest, ALinkPlantedWhileTheReplacementWaitsIsRefused) {
+  for (uint32_t attributes : {kWindowsFileLink, kWineFileLink}) {
+    SCOPED_TRACE(attributes);
+    fake::World().boxes.clear();
+    fake::World().sleeps.clear();
+    fake::World().entries.erase(fake::NormalizePath(kDestination));
+    fake::AddFile(kDestination, "old");
+    fake::FindEntry(kDestination)->held_until_ms = fake::World().now_ms + 1000;
+    fake::World().on_call = [attributes](const std::string&) {
+      if (fake::World().sleeps.size() == 1 && fake::FindEntry(kDestination)->link_target.empty()) {
+        fake::World().entries.erase(fake::NormalizePath(kDestination));
+        fake::AddLink(kDestination, kVictim, attributes);
+      }
+    };
+    ExpectRefusedAndVictimWhole();
+    EXPECT_FALSE(fake::FindEntry(kDestination)->link_target.empty()) << "the link was replaced";
+    EXPECT_EQ(fake::FilesBelow(kFolder).size(), 1u) << "a new file was left behind";
+    EXPECT_EQ(fake::World().sleeps.size(), 1u) << "refused at the attempt after the link came";
+  }
+}
+
+// A link in the folder's path re-pointed between the folder's opening and the
+// new file's creation: the file made elsewhere gets no byte and is removed.
+TEST_F(LinkSafetyTest, ANewFileMadeOutsideTheOpenedFolderIsRefusedUnwritten) {
+  static const char kVia[] = "C:\\Users\\Anna\\via";
+  fake::AddLink(kVia, "C:\\Users\\Anna", kFolderLink);
+  fake::AddDirectory("C:\\Windows\\system32\\Velt");
+  fake::World().on_call = [](const std::string& operation) {
+    if (operation == "CreateFile")
+      fake::FindEntry(kVia)->link_target = fake::NormalizePath("C:\\Windows\\system32");
+  };
+  ExpectRefusedAndVictimWhole(std::string(kVia) + "\\Velt\\vtup.cok");
+  EXPECT_TRUE(fake::FilesBelow(kFolder).empty());
+  for (const fake::FaultCall& call : fake::World().faults.calls)
+    EXPECT_NE(call.operation, "WriteFile");
 }
 
 TEST_F(LinkSafetyTest, ALinkAtTheNewFilesNameIsNeverOpened) {
