@@ -15,9 +15,9 @@
 #include "platform/ui.h"
 #include "startup/exit_codes.h"
 #include "startup/install_environment.h"
+#include "startup/product_folder.h"
 #include "startup/release_facts.h"
 #include "startup/run_log.h"
-#include "startup/product_folder.h"
 #include "startup/startup_settings.h"
 #include "startup/update_constants.h"
 
@@ -51,7 +51,7 @@ void ApplyLastRunFolder() {
 // then tells how.
 bool InstalledVersionAllowsUpdate(const std::string& package_path, int* exit_code) {
   int32_t installed = 0;
-  if (!ReadInstalledVersion(package_path, &installed)) {
+  if (!ReadInstalledVersion(HeldProductFolder(), package_path, &installed)) {
     // Asked while the file is still held, before the box waits for the user.
     if (RunLogRequested())
       NoteFileHolders(NameFileHolders(package_path));
@@ -76,13 +76,13 @@ bool InstalledVersionAllowsUpdate(const std::string& package_path, int* exit_cod
 
 // The installed version for the log where the sequence makes no version test:
 // one read that waits for nobody.
-void LogInstalledVersionWithoutTest(const std::string& package_path) {
-  if (!RunLogRequested())
+void LogInstalledVersionWithoutTest(const std::string& package_path, InstalledPackage found) {
+  if (!RunLogRequested() || found == InstalledPackage::kLink)
     return;
   int32_t installed = 0;
-  if (!InstalledPackageMayExist(package_path)) {
+  if (found == InstalledPackage::kNone) {
     Log({"no installed ", PackageFileName});
-  } else if (ReadInstalledVersionOnce(package_path, &installed)) {
+  } else if (ReadInstalledVersionOnce(HeldProductFolder(), package_path, &installed)) {
     NoteInstalledVersion(installed);
     Log({"installed ", PackageFileName, " version ", DecimalText(installed),
          " (read for the log; the silent mode makes no version test), carried ",
@@ -116,8 +116,8 @@ void RecordInstallationSize() {
   platform::KeyCloser closer(registry);
   registry.OpenKey(platform::HkeyLocalMachine(), UninstallKeyPath + ProductName, true);
   VELT_PHASE_MARK("folder_size");
-  // Only the folder held since the start is measured, never one put in its place.
-  int32_t size_kb = ProductFolderStillHeld() ? GetFolderSizeKB(ProductFolder) : -1;
+  // Only the folder held since the start is measured, through its handle.
+  int32_t size_kb = ProductFolderStillHeld() ? GetFolderSizeKB(HeldProductFolder()) : -1;
   VELT_PHASE_MARK("folder_size_done");
   if (size_kb != -1) {
     registry.WriteInteger("EstimatedSize", size_kb);
@@ -184,10 +184,13 @@ int RunUpdate() {
   Log({ModestMode ? "silent mode (modest)" : "interactive mode"});
   const std::string package_path = ProductFolder + PackageFileName;
   int exit_code = kExitOk;
+  const InstalledPackage found = FindInstalledPackage(HeldProductFolder(), package_path);
+  if (found == InstalledPackage::kLink)
+    Log({"the installed ", PackageFileName, " is a link: its version is not read"});
   if (ModestMode) {
-    LogInstalledVersionWithoutTest(package_path);
-  } else if (!InstalledPackageMayExist(package_path)) {
-    Log({"no installed ", PackageFileName, ": no version test"});
+    LogInstalledVersionWithoutTest(package_path, found);
+  } else if (found != InstalledPackage::kFile) {
+    Log({"no installed ", PackageFileName, " to read: no version test"});
   } else if (!InstalledVersionAllowsUpdate(package_path, &exit_code)) {
     return exit_code;
   }
@@ -195,9 +198,8 @@ int RunUpdate() {
     return kExitOk;
 
   VELT_PHASE_MARK("install");
-  const bool written =
-      InstallResourceFile(kPackageResourceName, kPackageResourceType, package_path,
-                          HeldProductFolder());
+  const bool written = InstallResourceFile(kPackageResourceName, kPackageResourceType, package_path,
+                                           HeldProductFolder());
   VELT_PHASE_MARK("install_done");
   RecordInstallationSize();
 

@@ -57,15 +57,15 @@ bool IsHeldByAnotherProcess(uint32_t error) {
          error == platform::kErrorAccessDenied;
 }
 
-// True while another process holds `path` open: an open that shares nothing
-// fails (`*error` tells how). The replacement alone cannot tell, because some
-// systems let a file be renamed over one that is open.
-bool DestinationIsHeld(const std::string& path, uint32_t* error) {
-  if (!platform::FileExists(path))
+// True while another process holds `name` in `folder` open: an open that
+// shares nothing fails (`*error` tells how); it never waits for an
+// opportunistic lock. The replacement alone cannot tell, because some systems
+// let a file be renamed over one that is open.
+bool DestinationIsHeld(const InstallFolder& folder, const std::string& name, uint32_t* error) {
+  if (!platform::FileExists(folder.path() + name))
     return false;
-  platform::ScopedHandle probe =
-      platform::CreateFile(path, platform::FileAccess::kRead, platform::FileShare::kNone,
-                           platform::FileDisposition::kOpenExisting);
+  platform::ScopedHandle probe = platform::OpenInFolder(
+      folder.handle(), name, platform::InFolderAccess::kRead, platform::FileShare::kNone);
   if (probe.IsValid())
     return false;
   *error = platform::GetLastError();
@@ -96,7 +96,7 @@ bool ReplaceInFolder(const InstallFolder& folder,
       Log({"replacing ", destination, ": it or its folder is a link, or cannot be examined"});
       return false;
     }
-    if (!DestinationIsHeld(destination, &error)) {
+    if (!DestinationIsHeld(folder, name, &error)) {
       if (platform::RenameFileByHandle(written, folder.handle(), name))
         return true;
       error = platform::GetLastError();

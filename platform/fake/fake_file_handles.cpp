@@ -163,8 +163,10 @@ bool RenameFileByHandle(RawHandle file, RawHandle folder, const std::string& nam
   auto existing = World().entries.find(target);
   if (existing != World().entries.end() && target != source->path) {
     FakeEntry& old = existing->second;
-    if (old.directory || (old.attributes & kAttrReadOnly) || fake::HeldByOtherProcess(old))
+    if (old.directory || (old.attributes & kAttrReadOnly) || fake::HeldByOtherProcess(old) ||
+        old.oplocked) {
       return Fail(kErrorAccessDenied);
+    }
     if (old.renames_refused > 0) {
       --old.renames_refused;
       return Fail(kErrorAccessDenied);
