@@ -95,14 +95,14 @@ TEST_F(FolderSizeTest, UnlistableFolderContributesNothing) {
 // a held folder become one): the walk keeps to the folder the handle holds,
 // whose own entries are none, and never reaches the other tree.
 TEST_F(FolderSizeTest, AHeldFolderMadeAMountPointIsWalkedAsItselfNotItsTarget) {
-  fake::AddFile("C:\Windows\System32\config\SAM", std::string(8192, 's'));
+  fake::AddFile("C:\\Windows\\System32\\config\\SAM", std::string(8192, 's'));
   fake::AddFile(At("velt.exe"), std::string(1024, 'v'));
   platform::ScopedHandle folder = platform::HoldFolder(kRoot);
   ASSERT_TRUE(folder.IsValid());
   fake::World().entries.erase(fake::NormalizePath(At("velt.exe")));
   fake::FakeEntry* root = fake::FindEntry(kRoot);
   root->attributes |= platform::kAttrReparsePoint;
-  root->link_target = fake::NormalizePath("C:\Windows\System32\config");
+  root->link_target = fake::NormalizePath("C:\\Windows\\System32\\config");
   EXPECT_EQ(velt::GetFolderSizeKB(folder.Get()), 0);
 }
 
@@ -115,7 +115,7 @@ TEST_F(FolderSizeTest, TheWalkFollowsTheHeldFolderNotItsPath) {
   ASSERT_TRUE(folder.IsValid());
   auto& entries = fake::World().entries;
   const std::string from = fake::NormalizePath(kRoot);
-  const std::string to = fake::NormalizePath("C:\Program Files\Velt moved");
+  const std::string to = fake::NormalizePath("C:\\Program Files\\Velt moved");
   std::map<std::string, fake::FakeEntry> moved;
   for (auto it = entries.begin(); it != entries.end();) {
     if (it->first == from || it->first.rfind(from + "\\", 0) == 0) {
