@@ -13,19 +13,14 @@ using fake::FakeEntry;
 using fake::FakeHandle;
 using fake::World;
 
-constexpr uint32_t kErrorDirectory = 267;  // ERROR_DIRECTORY
+using fake::kErrorDirectory;
 
 // The path an open of `path` reaches: links on the way are followed, and the
 // last component too unless the system reports it as a link (kAttrReparsePoint),
 // which an open that asks not to follow links then reaches itself.
 std::string ExaminedPath(const std::string& path) {
-  const std::string named = fake::ResolvePath(fake::NormalizePath(path), false);
-  auto it = World().entries.find(named);
-  if (it != World().entries.end() && !it->second.link_target.empty() &&
-      (it->second.attributes & kAttrReparsePoint) != 0) {
-    return named;
-  }
-  return fake::ResolvePath(named, true);
+  return fake::ReachedNotFollowingAReportedLink(
+      fake::ResolvePath(fake::NormalizePath(path), false));
 }
 
 // The id of the entry at `reached`; 0 for a drive root or a missing entry.
@@ -43,6 +38,23 @@ FakeHandle* AnyFileHandle(RawHandle handle) {
 }
 
 }  // namespace
+
+}  // namespace platform
+
+namespace fake {
+
+std::string ReachedNotFollowingAReportedLink(const std::string& named) {
+  auto it = World().entries.find(named);
+  if (it != World().entries.end() && !it->second.link_target.empty() &&
+      (it->second.attributes & platform::kAttrReparsePoint) != 0) {
+    return named;
+  }
+  return ResolvePath(named, true);
+}
+
+}  // namespace fake
+
+namespace platform {
 
 ScopedHandle OpenFolder(const std::string& path) {
   if (fake::Faulted("OpenFolder", fake::kFaultsOfOpens))

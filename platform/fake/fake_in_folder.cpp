@@ -14,7 +14,7 @@ using fake::FakeEntry;
 using fake::FakeHandle;
 using fake::World;
 
-constexpr uint32_t kErrorDirectory = 267;        // ERROR_DIRECTORY
+using fake::kErrorDirectory;
 constexpr uint32_t kErrorInvalidParameter = 87;  // ERROR_INVALID_PARAMETER
 
 // Where the folder open as `handle` is now: the path of the entry it opened,
@@ -27,18 +27,6 @@ std::string FolderNow(const FakeHandle& handle) {
       return path;
   }
   return std::string();
-}
-
-// The path an open of `named` reaches without following a link at the name
-// where the system reports it as one (kAttrReparsePoint); otherwise, as Wine
-// does, the link is followed.
-std::string Reached(const std::string& named) {
-  auto it = World().entries.find(named);
-  if (it != World().entries.end() && !it->second.link_target.empty() &&
-      (it->second.attributes & kAttrReparsePoint) != 0) {
-    return named;
-  }
-  return fake::ResolvePath(named, true);
 }
 
 bool IsFolder(const FakeEntry& entry) {
@@ -61,7 +49,8 @@ ScopedHandle OpenInFolder(RawHandle folder,
   const std::string base = FolderNow(*root);
   if (base.empty())
     return (Fail(kErrorFileNotFound), ScopedHandle());
-  const std::string reached = Reached(fake::NormalizePath(base + "\\" + name));
+  const std::string reached =
+      fake::ReachedNotFollowingAReportedLink(fake::NormalizePath(base + "\\" + name));
   auto found = World().entries.find(reached);
   if (found == World().entries.end())
     return (Fail(kErrorFileNotFound), ScopedHandle());

@@ -9,6 +9,7 @@
 namespace fake {
 
 constexpr uint32_t kErrorInvalidName = 123;  // ERROR_INVALID_NAME
+constexpr uint32_t kErrorDirectory = 267;    // ERROR_DIRECTORY
 
 // Sets the last error to `error` and returns false.
 bool Fail(uint32_t error);
@@ -30,6 +31,11 @@ bool ConflictsWithOpenHandles(const std::string& path, bool write, bool share_re
 // Whether `path` ends with a backslash after the name of a file, which then
 // names nothing.
 bool NamesAFileAsAFolder(const std::string& path);
+// The path an open of the normalized `named` (links on its way already
+// resolved) reaches: the link at it itself where the system reports it as a
+// link (kAttrReparsePoint) and the open asks not to follow one; otherwise,
+// links followed.
+std::string ReachedNotFollowingAReportedLink(const std::string& named);
 // Whether `path` or a folder above it is pinned by a folder handle that does
 // not share deletion.
 bool PinnedByFolderHandle(const std::string& path);
