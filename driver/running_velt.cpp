@@ -1,5 +1,6 @@
 #include "driver/running_velt.h"
 
+#include "driver/launch_token.h"
 #include "platform/errors.h"
 #include "platform/files.h"
 #include "platform/process.h"
@@ -7,6 +8,7 @@
 #include "platform/ui.h"
 #include "startup/install_environment.h"
 #include "startup/product_folder.h"
+#include "startup/run_log.h"
 #include "startup/startup_settings.h"
 #include "startup/update_constants.h"
 
@@ -18,18 +20,6 @@ const char kMainWindowClass[] = "TVeltMainForm";
 constexpr uint32_t kRunningMappingSize = 64;
 
 platform::ScopedHandle RunningMapping;
-
-// Starts `program` with the desktop shell's token, as the desktop's user.
-// False when there is no shell, its token cannot be had or the start fails.
-bool StartAsTheDesktopUser(const std::string& program) {
-  const uint32_t shell = platform::GetShellProcessId();
-  if (shell == 0)
-    return false;
-  platform::ScopedHandle token = platform::OpenProcessTokenForLaunch(shell);
-  return token.IsValid() &&
-         platform::CreateProcessWithToken(token.Get(), program, platform::GetCurrentDirectory(),
-                                          platform::kSwShowNormal);
-}
 
 }  // namespace
 
@@ -60,19 +50,30 @@ void AskVeltToQuit() {
 void LaunchVelt() {
   platform::SetCurrentDirectory(ProductFolder);
   const std::string program = ProductFolder + ProductName + ".exe";
+  bool tell_user = true;
   if (ProductFolderStillHeld()) {
-    if (platform::GetProcessElevation() == platform::Elevation::kNone) {
+    // The folder may be the user's to write: what starts from it gets the
+    // desktop user's rights, never this process's higher ones.
+    VeltLaunchWay way = ChooseVeltLaunchWay();
+    if (way.kind == VeltLaunchWay::kShell) {
       platform::ShellExecute("open", program, "", "", platform::kSwShowNormal);
       return;
     }
-    // The folder may be the user's to write: what starts from it gets the
-    // desktop user's rights, never this process's higher ones.
-    if (StartAsTheDesktopUser(program))
-      return;
+    if (way.kind == VeltLaunchWay::kToken) {
+      if (platform::CreateProcessWithToken(
+              way.token.Get(), program, platform::GetCurrentDirectory(), platform::kSwShowNormal)) {
+        return;
+      }
+      LogFailure({"starting Velt with the user's token"}, platform::GetLastError());
+    }
+    tell_user = way.tell_user;
   }
-  ShowBilingualError("Velt could not be started with your own rights.\r\nPlease start it yourself.",
-                     "Не удалось запустить программу \"Вельт\" с вашими правами.\r\n"
-                     "Пожалуйста, запустите её сами.");
+  if (tell_user) {
+    ShowBilingualError(
+        "Velt could not be started with your own rights.\r\nPlease start it yourself.",
+        "Не удалось запустить программу \"Вельт\" с вашими правами.\r\n"
+        "Пожалуйста, запустите её сами.");
+  }
 }
 
 }  // namespace velt

@@ -18,11 +18,10 @@ void AskVeltToQuit();
 
 // Makes ProductFolder the current directory (a failure is ignored) and starts
 // ProductFolder + ProductName + ".exe" with no parameters in it; does not wait.
-// With no more than its user's own rights the updater starts it through the
-// shell ("open"). Elevated above them (or when that cannot be told) it starts
-// it only with the desktop shell's token, as the desktop's user. When that
-// cannot be done, or the held folder is no longer at ProductFolder, nothing is
-// started and the bilingual box says so.
+// Whose rights it gets, ChooseVeltLaunchWay (launch_token.h) decides. When it
+// may not start, its start fails, or the held folder is no longer at
+// ProductFolder, nothing is started and the bilingual box says so (but where
+// nobody is logged on at the console to see it).
 void LaunchVelt();
 
 }  // namespace velt

@@ -52,7 +52,7 @@ void ApplyLastRunFolder() {
 bool InstalledVersionAllowsUpdate(const std::string& package_path, int* exit_code) {
   int32_t installed = 0;
   uint32_t error = 0;
-  if (!ReadInstalledVersion(package_path, &installed, &error)) {
+  if (!ReadInstalledVersion(HeldProductFolder(), package_path, &installed, &error)) {
     // Held by another process, a later try may succeed; refused for good, not.
     const bool held = platform::RefusalMayClear(error);
     // Asked while the file is still held, before the box waits for the user.
@@ -79,13 +79,13 @@ bool InstalledVersionAllowsUpdate(const std::string& package_path, int* exit_cod
 
 // The installed version for the log where the sequence makes no version test:
 // one read that waits for nobody.
-void LogInstalledVersionWithoutTest(const std::string& package_path) {
-  if (!RunLogRequested())
+void LogInstalledVersionWithoutTest(const std::string& package_path, InstalledPackage found) {
+  if (!RunLogRequested() || found == InstalledPackage::kLink)
     return;
   int32_t installed = 0;
-  if (!InstalledPackageMayExist(package_path)) {
+  if (found == InstalledPackage::kNone) {
     Log({"no installed ", PackageFileName});
-  } else if (ReadInstalledVersionOnce(package_path, &installed)) {
+  } else if (ReadInstalledVersionOnce(HeldProductFolder(), package_path, &installed)) {
     NoteInstalledVersion(installed);
     Log({"installed ", PackageFileName, " version ", DecimalText(installed),
          " (read for the log; the silent mode makes no version test), carried ",
@@ -119,8 +119,8 @@ void RecordInstallationSize() {
   platform::KeyCloser closer(registry);
   registry.OpenKey(platform::HkeyLocalMachine(), UninstallKeyPath + ProductName, true);
   VELT_PHASE_MARK("folder_size");
-  // Only the folder held since the start is measured, never one put in its place.
-  int32_t size_kb = ProductFolderStillHeld() ? GetFolderSizeKB(ProductFolder) : -1;
+  // Only the folder held since the start is measured, through its handle.
+  int32_t size_kb = ProductFolderStillHeld() ? GetFolderSizeKB(HeldProductFolder()) : -1;
   VELT_PHASE_MARK("folder_size_done");
   if (size_kb != -1) {
     registry.WriteInteger("EstimatedSize", size_kb);
@@ -187,10 +187,13 @@ int RunUpdate() {
   Log({ModestMode ? "silent mode (modest)" : "interactive mode"});
   const std::string package_path = ProductFolder + PackageFileName;
   int exit_code = kExitOk;
+  const InstalledPackage found = FindInstalledPackage(HeldProductFolder(), package_path);
+  if (found == InstalledPackage::kLink)
+    Log({"the installed ", PackageFileName, " is a link: its version is not read"});
   if (ModestMode) {
-    LogInstalledVersionWithoutTest(package_path);
-  } else if (!InstalledPackageMayExist(package_path)) {
-    Log({"no installed ", PackageFileName, ": no version test"});
+    LogInstalledVersionWithoutTest(package_path, found);
+  } else if (found != InstalledPackage::kFile) {
+    Log({"no installed ", PackageFileName, " to read: no version test"});
   } else if (!InstalledVersionAllowsUpdate(package_path, &exit_code)) {
     return exit_code;
   }

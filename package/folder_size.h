@@ -2,15 +2,18 @@
 #pragma once
 
 #include <cstdint>
-#include <string>
+
+#include "platform/handles.h"
 
 namespace velt {
 
-// The total size of the files in `folder` and every folder below it, in KiB
-// (rounded down once, on the total), capped at 0x7FFFFFFF. Hidden and system
-// files count. Directory links (reparse points) are listed but never entered, so
-// the walk always ends. -1 when `folder` is empty, missing or names a file. The
-// path may end with a backslash or not.
-int32_t GetFolderSizeKB(const std::string& folder);
+// The total size of the files in the folder open as `folder` and every folder
+// below it, in KiB (rounded down once, on the total), capped at 0x7FFFFFFF.
+// The walk goes through handles only: each sub-folder is opened relative to
+// its parent's handle, never by path. Hidden and system files count. Links
+// and mount points (reparse points) are never entered, as listed nor as
+// opened, so the walk always ends; a folder that cannot be opened or listed
+// adds nothing. -1 when `folder` is invalid or not a folder.
+int32_t GetFolderSizeKB(platform::RawHandle folder);
 
 }  // namespace velt

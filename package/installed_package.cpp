@@ -4,11 +4,39 @@
 #include "platform/errors.h"
 #include "platform/files.h"
 #include "platform/system.h"
+#include "startup/install_environment.h"
 #include "startup/release_facts.h"
 #include "startup/run_log.h"
+#include "startup/startup_settings.h"
 
 namespace velt {
 namespace {
+
+// The name `path` ends with.
+std::string LastComponent(const std::string& path) {
+  const size_t slash = path.rfind('\\');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// Whether the open `file` is a link rather than `name` itself in `folder`: the
+// system reports a link (as Windows does, opened without following it), or
+// both final paths are known and the file's is not the folder's and `name`
+// (Wine follows a link to a file and shows its target's attributes).
+bool IsALink(platform::RawHandle folder, platform::RawHandle file, const std::string& name) {
+  uint32_t attributes = 0;
+  if (!platform::GetFileAttributesByHandle(file, &attributes))
+    return true;
+  if ((attributes & platform::kAttrReparsePoint) != 0)
+    return true;
+  std::string folder_path;
+  std::string reached;
+  if (!platform::GetFinalPathNameByHandle(folder, &folder_path) ||
+      !platform::GetFinalPathNameByHandle(file, &reached)) {
+    return false;
+  }
+  AddTrailingBackslash(folder_path);  // a drive root's has one already
+  return AsciiLowercase(reached) != AsciiLowercase(folder_path + name);
+}
 
 // Reads the header's version into `*version` (as a byte of 0 when the file
 // ends before it). False when a read fails.
@@ -27,25 +55,58 @@ bool ReadVersionByte(platform::RawHandle file, int32_t* version) {
   return true;
 }
 
-}  // namespace
-
-bool InstalledPackageMayExist(const std::string& path) {
-  const uint32_t attributes = platform::GetFileAttributes(path);
-  if (attributes == platform::kInvalidFileAttributes) {
-    return !platform::IsNotFoundError(platform::GetLastError());
+// One attempt: opens the file with `share` and reads its version. False with
+// `*error` telling why: the system's error, or kErrorStoppedOnSymlink for a
+// link at the name, which is never followed.
+bool ReadOnce(platform::RawHandle folder,
+              const std::string& name,
+              platform::FileShare share,
+              int32_t* version,
+              uint32_t* error) {
+  platform::ScopedHandle file =
+      platform::OpenInFolder(folder, name, platform::InFolderAccess::kRead, share);
+  if (!file.IsValid()) {
+    *error = platform::GetLastError();
+    return false;
   }
-  return (attributes & platform::kAttrDirectory) == 0;
+  if (IsALink(folder, file.Get(), name)) {
+    *error = platform::kErrorStoppedOnSymlink;
+    return false;
+  }
+  if (!ReadVersionByte(file.Get(), version)) {
+    *error = platform::GetLastError();
+    return false;
+  }
+  return true;
 }
 
-bool ReadInstalledVersion(const std::string& path, int32_t* version, uint32_t* error) {
+}  // namespace
+
+InstalledPackage FindInstalledPackage(platform::RawHandle folder, const std::string& path) {
+  const std::string name = LastComponent(path);
+  platform::ScopedHandle examined = platform::OpenInFolder(
+      folder, name, platform::InFolderAccess::kExamine, platform::FileShare::kRead);
+  uint32_t attributes = 0;
+  if (!examined.IsValid()) {
+    return platform::IsNotFoundError(platform::GetLastError()) ? InstalledPackage::kNone
+                                                               : InstalledPackage::kFile;
+  }
+  if (!platform::GetFileAttributesByHandle(examined.Get(), &attributes))
+    return InstalledPackage::kFile;
+  if (IsALink(folder, examined.Get(), name))
+    return InstalledPackage::kLink;
+  return (attributes & platform::kAttrDirectory) != 0 ? InstalledPackage::kNone
+                                                      : InstalledPackage::kFile;
+}
+
+bool ReadInstalledVersion(platform::RawHandle folder,
+                          const std::string& path,
+                          int32_t* version,
+                          uint32_t* error) {
+  const std::string name = LastComponent(path);
   for (int attempt = 1; attempt <= kPackageAttempts; ++attempt) {
-    platform::ScopedHandle file =
-        platform::CreateFile(path, platform::FileAccess::kRead, platform::FileShare::kNone,
-                             platform::FileDisposition::kOpenExisting);
-    if (file.IsValid() && ReadVersionByte(file.Get(), version))
+    if (ReadOnce(folder, name, platform::FileShare::kNone, version, error))
       return true;
-    *error = platform::GetLastError();
-    file.Reset();
     if (!platform::RefusalMayClear(*error)) {
       LogFailure({"reading the version of ", path}, *error);
       return false;
@@ -58,11 +119,11 @@ bool ReadInstalledVersion(const std::string& path, int32_t* version, uint32_t* e
   return false;
 }
 
-bool ReadInstalledVersionOnce(const std::string& path, int32_t* version) {
-  platform::ScopedHandle file =
-      platform::CreateFile(path, platform::FileAccess::kRead, platform::FileShare::kRead,
-                           platform::FileDisposition::kOpenExisting);
-  return file.IsValid() && ReadVersionByte(file.Get(), version);
+bool ReadInstalledVersionOnce(platform::RawHandle folder,
+                              const std::string& path,
+                              int32_t* version) {
+  uint32_t error = 0;
+  return ReadOnce(folder, LastComponent(path), platform::FileShare::kRead, version, &error);
 }
 
 }  // namespace velt

@@ -52,14 +52,17 @@ bool WriteAndFlush(platform::RawHandle file, const uint8_t* data, uint32_t size)
   return true;
 }
 
-// Whether another process holds `path` so that it cannot be replaced now: an
-// open for deletion that shares nothing fails with a refusal that waiting may
-// clear (`*error` tells which). Any other failure but "not found" is lasting:
-// `*error` tells it and `*lasting` is set.
-bool DestinationIsHeld(const std::string& path, uint32_t* error, bool* lasting) {
-  platform::ScopedHandle probe =
-      platform::CreateFile(path, platform::FileAccess::kDelete, platform::FileShare::kNone,
-                           platform::FileDisposition::kOpenExisting);
+// Whether another process holds `name` in `folder` so that it cannot be
+// replaced now: an open for deletion alone that shares nothing, made through
+// the folder's handle and never waiting for an opportunistic lock, fails with
+// a refusal that waiting may clear (`*error` tells which). Any other failure
+// but "not found" is lasting: `*error` tells it and `*lasting` is set.
+bool DestinationIsHeld(const InstallFolder& folder,
+                       const std::string& name,
+                       uint32_t* error,
+                       bool* lasting) {
+  platform::ScopedHandle probe = platform::OpenInFolder(
+      folder.handle(), name, platform::InFolderAccess::kDelete, platform::FileShare::kNone);
   if (probe.IsValid())
     return false;
   *error = platform::GetLastError();
@@ -97,7 +100,7 @@ InstallOutcome ReplaceInFolder(const InstallFolder& folder,
       return {};
     }
     bool lasting = false;
-    seen_held = DestinationIsHeld(destination, &error, &lasting);
+    seen_held = DestinationIsHeld(folder, name, &error, &lasting);
     if (!seen_held) {
       if (!lasting && platform::RenameFileByHandle(written, folder.handle(), name))
         return {true, false};

@@ -33,13 +33,22 @@ bool Grants(platform::RawHandle object, platform::RawHandle token, uint32_t desi
 // Whether the user's ordinary rights may create `name` in `folder` and, when a
 // file has that name, write and delete it. Always true for a process that has
 // no more than those rights (not elevated, SYSTEM, an administrator without a
-// split token).
+// split token, a token whose elevation cannot be told but that has no linked
+// half).
 bool StarterMayWrite(const InstallFolder& folder, const std::string& name) {
-  if (platform::GetProcessElevation() == platform::Elevation::kNone)
+  const platform::Elevation elevation = platform::GetProcessElevation();
+  if (elevation == platform::Elevation::kNone)
     return true;
-  const platform::ScopedHandle token = platform::OpenLinkedToken();
+  const platform::ScopedHandle own = platform::OpenOwnToken();
+  const platform::ScopedHandle token = platform::GetLinkedToken(own.Get());
+  if (!token.IsValid()) {
+    // Whatever its elevation, a token with no linked half has no lesser
+    // rights of its user beside it.
+    return elevation == platform::Elevation::kUnknown && own.IsValid() &&
+           platform::GetLastError() == platform::kErrorNoSuchLogonSession;
+  }
   const platform::ScopedHandle folder_security = platform::OpenToReadSecurity(folder.path());
-  if (!token.IsValid() || !folder_security.IsValid() ||
+  if (!folder_security.IsValid() ||
       !platform::SameFileObject(folder_security.Get(), folder.handle()) ||
       !Grants(folder_security.Get(), token.Get(), platform::kFileAddFile)) {
     return false;

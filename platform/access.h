@@ -21,14 +21,11 @@ constexpr uint32_t kDelete = 0x10000;
 // everything and without following a link at its own name. Invalid on failure.
 ScopedHandle OpenToReadSecurity(const std::string& path);
 
-// The linked token of this process's token (TokenLinkedToken): the user's
-// ordinary rights beside this elevated process's, at identification level.
-// Invalid when the token has none or it cannot be had.
-ScopedHandle OpenLinkedToken();
-
-// AccessCheck of `token` against the security descriptor of the file or folder
-// `object` (opened with READ_CONTROL): `*granted` tells whether every right in
-// `desired` is granted. False, `*granted` untouched, when it cannot be checked.
+// AccessCheck of `token` (the user's ordinary token: GetLinkedToken of this
+// process's own, primary or not) against the security descriptor of the file
+// or folder `object` (opened with READ_CONTROL): `*granted` tells whether
+// every right in `desired` is granted. False, `*granted` untouched, when it
+// cannot be checked.
 bool CheckTokenAccess(RawHandle object, RawHandle token, uint32_t desired, bool* granted);
 
 }  // namespace platform

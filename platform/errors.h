@@ -18,6 +18,8 @@ constexpr uint32_t kErrorAlreadyExists = 183;
 constexpr uint32_t kErrorMoreData = 234;
 constexpr uint32_t kErrorNoMoreFiles = 18;
 constexpr uint32_t kErrorCallNotImplemented = 120;
+constexpr uint32_t kErrorStoppedOnSymlink = 681;
+constexpr uint32_t kErrorNoSuchLogonSession = 1312;  // a token without a linked half  // a link met where none may be followed
 // A file that is being deleted: Windows refuses its opens with access denied,
 // which the platform layer tells apart by the system's own status.
 constexpr uint32_t kErrorDeletePending = 303;

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/handles.h"
 
@@ -116,6 +117,29 @@ struct FindData {
 ScopedFindHandle FindFirstFile(const std::string& pattern, FindData* first);
 // FindNextFileA: false when no entry is left.
 bool FindNextFile(RawHandle find, FindData* next);
+
+// What an open relative to a folder's handle is for.
+enum class InFolderAccess {
+  kExamine,  // attributes, identity and final path only; shares everything
+  kRead,     // a file's bytes (never a folder's), sharing as asked
+  kDelete,   // a file only to delete or rename it (what replacing it needs), sharing as asked
+  kList,     // a folder's entries and opens in it (never a file's); shares everything
+};
+// Opens `name` (one component, no "..") in the folder open as `folder`
+// through that handle, never through a path (NtCreateFile with the handle as
+// its root): a link at the name is not followed where the system can tell
+// (the link itself is opened), and the open never waits for another
+// process's opportunistic lock: it completes at once while the lock's break
+// goes on. Invalid on failure (kErrorFileNotFound: nothing has the name).
+ScopedHandle OpenInFolder(RawHandle folder,
+                          const std::string& name,
+                          InFolderAccess access,
+                          FileShare share);
+// The entries of the folder open as `folder` (by HoldFolder, OpenFolder or
+// OpenInFolder with kList), without "." and "..", in the system's order;
+// `size` is a file's length. False when it cannot be listed, also when the
+// handle is a file's; `*entries` is then untouched.
+bool ListFolder(RawHandle folder, std::vector<FindData>* entries);
 
 bool SetCurrentDirectory(const std::string& path);
 std::string GetCurrentDirectory();

@@ -37,12 +37,14 @@ struct ProcessInfo {
 // the out-parameters are then untouched.
 bool CreateOutputPipe(ScopedHandle* read_end, ScopedHandle* write_end);
 // CreateProcessA of the program `application` (a full path: nothing is
-// searched for) with `command_line`, the caller's environment and directory,
-// STARTF_USESHOWWINDOW with `show_window`. With a valid `std_output` the child
+// searched for) with `command_line`, the caller's environment, `directory` as
+// its working directory (empty: the caller's), STARTF_USESHOWWINDOW with
+// `show_window`. With a valid `std_output` the child
 // writes its standard output there (STARTF_USESTDHANDLES; inheritable handles
 // are inherited); otherwise no handle is inherited.
 bool CreateProcess(const std::string& application,
                    const std::string& command_line,
+                   const std::string& directory,
                    uint32_t creation_flags,
                    int show_window,
                    RawHandle std_output,
@@ -68,13 +70,48 @@ uint32_t GetShellProcessId();
 // The token of process `process_id`, duplicated as a primary token to start a
 // program with; invalid when it cannot be had.
 ScopedHandle OpenProcessTokenForLaunch(uint32_t process_id);
-// Starts `application` with `token`, as the token's user, with no parameters
-// (its command line is the quoted path) in `directory`: CreateProcessAsUserA,
-// or CreateProcessWithTokenW where this process lacks the privilege for the
+// Starts `application` with `token`, as the token's user, on the interactive
+// desktop "winsta0\\default" of the token's session, with no parameters (its
+// command line is the quoted path) in `directory`: CreateProcessAsUserA, or
+// CreateProcessWithTokenW where this process lacks the privilege for the
 // former. Does not wait.
 bool CreateProcessWithToken(RawHandle token,
                             const std::string& application,
                             const std::string& directory,
                             int show_window);
+
+// What decides whether a token may start a program for the desktop's user.
+struct TokenFacts {
+  std::string user;      // TokenUser's SID as text ("S-1-5-18")
+  uint32_t session = 0;  // TokenSessionId
+  // TokenElevationType is Full, or TokenElevation says elevated. False where
+  // the system knows no elevation (before Windows Vista).
+  bool elevated = false;
+  // The last RID of TokenIntegrityLevel's label (kMediumIntegrity...); 0 where
+  // the system knows no integrity levels (before Windows Vista).
+  uint32_t integrity = 0;
+};
+constexpr uint32_t kMediumIntegrity = 0x2000;
+constexpr uint32_t kHighIntegrity = 0x3000;
+constexpr uint32_t kSystemIntegrity = 0x4000;
+// GetTokenInformation of `token` (opened with TOKEN_QUERY). False when any of
+// it cannot be had; `*facts` is then untouched.
+bool GetTokenFacts(RawHandle token, TokenFacts* facts);
+// This process's own token, to examine (TOKEN_QUERY); invalid on failure.
+ScopedHandle OpenOwnToken();
+// TokenLinkedToken: the other half of a split token (of an elevated token its
+// unelevated one), as a primary token where this process may have one (with
+// the TCB privilege, as SYSTEM), else as the system hands it out, good to
+// examine. Invalid when the token has no linked token.
+ScopedHandle GetLinkedToken(RawHandle token);
+
+constexpr uint32_t kNoSession = 0xFFFFFFFF;
+// WTSGetActiveConsoleSessionId: the session at the physical console;
+// kNoSession when none is attached to it.
+uint32_t GetActiveConsoleSessionId();
+// WTSQueryUserToken (wtsapi32, loaded from the system folder): the primary
+// token of the user logged on in `session`. Invalid when nobody is logged on
+// there, or this process may not ask (it needs the TCB privilege: SYSTEM).
+ScopedHandle QueryUserToken(uint32_t session);
 
 }  // namespace platform

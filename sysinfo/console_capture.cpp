@@ -15,14 +15,12 @@ namespace {
 constexpr uint32_t kProcessFlags = platform::kCreateNewConsole | platform::kCreateNewProcessGroup;
 constexpr uint32_t kReadChunk = 4096;
 
-// The system's own command interpreter; empty when the system folder is unknown.
-std::string SystemInterpreter() {
+// The system folder with a trailing backslash; empty when it is unknown.
+std::string SystemFolder() {
   std::string folder = platform::GetSystemDirectory();
-  if (folder.empty())
-    return folder;
-  if (folder.back() != '\\')
+  if (!folder.empty() && folder.back() != '\\')
     folder += '\\';
-  return folder + "cmd.exe";
+  return folder;
 }
 
 // Everything the pipe delivers until every writer has closed it.
@@ -38,18 +36,20 @@ std::string ReadToEnd(platform::RawHandle pipe) {
 }  // namespace
 
 std::string RunConsoleCommand(const std::string& command) {
-  const std::string interpreter = SystemInterpreter();
-  if (interpreter.empty())
+  const std::string folder = SystemFolder();
+  if (folder.empty())
     return std::string();
+  const std::string interpreter = folder + "cmd.exe";
 
   std::string captured;
   platform::ScopedHandle output_reader;
   platform::ScopedHandle output_writer;
   if (platform::CreateOutputPipe(&output_reader, &output_writer)) {
     platform::ProcessInfo process;
-    // "/d": no AutoRun command of the registry (the user's own included) runs first.
+    // "/d": no AutoRun command of the registry (the user's own included) runs
+    // first; the system folder as its working directory, never the starter's.
     const bool started =
-        platform::CreateProcess(interpreter, "\"" + interpreter + "\" /d /c " + command,
+        platform::CreateProcess(interpreter, "\"" + interpreter + "\" /d /c " + command, folder,
                                 kProcessFlags, platform::kSwHide, output_writer.Get(), &process);
     // The child holds its own copy now: the pipe ends when the child does.
     output_writer.Reset();

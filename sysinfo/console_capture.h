@@ -6,8 +6,9 @@
 
 namespace velt {
 
-// Runs "<system folder>\cmd.exe /d /c <command>" in a hidden new console with
-// its standard output going into a pipe, reads the pipe to its end, waits for
+// Runs "<system folder>\cmd.exe /d /c <command>" in a hidden new console, in
+// the system folder as its working directory, with its standard output going
+// into a pipe, reads the pipe to its end, waits for
 // the interpreter without a time limit, and returns the output converted from
 // the OEM to the ANSI code page. No program named by the environment or by the
 // registry's AutoRun values is started, and no file is created. Every line of the result ends in

@@ -103,7 +103,8 @@ TEST_F(RefusedRunTest, ElevatedAboveItsUserTheLogGoesOnlyWhereTheUserMayWrite) {
       SCOPED_TRACE(std::string(c.what) +
                    (elevation == platform::Elevation::kSplit ? ", split token" : ", no split"));
       ArrangeVeltInstallation(42);
-      fake::World().process_elevation = elevation;
+      if (elevation == platform::Elevation::kSplit)
+        ElevateAboveTheUser();
       fake::AddDirectory("C:\\Logs");
       fake::FindEntry("C:\\Logs")->denied_to_user = c.folder_denied;
       fake::AddFile(kLogPath, "protected\r\n");

@@ -96,7 +96,7 @@ void Arrange(const Scenario& scenario) {
   // access checks are made (and failed) too; the silent run with Velt running
   // takes its guard in a private namespace.
   if (scenario.command_line.find("/LOG=") != std::string::npos)
-    fake::World().process_elevation = platform::Elevation::kSplit;
+    ElevateAboveTheUser();
   fake::World().private_namespaces = scenario.velt_running;
   if (scenario.package_held) {
     const std::string package = std::string(kVeltFolder) + "vtup.cok";

@@ -76,6 +76,16 @@ inline void ArrangeVeltInstallation(unsigned char version_byte) {
   fake::World().resources[{"VTUP", "COK"}] = BuiltPayload();
 }
 
+// This process elevated above its user, as UAC makes it: its own token is the
+// full half, linked to the user's ordinary, medium one.
+inline void ElevateAboveTheUser() {
+  fake::World().process_elevation = platform::Elevation::kSplit;
+  fake::World().tokens["process"].elevated = true;
+  fake::World().tokens["process"].integrity = platform::kHighIntegrity;
+  fake::World().tokens["process"].linked = "process linked";
+  fake::World().tokens["process linked"] = fake::FakeToken{};
+}
+
 class UpdateTest : public ::testing::Test {
  protected:
   void SetUp() override { ArrangeVeltInstallation(42); }

@@ -10,8 +10,6 @@ namespace {
 using fake::FakeHandle;
 using fake::World;
 
-constexpr uint32_t kErrorNoSuchLogonSession = 1312;
-
 }  // namespace
 
 ScopedHandle OpenToReadSecurity(const std::string& path) {
@@ -26,16 +24,6 @@ ScopedHandle OpenToReadSecurity(const std::string& path) {
   handle.kind = FakeHandle::kExamine;
   handle.path = reached;
   handle.id = fake::EntryId(reached);
-  return ScopedHandle(fake::NewHandle(handle));
-}
-
-ScopedHandle OpenLinkedToken() {
-  if (fake::Faulted("GetTokenInformation", fake::kFaultsOfCalls))
-    return ScopedHandle();
-  if (World().process_elevation != Elevation::kSplit)
-    return (fake::Fail(kErrorNoSuchLogonSession), ScopedHandle());
-  FakeHandle handle;
-  handle.kind = FakeHandle::kToken;
   return ScopedHandle(fake::NewHandle(handle));
 }
 

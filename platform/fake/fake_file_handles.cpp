@@ -7,16 +7,8 @@
 
 namespace fake {
 
-// A link the system reports as one (kAttrReparsePoint) is reached itself by
-// an open that asks not to follow links.
 std::string ExaminedPath(const std::string& path) {
-  const std::string named = ResolvePath(NormalizePath(path), false);
-  auto it = World().entries.find(named);
-  if (it != World().entries.end() && !it->second.link_target.empty() &&
-      (it->second.attributes & platform::kAttrReparsePoint) != 0) {
-    return named;
-  }
-  return ResolvePath(named, true);
+  return ReachedNotFollowingAReportedLink(ResolvePath(NormalizePath(path), false));
 }
 
 uint64_t EntryId(const std::string& reached) {
@@ -34,7 +26,7 @@ using fake::FakeEntry;
 using fake::FakeHandle;
 using fake::World;
 
-constexpr uint32_t kErrorDirectory = 267;  // ERROR_DIRECTORY
+using fake::kErrorDirectory;
 
 FakeHandle* AnyFileHandle(RawHandle handle) {
   for (FakeHandle::Kind kind : {FakeHandle::kFile, FakeHandle::kFolder, FakeHandle::kExamine}) {
@@ -45,6 +37,23 @@ FakeHandle* AnyFileHandle(RawHandle handle) {
 }
 
 }  // namespace
+
+}  // namespace platform
+
+namespace fake {
+
+std::string ReachedNotFollowingAReportedLink(const std::string& named) {
+  auto it = World().entries.find(named);
+  if (it != World().entries.end() && !it->second.link_target.empty() &&
+      (it->second.attributes & platform::kAttrReparsePoint) != 0) {
+    return named;
+  }
+  return ResolvePath(named, true);
+}
+
+}  // namespace fake
+
+namespace platform {
 
 ScopedHandle OpenFolder(const std::string& path) {
   if (fake::Faulted("OpenFolder", fake::kFaultsOfOpens))
@@ -172,8 +181,10 @@ bool RenameFileByHandle(RawHandle file, RawHandle folder, const std::string& nam
   auto existing = World().entries.find(target);
   if (existing != World().entries.end() && target != source->path) {
     FakeEntry& old = existing->second;
-    if (old.directory || (old.attributes & kAttrReadOnly) || fake::HeldByOtherProcess(old))
+    if (old.directory || (old.attributes & kAttrReadOnly) || fake::HeldByOtherProcess(old) ||
+        old.oplocked) {
       return Fail(kErrorAccessDenied);
+    }
     if (old.renames_refused > 0) {
       --old.renames_refused;
       return Fail(kErrorAccessDenied);

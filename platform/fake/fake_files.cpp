@@ -167,6 +167,10 @@ ScopedHandle CreateFile(const std::string& path,
   FakeEntry* entry = found == World().entries.end() ? nullptr : &found->second;
   if (entry && entry->directory)
     return (Fail(kErrorAccessDenied), ScopedHandle());
+  if (entry && entry->oplocked) {
+    ++World().oplock_waits;
+    return (Fail(kErrorSharingViolation), ScopedHandle());
+  }
   if (entry && (fake::HeldByOtherProcess(*entry) ||
                 fake::ConflictsWithOpenHandles(normalized, write, share_read))) {
     return (Fail(kErrorSharingViolation), ScopedHandle());

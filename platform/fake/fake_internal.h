@@ -9,6 +9,7 @@
 namespace fake {
 
 constexpr uint32_t kErrorInvalidName = 123;  // ERROR_INVALID_NAME
+constexpr uint32_t kErrorDirectory = 267;    // ERROR_DIRECTORY
 
 // Sets the last error to `error` and returns false.
 bool Fail(uint32_t error);
@@ -35,6 +36,11 @@ bool NamesAFileAsAFolder(const std::string& path);
 std::string ExaminedPath(const std::string& path);
 // The id of the entry at `reached`; 0 for a drive root or a missing entry.
 uint64_t EntryId(const std::string& reached);
+// The path an open of the normalized `named` (links on its way already
+// resolved) reaches: the link at it itself where the system reports it as a
+// link (kAttrReparsePoint) and the open asks not to follow one; otherwise,
+// links followed.
+std::string ReachedNotFollowingAReportedLink(const std::string& named);
 // Whether `path` or a folder above it is pinned by a folder handle that does
 // not share deletion.
 bool PinnedByFolderHandle(const std::string& path);

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/fake/fake_faults.h"
+#include "platform/fake/fake_tokens.h"
 #include "platform/files.h"
 #include "platform/process.h"
 #include "platform/restart_manager.h"
@@ -40,6 +41,11 @@ struct FakeEntry {
   // The next this many renames over the entry fail with access denied while
   // opens succeed: another process opened it just at those moments.
   int renames_refused = 0;
+  // Another process keeps the file open for reading, sharing everything, with
+  // an opportunistic lock whose break it never acknowledges. An open by name
+  // (CreateFile) would wait for ever: it is counted in `oplock_waits` and
+  // fails. OpenInFolder never waits: it conflicts only when it shares nothing.
+  bool oplocked = false;
   uint64_t sequence = 0;  // creation order, used for directory listing order
   // Non-empty: the entry is a symbolic link to this normalized path. Opens by
   // name follow it; renames and deletions act on the link itself. Whether the
@@ -84,18 +90,20 @@ struct PostRecord {
 };
 
 // A program started through the shell (ShellExecute, also when it fails) or,
-// with `as_user`, with the desktop shell's token (CreateProcessWithToken, only
-// when it succeeds: no verb or parameters).
+// with `as_user`, with a token (CreateProcessWithToken, only when it succeeds:
+// no verb or parameters).
 struct LaunchRecord {
   std::string verb, file, parameters, directory;
   int show = 0;
   std::string current_directory;  // the process's current directory at the call
   bool as_user = false;
+  std::string token;  // as_user: the token's name in FakeWorld::tokens
 };
 
 struct ProcessRecord {
   std::string application;
   std::string command_line;
+  std::string directory;  // the working directory asked for ("": the caller's)
   uint32_t creation_flags = 0;
   int show_window = 0;
   std::string current_directory;
@@ -118,7 +126,8 @@ struct FakeHandle {
     kToken
   } kind = kFile;
   // Files and folders: the normalized path the handle really reaches (links
-  // resolved); mappings and mutexes: the name; pipes: the pipe's id.
+  // resolved); mappings and mutexes: the name; pipes: the pipe's id; tokens:
+  // the token's name in FakeWorld::tokens.
   std::string path;
   bool write = false;
   bool share_read = false;
@@ -152,6 +161,8 @@ struct FakeWorld {
   // Free space shared by all writes: once used up, WriteFile reports success
   // with a short count, as on a full disk; -1: unlimited.
   int64_t disk_free_bytes = -1;
+  // Opens by name of an oplocked file: each would have waited for ever.
+  int oplock_waits = 0;
   // Operations that fail with access denied on every call while named here
   // (e.g. "CreateFile", "ReadFile", "WriteFile"); see also `faults`. With
   // "CloseHandle", closing a file's handle closes it and then fails, as a
@@ -195,6 +206,9 @@ struct FakeWorld {
   // This process's elevation and the desktop shell's process (0: no shell window).
   platform::Elevation process_elevation = platform::Elevation::kNone;
   uint32_t shell_process_id = 0;
+  // The tokens (fake_tokens.h) and the session at the console (kNoSession: none).
+  std::map<std::string, FakeToken> tokens = DefaultTokens();
+  uint32_t console_session = 1;
 
   // Named mappings that exist (held by other processes), and mappings this
   // process holds open right now.

@@ -1,4 +1,4 @@
-// Fake mappings, the shell, processes, pipes and tokens.
+// Fake mappings, the shell, processes, pipes and tokens (fake_tokens.h).
 #include "platform/errors.h"
 #include "platform/fake/fake_internal.h"
 #include "platform/process.h"
@@ -103,12 +103,14 @@ bool CreateOutputPipe(ScopedHandle* read_end, ScopedHandle* write_end) {
 
 bool CreateProcess(const std::string& application,
                    const std::string& command_line,
+                   const std::string& directory,
                    uint32_t creation_flags,
                    int show_window,
                    RawHandle std_output,
                    ProcessInfo* info) {
   fake::ProcessRecord record{application,
                              command_line,
+                             directory,
                              creation_flags,
                              show_window,
                              World().current_directory,
@@ -144,20 +146,69 @@ ScopedHandle OpenProcessTokenForLaunch(uint32_t process_id) {
     return (Fail(87), ScopedHandle());  // ERROR_INVALID_PARAMETER
   if (fake::Faulted("OpenProcessTokenForLaunch", fake::kFaultsOfCalls))
     return ScopedHandle();
-  return ScopedHandle(NewHandle(FakeHandle::kThread, "shell token"));
+  return ScopedHandle(NewHandle(FakeHandle::kToken, "shell"));
 }
 
 bool CreateProcessWithToken(RawHandle token,
                             const std::string& application,
                             const std::string& directory,
                             int show_window) {
-  if (!fake::LookupHandle(token, FakeHandle::kThread))
+  FakeHandle* used = fake::LookupHandle(token, FakeHandle::kToken);
+  if (!used)
     return Fail(6);
   if (fake::Faulted("CreateProcessWithToken", fake::kFaultsOfCalls))
     return false;
   World().launches.push_back(
-      {"", application, "", directory, show_window, World().current_directory, true});
+      {"", application, "", directory, show_window, World().current_directory, true, used->path});
   return true;
+}
+
+bool GetTokenFacts(RawHandle token, TokenFacts* facts) {
+  FakeHandle* examined = fake::LookupHandle(token, FakeHandle::kToken);
+  if (!examined)
+    return Fail(6);
+  if (fake::Faulted("GetTokenFacts", fake::kFaultsOfCalls))
+    return false;
+  auto found = World().tokens.find(examined->path);
+  if (found == World().tokens.end())
+    return Fail(6);
+  const fake::FakeToken& known = found->second;
+  *facts = {known.user, known.session, known.elevated, known.integrity};
+  return true;
+}
+
+ScopedHandle OpenOwnToken() {
+  if (fake::Faulted("OpenOwnToken", fake::kFaultsOfCalls))
+    return ScopedHandle();
+  return ScopedHandle(NewHandle(FakeHandle::kToken, "process"));
+}
+
+ScopedHandle GetLinkedToken(RawHandle token) {
+  FakeHandle* split = fake::LookupHandle(token, FakeHandle::kToken);
+  if (!split)
+    return (Fail(6), ScopedHandle());
+  if (fake::Faulted("GetLinkedToken", fake::kFaultsOfCalls))
+    return ScopedHandle();
+  auto found = World().tokens.find(split->path);
+  if (found == World().tokens.end() || found->second.linked.empty())
+    return (Fail(1312), ScopedHandle());  // ERROR_NO_SUCH_LOGON_SESSION
+  return ScopedHandle(NewHandle(FakeHandle::kToken, found->second.linked));
+}
+
+uint32_t GetActiveConsoleSessionId() {
+  return World().console_session;
+}
+
+ScopedHandle QueryUserToken(uint32_t session) {
+  if (fake::Faulted("QueryUserToken", fake::kFaultsOfCalls))
+    return ScopedHandle();
+  if (World().tokens["process"].user != fake::kSystemSid)
+    return (Fail(1314), ScopedHandle());  // ERROR_PRIVILEGE_NOT_HELD: only SYSTEM may
+  if (session == kNoSession || session != World().console_session ||
+      World().tokens.count("console") == 0) {
+    return (Fail(1008), ScopedHandle());  // ERROR_NO_TOKEN: nobody is logged on there
+  }
+  return ScopedHandle(NewHandle(FakeHandle::kToken, "console"));
 }
 
 std::string GetSystemDirectory() {

@@ -15,18 +15,6 @@ ScopedHandle OpenToReadSecurity(const std::string& path) {
                     FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
 }
 
-ScopedHandle OpenLinkedToken() {
-  HANDLE own = nullptr;
-  if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &own))
-    return ScopedHandle();
-  ScopedHandle owned(own);
-  TOKEN_LINKED_TOKEN linked = {};
-  DWORD size = 0;
-  if (!::GetTokenInformation(own, ::TokenLinkedToken, &linked, sizeof(linked), &size))
-    return ScopedHandle();
-  return ScopedHandle(linked.LinkedToken);
-}
-
 bool CheckTokenAccess(RawHandle object, RawHandle token, uint32_t desired, bool* granted) {
   PSECURITY_DESCRIPTOR descriptor = nullptr;
   const SECURITY_INFORMATION parts =
@@ -39,6 +27,15 @@ bool CheckTokenAccess(RawHandle object, RawHandle token, uint32_t desired, bool*
                              FILE_ALL_ACCESS};
   DWORD access = desired;
   ::MapGenericMask(&access, &mapping);
+  // AccessCheck takes an impersonation token; a primary one (as SYSTEM, or
+  // Wine, hands out) is copied at identification level first.
+  HANDLE identification = nullptr;
+  ScopedHandle copy;
+  if (::DuplicateTokenEx(token, TOKEN_QUERY, nullptr, SecurityIdentification, TokenImpersonation,
+                         &identification)) {
+    copy.Reset(identification);
+    token = identification;
+  }
   // Room for the privileges a check may use, beyond the one the record holds.
   alignas(PRIVILEGE_SET) BYTE privileges[sizeof(PRIVILEGE_SET) + 8 * sizeof(LUID_AND_ATTRIBUTES)];
   DWORD privileges_size = sizeof(privileges);

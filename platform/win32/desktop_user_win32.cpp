@@ -1,27 +1,19 @@
 // Starting a program as the desktop's user: this process's elevation, the
-// shell's process and its token, and process creation with a token.
+// shell's process, and process creation with a token.
 #include <vector>
 
 #include "platform/process.h"
 #include "platform/win32/owners_win32.h"
 #include "platform/win32/system_library.h"
+#include "platform/win32/wide_text.h"
 #include "platform/win32/win32_api.h"
 
 namespace platform {
 namespace {
 
-// `text` in UTF-16 with its terminating zero. A vector rather than std::wstring:
-// the product then links none of libstdc++'s wide-string code.
-std::vector<wchar_t> Wide(const std::string& text) {
-  const int length =
-      ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  std::vector<wchar_t> wide(length > 0 ? length + 1 : 1, L'\0');
-  if (length > 0) {
-    ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(),
-                          length);
-  }
-  return wide;
-}
+// The interactive desktop of the token's session.
+char InteractiveDesktop[] = "winsta0\\default";
+wchar_t WideInteractiveDesktop[] = L"winsta0\\default";
 
 }  // namespace
 
@@ -60,22 +52,6 @@ uint32_t GetShellProcessId() {
   return process_id;
 }
 
-ScopedHandle OpenProcessTokenForLaunch(uint32_t process_id) {
-  ScopedHandle process(::OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, process_id));
-  if (!process.IsValid())
-    return ScopedHandle();
-  HANDLE token = nullptr;
-  if (!::OpenProcessToken(process.Get(), TOKEN_DUPLICATE | TOKEN_QUERY, &token))
-    return ScopedHandle();
-  ScopedHandle shell_token(token);
-  HANDLE primary = nullptr;
-  const DWORD access = TOKEN_QUERY | TOKEN_DUPLICATE | TOKEN_ASSIGN_PRIMARY | TOKEN_ADJUST_DEFAULT |
-                       TOKEN_ADJUST_SESSIONID;
-  if (!::DuplicateTokenEx(token, access, nullptr, SecurityImpersonation, TokenPrimary, &primary))
-    return ScopedHandle();
-  return ScopedHandle(primary);
-}
-
 bool CreateProcessWithToken(RawHandle token,
                             const std::string& application,
                             const std::string& directory,
@@ -86,6 +62,7 @@ bool CreateProcessWithToken(RawHandle token,
   STARTUPINFOA startup;
   ZeroMemory(&startup, sizeof(startup));
   startup.cb = sizeof(startup);
+  startup.lpDesktop = InteractiveDesktop;
   startup.dwFlags = STARTF_USESHOWWINDOW;
   startup.wShowWindow = static_cast<WORD>(show_window);
   PROCESS_INFORMATION created;
@@ -112,6 +89,7 @@ bool CreateProcessWithToken(RawHandle token,
   STARTUPINFOW wide_startup;
   ZeroMemory(&wide_startup, sizeof(wide_startup));
   wide_startup.cb = sizeof(wide_startup);
+  wide_startup.lpDesktop = WideInteractiveDesktop;
   wide_startup.dwFlags = STARTF_USESHOWWINDOW;
   wide_startup.wShowWindow = static_cast<WORD>(show_window);
   if (!create_with_token(token, 0, wide_application.data(), wide_line.data(), 0, nullptr,

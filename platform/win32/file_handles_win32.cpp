@@ -3,8 +3,7 @@
 #include <vector>
 
 #include "platform/files.h"
-#include "platform/win32/system_library.h"
-#include "platform/win32/win32_api.h"
+#include "platform/win32/ntdll_calls.h"
 
 namespace platform {
 namespace {
@@ -13,34 +12,18 @@ namespace {
 constexpr ULONG kFileRenameInformation = 10;
 constexpr ULONG kFileDispositionInformation = 13;
 
-struct IoStatusBlock {
-  union {
-    LONG status;
-    void* pointer;
-  };
-  ULONG_PTR information;
-};
-
 using NtSetInformationFileFunction = LONG(NTAPI*)(HANDLE, IoStatusBlock*, void*, ULONG, ULONG);
-using RtlNtStatusToDosErrorFunction = ULONG(NTAPI*)(LONG);
 
 // NtSetInformationFile, with its status turned into the thread's last error.
 bool SetInformation(HANDLE file, void* information, ULONG size, ULONG information_class) {
   static auto set_information =
       LoadedSystemFunction<NtSetInformationFileFunction>("ntdll.dll", "NtSetInformationFile");
-  static auto status_to_error =
-      LoadedSystemFunction<RtlNtStatusToDosErrorFunction>("ntdll.dll", "RtlNtStatusToDosError");
-  if (!set_information || !status_to_error) {
+  if (!set_information) {
     ::SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
     return false;
   }
   IoStatusBlock io = {};
-  const LONG status = set_information(file, &io, information, size, information_class);
-  if (status < 0) {
-    ::SetLastError(status_to_error(status));
-    return false;
-  }
-  return true;
+  return NtSucceeded(set_information(file, &io, information, size, information_class));
 }
 
 }  // namespace

@@ -2,13 +2,11 @@
 #include <vector>
 
 #include "platform/files.h"
-#include "platform/win32/system_library.h"
+#include "platform/win32/ntdll_calls.h"
 #include "platform/win32/win32_api.h"
 
 namespace platform {
 namespace {
-
-constexpr LONG kStatusDeletePending = static_cast<LONG>(0xC0000056);
 
 // Whether the system's own status of the last failure says the file is being
 // deleted (ntdll's RtlGetLastNtStatus, Windows XP and later).

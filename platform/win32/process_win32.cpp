@@ -12,7 +12,7 @@ static_assert(sizeof(void*) != 4 || sizeof(STARTUPINFOA) == 68, "32-bit STARTUPI
 namespace platform {
 namespace {
 
-// Null for an empty text: the shell then uses its default (verb, no
+// Null for an empty text: the system then uses its default (verb, no
 // parameters, the current directory).
 const char* OrNull(const std::string& text) {
   return text.empty() ? nullptr : text.c_str();
@@ -61,6 +61,7 @@ bool CreateOutputPipe(ScopedHandle* read_end, ScopedHandle* write_end) {
 
 bool CreateProcess(const std::string& application,
                    const std::string& command_line,
+                   const std::string& directory,
                    uint32_t creation_flags,
                    int show_window,
                    RawHandle std_output,
@@ -81,8 +82,8 @@ bool CreateProcess(const std::string& application,
   std::vector<char> line(command_line.begin(), command_line.end());
   line.push_back('\0');
   if (!::CreateProcessA(application.c_str(), line.data(), nullptr, nullptr,
-                        redirected ? TRUE : FALSE, creation_flags, nullptr, nullptr, &startup,
-                        &created)) {
+                        redirected ? TRUE : FALSE, creation_flags, nullptr, OrNull(directory),
+                        &startup, &created)) {
     return false;
   }
   *info = OwnProcessInformation(created);

@@ -1,4 +1,5 @@
-// Named mappings, elevation and the tokens a program is started with.
+// Named mappings, elevation, the tokens a program is started with and what
+// they tell.
 #include <string>
 
 #include "platform/errors.h"
@@ -49,6 +50,55 @@ TEST_F(ProcessContract, NoProcessGivesNoToken) {
     SCOPED_TRACE(id);
     EXPECT_FALSE(platform::OpenProcessTokenForLaunch(id).IsValid());
     EXPECT_EQ(platform::GetLastError(), 87u);  // ERROR_INVALID_PARAMETER
+  }
+}
+
+// This process's token: elevated, of its user, in the console's session; its
+// linked half is its user's ordinary one. Windows labels the halves high and
+// medium integrity.
+TEST_F(ProcessContract, TheOwnTokenAndItsLinkedHalfAreTold) {
+  platform::ScopedHandle own = platform::OpenOwnToken();
+  platform::TokenFacts facts;
+  ASSERT_TRUE(platform::GetTokenFacts(own.Get(), &facts)) << platform::GetLastError();
+  EXPECT_EQ(facts.user.compare(0, 8, "S-1-5-21"), 0) << facts.user;
+  EXPECT_TRUE(facts.elevated);
+  EXPECT_EQ(facts.integrity, platform::kHighIntegrity);
+  EXPECT_EQ(facts.session, platform::GetActiveConsoleSessionId());
+
+  platform::TokenFacts linked;
+  ASSERT_TRUE(platform::GetTokenFacts(platform::GetLinkedToken(own.Get()).Get(), &linked));
+  EXPECT_EQ(linked.user, facts.user);
+  EXPECT_EQ(linked.session, facts.session);
+  EXPECT_FALSE(linked.elevated);
+  if (WineDiffers("every token is labelled high integrity, the unelevated half too"))
+    EXPECT_EQ(linked.integrity, platform::kHighIntegrity);
+  else
+    EXPECT_EQ(linked.integrity, platform::kMediumIntegrity);
+
+  platform::TokenFacts other;
+  ASSERT_TRUE(platform::GetTokenFacts(platform::OpenProcessTokenForLaunch(ProcessWithToken()).Get(),
+                                      &other));
+  EXPECT_EQ(other.user, facts.user);
+  platform::TokenFacts untouched{"untouched", 7, false, 0};
+  EXPECT_FALSE(platform::GetTokenFacts(nullptr, &untouched));
+  EXPECT_EQ(untouched.user, "untouched");
+  EXPECT_EQ(untouched.session, 7u);
+}
+
+// Only SYSTEM (with the TCB privilege) may take the token of the user logged
+// on at the console.
+TEST_F(ProcessContract, OnlySystemMayTakeTheConsoleUsersToken) {
+  const uint32_t session = platform::GetActiveConsoleSessionId();
+  ASSERT_NE(session, platform::kNoSession);
+  platform::ScopedHandle token = platform::QueryUserToken(session);
+  if (WineDiffers("WTSQueryUserToken hands any program the console user's elevated token")) {
+    platform::TokenFacts facts;
+    ASSERT_TRUE(platform::GetTokenFacts(token.Get(), &facts));
+    EXPECT_TRUE(facts.elevated);
+    EXPECT_EQ(facts.session, session);
+  } else {
+    EXPECT_FALSE(token.IsValid());
+    EXPECT_EQ(platform::GetLastError(), 1314u);  // ERROR_PRIVILEGE_NOT_HELD
   }
 }
 

@@ -74,6 +74,26 @@ TEST_F(LaunchAsUserE2eTest, AShellEndedWhileTheQuestionWaitsStartsNothingElevate
   EXPECT_EQ(ToCodePage(run.boxes[2].text, 1252), kCannotStart);
 }
 
+// A program of the user's ends the shell and makes an elevated program's
+// ordinary window the shell window (Wine lets an unelevated program do so):
+// the token of that window's process is elevated, so the planted velt.exe
+// does not start, and the user is told.
+TEST_F(LaunchAsUserE2eTest, AnElevatedWindowClaimedAsTheShellStartsNothing) {
+  const std::string planted = PlantVelt();
+  const std::string log = root() + "update.log";
+  ASSERT_TRUE(HijackDesktopShell());
+  UpdateRun run = RunUpdate({"modest", "runapp", "/LOG=" + log}, {IDOK});
+  EXPECT_TRUE(EndDesktopShell());
+  EXPECT_EQ(run.exit_code, kExitOk);
+  EXPECT_FALSE(FileExists(planted + "velt-started.txt"))
+      << ReadBinaryFile(planted + "velt-started.txt");
+  ASSERT_EQ(run.boxes.size(), 1u);
+  EXPECT_EQ(ToCodePage(run.boxes[0].text, 1252), kCannotStart);
+  EXPECT_NE(ReadBinaryFile(log).find("Velt is not started: the token for it is elevated"),
+            std::string::npos)
+      << ReadBinaryFile(log);
+}
+
 TEST_F(LaunchAsUserE2eTest, WithoutADesktopShellNothingStarts) {
   ASSERT_TRUE(EndDesktopShell());
   UpdateRun run = RunUpdate({"modest", "runapp"}, {IDOK});

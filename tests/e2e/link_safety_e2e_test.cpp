@@ -10,6 +10,7 @@
 #include "tests/common/unix_symlink.h"
 #include "tests/e2e/e2e_files.h"
 #include "tests/e2e/e2e_harness.h"
+#include "tests/e2e/e2e_texts.h"
 
 namespace velt::e2e {
 namespace {
@@ -61,6 +62,22 @@ TEST_F(LinkSafetyE2eTest, ALinkAtTheDataFilesNameIsRefused) {
   ExpectCantInstall(run, 0);
   ExpectOutsideUntouched();
   EXPECT_NE(GetFileAttributesA(PackagePath().c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+// A link at the data file's name to a file of the user's whose fifth byte
+// would read as version 23, newer than the update: the version read does not
+// follow it, so no older-version question is raised, and the installation
+// refuses the link.
+TEST_F(LinkSafetyE2eTest, ALinkAtTheDataFilesNameIsNotReadForItsVersion) {
+  const std::string pin = root() + "pin.txt";
+  ASSERT_TRUE(WriteBinaryFile(pin, "PIN=7391"));
+  ASSERT_TRUE(DeleteFileA(PackagePath().c_str()));
+  ASSERT_TRUE(velt::test::MakeUnixSymlink(PackagePath(), pin));
+  UpdateRun run = RunUpdate({}, {IDYES, IDOK});
+  ASSERT_EQ(run.boxes.size(), 2u);
+  EXPECT_EQ(ToCodePage(run.boxes[0].text, 1252), kInstallAskText);
+  ExpectCantInstall(run, 1);
+  EXPECT_EQ(ReadBinaryFile(pin), "PIN=7391");
 }
 
 // The name the new file once had, predictable: a link there is never opened.

@@ -15,12 +15,14 @@
 #include "fuzz_support.h"
 #include "package/installed_package.h"
 #include "platform/fake/fake_platform.h"
+#include "platform/files.h"
 #include "startup/release_facts.h"
 
 namespace {
 
 using velt_fuzz::ExpectEqual;
 
+const char kFolder[] = "C:\\Program Files\\Velt";
 const char kPath[] = "C:\\Program Files\\Velt\\vtup.cok";
 constexpr int32_t kUntouched = 0x7EADBEEF;
 
@@ -34,6 +36,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string file = velt_fuzz::AsString(data + 2, size - 2);
 
   fake::ResetWorld();
+  fake::AddDirectory(kFolder);
   if (mode != 3)
     fake::AddFile(kPath, file);
   if (mode == 1)
@@ -56,8 +59,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
 
   int32_t version = kUntouched;
-  uint32_t error = 0;
-  ExpectEqual("ReadInstalledVersion", velt::ReadInstalledVersion(kPath, &version, &error), opens);
+  {
+    platform::ScopedHandle folder = platform::HoldFolder(kFolder);
+    uint32_t error = 0;
+    ExpectEqual("ReadInstalledVersion",
+                velt::ReadInstalledVersion(folder.Get(), kPath, &version, &error), opens);
+  }
   ExpectEqual("version", version, expected);
   ExpectEqual("pauses", static_cast<int64_t>(fake::World().sleeps.size()), pauses);
   for (uint32_t pause : fake::World().sleeps)

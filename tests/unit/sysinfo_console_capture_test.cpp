@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/fake/fake_platform.h"
+#include "platform/files.h"
 #include "sysinfo/console_capture.h"
 #include "tests/unit/sysinfo_test_support.h"
 
@@ -40,6 +41,17 @@ TEST_F(ConsoleCaptureTest, RunsTheSystemInterpreterHiddenWithoutAutoRunAndItsOut
   EXPECT_EQ(process.creation_flags, 0x210u);  // CREATE_NEW_CONSOLE | CREATE_NEW_PROCESS_GROUP
   EXPECT_EQ(process.show_window, 0);          // SW_HIDE
   EXPECT_NE(process.std_output, nullptr);
+}
+
+// The starter's working directory may be a folder of the user's (the
+// downloaded installer's): the interpreter starts in the system folder.
+TEST_F(ConsoleCaptureTest, TheInterpreterWorksInTheSystemFolder) {
+  fake::AddDirectory("C:\\Users\\Anna\\Downloads");
+  ASSERT_TRUE(platform::SetCurrentDirectory("C:\\Users\\Anna\\Downloads"));
+  ArrangeInterpreter("out\r\n");
+  EXPECT_EQ(velt::RunConsoleCommand("ver"), "out\r\n");
+  EXPECT_EQ(fake::NormalizePath(OnlyProcess().directory),
+            fake::NormalizePath(fake::World().system_directory));
 }
 
 // ComSpec and Temp can be set by any program of the user: the elevated

@@ -9,6 +9,8 @@
 
 #include "package/folder_size.h"
 #include "package/resource_install.h"
+#include "platform/files.h"
+#include "tests/common/unix_symlink.h"
 
 namespace {
 
@@ -26,7 +28,9 @@ class PackageFilesTest : public ::testing::Test {
                 GetLastError() == ERROR_ALREADY_EXISTS);
   }
   void TearDown() override {
-    for (const char* name : {"vtup.cok", "vtup.cok.new", "big1", "big2", "huge", "sub\\x"}) {
+    velt::test::UnixUnlink(folder_ + "loop");  // first: removing the tree never follows it
+    for (const char* name :
+         {"vtup.cok", "vtup.cok.new", "big1", "big2", "huge", "sub\\x", "a.bin", "sub\\b.bin"}) {
       DeleteFileA((folder_ + name).c_str());
     }
     RemoveDirectoryA((folder_ + "sub").c_str());
@@ -95,19 +99,39 @@ TEST_F(PackageFilesTest, WaitsUntilAnotherHolderLetsGo) {
   EXPECT_EQ(ReadFile("vtup.cok").substr(0, 5), kResourceBytes);
 }
 
+// The folder size of `path`, walked from a handle held on it.
+int32_t FolderSizeKB(const std::string& path) {
+  platform::ScopedHandle folder = platform::HoldFolder(path);
+  return velt::GetFolderSizeKB(folder.Get());
+}
+
 TEST_F(PackageFilesTest, FolderSizeBeyondFourGibibytes) {
   MakeSparse("big1", 3LL << 30);
   MakeSparse("big2", (3LL << 30) + 2048);
   CreateDirectoryA((folder_ + "sub").c_str(), nullptr);
   WriteFile("sub\\x", std::string(1024, 'x'));
   // 6 GiB + 3 KiB: the 32-bit total of the original would have wrapped.
-  EXPECT_EQ(velt::GetFolderSizeKB(folder_), (6 << 20) + 3);
-  EXPECT_EQ(velt::GetFolderSizeKB(folder_.substr(0, folder_.size() - 1)), (6 << 20) + 3);
+  EXPECT_EQ(FolderSizeKB(folder_), (6 << 20) + 3);
+  EXPECT_EQ(FolderSizeKB(folder_.substr(0, folder_.size() - 1)), (6 << 20) + 3);
 }
 
 TEST_F(PackageFilesTest, FolderSizeCappedAtLargestPositiveValue) {
   MakeSparse("huge", 3LL << 40);  // 3 TiB: more KiB than a signed 32-bit value holds
-  EXPECT_EQ(velt::GetFolderSizeKB(folder_), 0x7FFFFFFF);
+  EXPECT_EQ(FolderSizeKB(folder_), 0x7FFFFFFF);
+}
+
+// A Unix symbolic link to a folder, which Wine lists as a reparse point, is
+// not entered: the folder it leads to (here the tree itself) is not counted.
+// A file, and a folder handle that is no folder, give -1.
+TEST_F(PackageFilesTest, FolderSizeEntersNoLinkedFolder) {
+  WriteFile("a.bin", std::string(2048, 'a'));
+  CreateDirectoryA((folder_ + "sub").c_str(), nullptr);
+  WriteFile("sub\\b.bin", std::string(1024, 'b'));
+  ASSERT_TRUE(velt::test::MakeUnixSymlink(folder_ + "loop", folder_.substr(0, folder_.size() - 1)));
+  EXPECT_EQ(FolderSizeKB(folder_), 3);
+  EXPECT_TRUE(velt::test::UnixUnlink(folder_ + "loop"));
+  EXPECT_EQ(FolderSizeKB(folder_ + "a.bin"), -1);
+  EXPECT_EQ(velt::GetFolderSizeKB(nullptr), -1);
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include "platform/errors.h"
 #include "platform/guard_mutex.h"
 #include "platform/log_text.h"
+#include "platform/process.h"
 #include "platform/restart_manager.h"
 #include "platform/win32/win32_api.h"
 
@@ -170,7 +171,7 @@ TEST(GuardMutexTest, APrivateNamespaceIsUsedWhereTheSystemHasOne) {
 // folder; Wine gives every file a descriptor from its Unix mode and its
 // linked token still holds the Administrators group.
 TEST(StarterAccessTest, TheLinkedTokenIsCheckedAgainstTheDescriptors) {
-  platform::ScopedHandle token = platform::OpenLinkedToken();
+  platform::ScopedHandle token = platform::GetLinkedToken(platform::OpenOwnToken().Get());
   std::printf("[ wine     ] linked token: %s (error %lu)\n", token.IsValid() ? "had" : "none",
               ::GetLastError());
   ASSERT_TRUE(token.IsValid()) << "every program here runs elevated with a split token";

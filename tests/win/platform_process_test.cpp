@@ -30,7 +30,7 @@ TEST(ProcessTest, RunsACommandInAHiddenConsoleWithItsOutputInAPipe) {
   platform::ProcessInfo info;
   const std::string interpreter = SystemInterpreter();
   ASSERT_TRUE(
-      platform::CreateProcess(interpreter, "\"" + interpreter + "\" /c ver",
+      platform::CreateProcess(interpreter, "\"" + interpreter + "\" /c ver", "",
                               platform::kCreateNewConsole | platform::kCreateNewProcessGroup,
                               platform::kSwHide, writer.Get(), &info))
       << platform::GetLastError();
@@ -50,7 +50,7 @@ TEST(ProcessTest, RunsACommandInAHiddenConsoleWithItsOutputInAPipe) {
 TEST(ProcessTest, ExitCodesComeBackAndMissingProgramsFail) {
   platform::ProcessInfo info;
   const std::string interpreter = SystemInterpreter();
-  ASSERT_TRUE(platform::CreateProcess(interpreter, "cmd.exe /c exit 7", 0, platform::kSwHide,
+  ASSERT_TRUE(platform::CreateProcess(interpreter, "cmd.exe /c exit 7", "", 0, platform::kSwHide,
                                       nullptr, &info));
   EXPECT_EQ(platform::WaitForSingleObject(info.process.Get(), platform::kInfinite), WAIT_OBJECT_0);
   DWORD exit_code = 0;
@@ -58,7 +58,7 @@ TEST(ProcessTest, ExitCodesComeBackAndMissingProgramsFail) {
   EXPECT_EQ(exit_code, 7u);
 
   platform::ProcessInfo missing;
-  EXPECT_FALSE(platform::CreateProcess("C:\\velt_no_such_program_here.exe", "x", 0,
+  EXPECT_FALSE(platform::CreateProcess("C:\\velt_no_such_program_here.exe", "x", "", 0,
                                        platform::kSwHide, nullptr, &missing));
   EXPECT_EQ(platform::GetLastError(), platform::kErrorFileNotFound);
   EXPECT_FALSE(missing.process.IsValid());

@@ -102,6 +102,19 @@ TEST_F(ConsoleCaptureWinTest, APlantedComSpecIsNeverStarted) {
   ::DeleteFileA(planted.c_str());
 }
 
+// The interpreter never works in the starter's folder (a folder of the
+// user's, where the installer was downloaded): "cd" prints the system folder.
+TEST_F(ConsoleCaptureWinTest, TheInterpreterWorksInTheSystemFolder) {
+  ASSERT_TRUE(::SetCurrentDirectoryA(folder_.c_str()));
+  char system_folder[MAX_PATH] = {};
+  ASSERT_GT(::GetSystemDirectoryA(system_folder, MAX_PATH), 0u);
+  std::string output = velt::RunConsoleCommand("cd");
+  std::string expected = std::string(system_folder) + "\r\n";
+  for (std::string* text : {&output, &expected})
+    std::transform(text->begin(), text->end(), text->begin(), ::tolower);
+  EXPECT_EQ(output, expected);
+}
+
 TEST_F(ConsoleCaptureWinTest, LongOutputArrivesWhole) {
   // More than one read of the pipe, and more than the pipe holds at once.
   const std::string output = velt::RunConsoleCommand("for /l %i in (1,1,3000) do @echo line %i");

@@ -20,6 +20,11 @@ void BeginTest() {
   fake::World().version = {6, 1, 7601, 2, "Service Pack 1", 0x100, 1};
   fake::World().process_elevation = platform::Elevation::kSplit;
   fake::World().is_admin = true;
+  // Elevated, with its unelevated half linked, labelled as Windows labels them.
+  auto& tokens = fake::World().tokens;
+  tokens["process"] = {fake::kUserSid, 1, true, platform::kHighIntegrity, "process linked"};
+  tokens["process linked"] = {fake::kUserSid, 1, false, platform::kMediumIntegrity, ""};
+  tokens["shell"] = tokens["process"];
 }
 
 void EndTest() {

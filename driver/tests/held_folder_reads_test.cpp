@@ -1,0 +1,77 @@
+// Every look at the installed data file goes through the held folder's handle:
+// a link at its name is not followed by the version read, and no open of it
+// waits for another process's opportunistic lock.
+#include "driver/tests/deployment_fixture.h"
+#include "startup/release_facts.h"
+
+namespace velt_test {
+namespace {
+
+using platform::kIdYes;
+
+// A file of the user's that a link at the data file's name leads to; its
+// fifth byte, '7', read as a version byte, says 23: newer than the update.
+const char kPin[] = "C:\\Users\\Anna\\pin.txt";
+const char kPinText[] = "PIN=7391";
+
+class HeldFolderReadsTest : public DeploymentTest {
+ protected:
+  // The data file's name made a link to kPin, as Windows reports a link
+  // (`windows_view`) or as Wine does, with the target's attributes.
+  void LinkThePackage(bool windows_view) {
+    ArrangeVeltInstallation(42);
+    fake::AddDirectory("C:\\Logs");
+    fake::AddFile(kPin, kPinText);
+    fake::World().entries.erase(fake::NormalizePath(kPackagePath));
+    fake::AddLink(kPackagePath, kPin,
+                  windows_view ? platform::kAttrReparsePoint | platform::kAttrArchive
+                               : platform::kAttrArchive);
+  }
+};
+
+TEST_F(HeldFolderReadsTest, ALinkAtTheDataFileIsNotReadForItsVersion) {
+  for (bool windows_view : {true, false}) {
+    SCOPED_TRACE(windows_view ? "Windows' view" : "Wine's view");
+    LinkThePackage(windows_view);
+    Answer({kIdYes});
+    EXPECT_EQ(RunProgram(std::string("/LOG=") + kLogPath), velt::kExitInstallFailed);
+    ASSERT_EQ(Boxes().size(), 2u) << "no older-version question";
+    EXPECT_EQ(Boxes()[0].text, "installask: Live update / Flute 11");
+    EXPECT_EQ(Boxes()[1].text, std::string("Can't install file ") + kPackagePath);
+    EXPECT_TRUE(Logged("the installed vtup.cok is a link: its version is not read"));
+    EXPECT_EQ(fake::FileData(kPin), kPinText);
+
+    LinkThePackage(windows_view);
+    EXPECT_EQ(RunProgram(std::string("modest /SUPPRESSMSGBOXES /LOG=") + kLogPath),
+              velt::kExitInstallFailed);
+    EXPECT_NE(FinalLine().find(" installed=- "), std::string::npos) << FinalLine();
+    EXPECT_EQ(fake::FileData(kPin), kPinText);
+  }
+}
+
+// Another process's opportunistic lock on the data file, whose break it never
+// acknowledges, would keep an open by name waiting for ever while the guard is
+// held. Every open of the data file completes at once instead, and the run
+// ends within the retry budget. Wine has no such locks: only the fake shows it.
+TEST_F(HeldFolderReadsTest, AnOpportunisticLockNeverMakesAnOpenWait) {
+  const std::vector<uint32_t> budget(velt::kPackageAttempts, velt::kPackageRetryDelayMs);
+  fake::FindEntry(kPackagePath)->oplocked = true;
+  EXPECT_EQ(RunProgram(""), velt::kExitPackageLocked);
+  EXPECT_EQ(fake::World().oplock_waits, 0);
+  EXPECT_EQ(fake::World().sleeps, budget);
+  ASSERT_EQ(Boxes().size(), 1u);
+  EXPECT_EQ(Boxes()[0].text, std::string("filecantopen: ") + kPackagePath);
+
+  // A silent run reads the version sharing the file, then cannot replace it.
+  ArrangeVeltInstallation(42);
+  fake::AddDirectory("C:\\Logs");
+  fake::FindEntry(kPackagePath)->oplocked = true;
+  EXPECT_NE(RunProgram(std::string("modest /SUPPRESSMSGBOXES /LOG=") + kLogPath), velt::kExitOk);
+  EXPECT_EQ(fake::World().oplock_waits, 0);
+  EXPECT_EQ(fake::World().sleeps, budget);
+  EXPECT_NE(FinalLine().find(" installed=10 "), std::string::npos) << FinalLine();
+  EXPECT_EQ(Package(), PackageWithVersionByte(42));
+}
+
+}  // namespace
+}  // namespace velt_test
