@@ -25,5 +25,7 @@ inline bool IsNotFoundError(uint32_t error) {
 
 // The calling thread's last error code (GetLastError).
 uint32_t GetLastError();
+// Sets it (SetLastError).
+void SetLastError(uint32_t error);
 
 }  // namespace platform

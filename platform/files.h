@@ -85,18 +85,32 @@ bool SameFileObject(RawHandle first, RawHandle second);
 // character device, a console or a pipe.
 bool IsDiskFile(RawHandle file);
 // GetFinalPathNameByHandleA: the path the handle really reaches, links
-// resolved, without the "\\?\" prefix. False where the system cannot tell
-// (before Windows Vista; the last error is then kErrorCallNotImplemented) or
-// the call fails; `*path` is then untouched.
+// resolved, without the "\\?\" prefix: a drive path ("C:\...") or a network
+// path ("\\server\share\..."). False where the system cannot tell (before
+// Windows Vista; the last error is then kErrorCallNotImplemented), where no
+// drive letter reaches the file (a volume without one, or one the mount
+// manager does not know: kErrorPathNotFound), or the call fails; `*path` is
+// then untouched. A handle's identity (GetFileInformation) is known even then.
 bool GetFinalPathNameByHandle(RawHandle handle, std::string* path);
 // Renames the file open as `file` (opened with kWriteDelete) to `name` inside
 // the folder open as `folder`, replacing whatever has that name; a link there
 // is replaced itself, never followed. Fails while another process has the
 // existing file open.
 bool RenameFileByHandle(RawHandle file, RawHandle folder, const std::string& name);
-// Marks the file open as `file` (opened with kWriteDelete) for deletion when
-// its last handle closes.
+// Marks the file open as `file` (opened with kWriteDelete, or by OpenInFolder
+// with kDelete) for deletion when its last handle closes.
 bool SetDeleteOnClose(RawHandle file);
+
+// kRead: read, sharing reads only. kDelete: examine and delete the file
+// through the handle (SetDeleteOnClose), sharing everything, so that the open
+// fails only while another process holds the file without sharing deletion.
+enum class InFolderAccess { kRead, kDelete };
+// Opens the file `name` (one component) relative to the folder open as
+// `folder`, never through a path: whatever becomes of the folder's path, the
+// file opened lies in that very folder. A link at `name` that the system
+// reports as one is opened itself, never followed; a folder at `name` is
+// refused (access denied). Invalid on failure.
+ScopedHandle OpenInFolder(RawHandle folder, const std::string& name, InFolderAccess access);
 
 // One entry of a directory listing (WIN32_FIND_DATAA).
 struct FindData {

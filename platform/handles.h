@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <utility>
 
+#include "platform/errors.h"
+
 namespace platform {
 
 using RawHandle = void*;
@@ -37,10 +39,15 @@ class ScopedGeneric {
 
   bool IsValid() const { return raw_ != nullptr; }
   RawHandle Get() const { return raw_; }
-  // Closes the owned handle (if any) and takes ownership of `raw`.
+  // Closes the owned handle (if any) and takes ownership of `raw`. The
+  // thread's last error stays what it was: a failure reported after a reset
+  // tells its own error, not the close's.
   void Reset(RawHandle raw = nullptr) {
-    if (raw_ != nullptr)
+    if (raw_ != nullptr) {
+      const uint32_t error = GetLastError();
       Traits::Close(raw_);
+      SetLastError(error);
+    }
     raw_ = IsValidRawHandle(raw) ? raw : nullptr;
   }
   // Gives up ownership without closing.

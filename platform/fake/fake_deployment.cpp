@@ -25,14 +25,14 @@ bool HeldHere(const std::string& name) {
 
 // The error of a planned fault of the Restart Manager's `operation`; 0: none.
 uint32_t RmFault(const char* operation) {
-  const uint32_t kind = fake::NextFault(operation, fake::kFaultsOfCalls);
+  const uint32_t kind = fake::NextFault(operation, fake::kFaultsOfCalls, "restart manager");
   return kind == 0 ? 0 : fake::FaultError(kind);
 }
 
 }  // namespace
 
 ScopedHandle CreateAdminOnlyMutex(const std::string& name, uint32_t* last_error) {
-  if (fake::Faulted("CreateMutex", fake::kFaultsOfCalls)) {
+  if (fake::Faulted("CreateMutex", fake::kFaultsOfCalls, name)) {
     *last_error = World().last_error;
     return ScopedHandle();
   }
@@ -50,7 +50,7 @@ ScopedHandle CreateAdminOnlyMutex(const std::string& name, uint32_t* last_error)
 }
 
 bool GlobalMutexExists(const std::string& name) {
-  if (fake::Faulted("OpenMutex", fake::kFaultError))
+  if (fake::Faulted("OpenMutex", fake::kFaultError, name))
     return false;
   const auto& others = World().existing_mutexes;
   return std::find(others.begin(), others.end(), name) != others.end() || HeldHere(name);

@@ -45,7 +45,7 @@ FakeHandle* AnyFileHandle(RawHandle handle) {
 }  // namespace
 
 ScopedHandle OpenFolder(const std::string& path) {
-  if (fake::Faulted("OpenFolder", fake::kFaultsOfOpens))
+  if (fake::Faulted("OpenFolder", fake::kFaultsOfOpens, fake::NormalizePath(path)))
     return ScopedHandle();
   const std::string reached = ExaminedPath(path);
   auto it = World().entries.find(reached);
@@ -62,7 +62,7 @@ ScopedHandle OpenFolder(const std::string& path) {
 }
 
 ScopedHandle HoldFolder(const std::string& path) {
-  if (fake::Faulted("HoldFolder", fake::kFaultsOfOpens))
+  if (fake::Faulted("HoldFolder", fake::kFaultsOfOpens, fake::NormalizePath(path)))
     return ScopedHandle();
   const std::string reached = fake::ResolvePath(fake::NormalizePath(path), true);
   auto it = World().entries.find(reached);
@@ -79,7 +79,7 @@ ScopedHandle HoldFolder(const std::string& path) {
 }
 
 ScopedHandle OpenForExamination(const std::string& path) {
-  if (fake::Faulted("OpenForExamination", fake::kFaultsOfOpens))
+  if (fake::Faulted("OpenForExamination", fake::kFaultsOfOpens, fake::NormalizePath(path)))
     return ScopedHandle();
   if (fake::NamesAFileAsAFolder(path))
     return (Fail(fake::kErrorInvalidName), ScopedHandle());
@@ -97,7 +97,7 @@ bool GetFileAttributesByHandle(RawHandle handle, uint32_t* attributes) {
   FakeHandle* open = AnyFileHandle(handle);
   if (!open)
     return Fail(6);
-  if (fake::Faulted("GetFileAttributesByHandle", fake::kFaultError))
+  if (fake::Faulted("GetFileAttributesByHandle", fake::kFaultError, open->path))
     return false;
   if (open->path.size() <= 2) {
     *attributes = kAttrDirectory;
@@ -114,7 +114,7 @@ bool GetFileInformation(RawHandle handle, FileInformation* information) {
   FakeHandle* open = AnyFileHandle(handle);
   if (!open)
     return Fail(6);
-  if (fake::Faulted("GetFileInformation", fake::kFaultError))
+  if (fake::Faulted("GetFileInformation", fake::kFaultError, open->path))
     return false;
   FakeEntry* entry = open->path.size() <= 2 ? nullptr : fake::FindEntry(open->path);
   if (open->path.size() > 2 && (!entry || entry->file_type != 1))
@@ -140,8 +140,12 @@ bool GetFinalPathNameByHandle(RawHandle handle, std::string* path) {
     return Fail(6);
   if (!World().final_path_supported)
     return Fail(120);  // ERROR_CALL_NOT_IMPLEMENTED
-  if (fake::Faulted("GetFinalPathNameByHandle", fake::kFaultError))
+  if (fake::Faulted("GetFinalPathNameByHandle", fake::kFaultError, open->path))
     return false;
+  for (const std::string& folder : World().no_final_path_below) {
+    if (open->path == folder || open->path.rfind(folder + "\\", 0) == 0)
+      return Fail(kErrorPathNotFound);
+  }
   // A drive root keeps its backslash ("C:\\").
   *path = fake::SpelledPath(open->path);
   if (path->size() == 2)
@@ -154,7 +158,7 @@ bool RenameFileByHandle(RawHandle file, RawHandle folder, const std::string& nam
   FakeHandle* root = fake::LookupHandle(folder, FakeHandle::kFolder);
   if (!source || !root || !source->can_delete)
     return Fail(6);
-  if (fake::Faulted("RenameFileByHandle", fake::kFaultsOfOpens))
+  if (fake::Faulted("RenameFileByHandle", fake::kFaultsOfOpens, source->path))
     return false;
   const std::string target = fake::NormalizePath(root->path + "\\" + name);
   auto moved = World().entries.find(source->path);
@@ -179,6 +183,7 @@ bool RenameFileByHandle(RawHandle file, RawHandle folder, const std::string& nam
   World().entries.erase(moved);
   World().entries[target] = entry;
   source->path = target;
+  fake::Changed();
   return true;
 }
 
@@ -186,10 +191,48 @@ bool SetDeleteOnClose(RawHandle file) {
   FakeHandle* open = fake::LookupHandle(file, FakeHandle::kFile);
   if (!open || !open->can_delete)
     return Fail(6);
-  if (fake::Faulted("SetDeleteOnClose", fake::kFaultsOfCalls))
+  if (fake::Faulted("SetDeleteOnClose", fake::kFaultsOfCalls, open->path))
     return false;
   open->delete_on_close = true;
+  fake::Changed();
   return true;
+}
+
+ScopedHandle OpenInFolder(RawHandle folder, const std::string& name, InFolderAccess access) {
+  FakeHandle* root = fake::LookupHandle(folder, FakeHandle::kFolder);
+  if (!root)
+    return (Fail(6), ScopedHandle());
+  const std::string named = fake::NormalizePath(root->path + "\\" + name);
+  if (fake::Faulted("OpenInFolder", fake::kFaultsOfOpens, named))
+    return ScopedHandle();
+  if (name.empty() || name.find_first_of("\\/") != std::string::npos || name == "." ||
+      name == "..") {
+    return (Fail(fake::kErrorInvalidName), ScopedHandle());
+  }
+  auto it = World().entries.find(named);
+  if (it == World().entries.end())
+    return (Fail(kErrorFileNotFound), ScopedHandle());
+  // A link the system reports is opened itself; Wine follows a Unix link to a file.
+  const bool reported = (it->second.attributes & kAttrReparsePoint) != 0;
+  const std::string reached = reported ? named : fake::ResolvePath(named, true);
+  auto found = World().entries.find(reached);
+  if (found == World().entries.end())
+    return (Fail(kErrorFileNotFound), ScopedHandle());
+  if (found->second.directory)
+    return (Fail(kErrorAccessDenied), ScopedHandle());
+  const bool read = access == InFolderAccess::kRead;
+  if (fake::HeldByOtherProcess(found->second) ||
+      (read && fake::ConflictsWithOpenHandles(reached, false, true))) {
+    return (Fail(kErrorSharingViolation), ScopedHandle());
+  }
+  FakeHandle handle;
+  handle.kind = FakeHandle::kFile;
+  handle.path = reached;
+  handle.share_read = true;
+  handle.can_delete = !read;
+  handle.id = found->second.id;
+  World().last_error = 0;
+  return ScopedHandle(fake::NewHandle(handle));
 }
 
 }  // namespace platform

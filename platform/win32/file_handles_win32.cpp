@@ -1,5 +1,6 @@
 // Files and folders examined, renamed and deleted through their handles, so
 // that what is checked is what is changed, whatever happens to the names.
+#include <algorithm>
 #include <vector>
 
 #include "platform/files.h"
@@ -21,25 +22,71 @@ struct IoStatusBlock {
   ULONG_PTR information;
 };
 
+// The records of a relative open (NtCreateFile).
+struct UnicodeString {
+  USHORT length;
+  USHORT maximum_length;
+  WCHAR* buffer;
+};
+struct ObjectAttributes {
+  ULONG length;
+  HANDLE root_directory;
+  UnicodeString* object_name;
+  ULONG attributes;
+  void* security_descriptor;
+  void* security_quality_of_service;
+};
+constexpr ULONG kObjCaseInsensitive = 0x40;
+constexpr ULONG kFileOpen = 1;
+constexpr ULONG kFileSynchronousIoNonalert = 0x20;
+constexpr ULONG kFileNonDirectoryFile = 0x40;
+constexpr ULONG kFileOpenReparsePoint = 0x00200000;
+
 using NtSetInformationFileFunction = LONG(NTAPI*)(HANDLE, IoStatusBlock*, void*, ULONG, ULONG);
+using NtCreateFileFunction = LONG(NTAPI*)(HANDLE*,
+                                          ACCESS_MASK,
+                                          ObjectAttributes*,
+                                          IoStatusBlock*,
+                                          LARGE_INTEGER*,
+                                          ULONG,
+                                          ULONG,
+                                          ULONG,
+                                          ULONG,
+                                          void*,
+                                          ULONG);
 using RtlNtStatusToDosErrorFunction = ULONG(NTAPI*)(LONG);
+
+// False with the status turned into the thread's last error when `status`
+// tells a failure.
+bool Succeeded(LONG status) {
+  static auto status_to_error =
+      LoadedSystemFunction<RtlNtStatusToDosErrorFunction>("ntdll.dll", "RtlNtStatusToDosError");
+  if (status >= 0)
+    return true;
+  ::SetLastError(status_to_error ? status_to_error(status) : ERROR_GEN_FAILURE);
+  return false;
+}
 
 // NtSetInformationFile, with its status turned into the thread's last error.
 bool SetInformation(HANDLE file, void* information, ULONG size, ULONG information_class) {
   static auto set_information =
       LoadedSystemFunction<NtSetInformationFileFunction>("ntdll.dll", "NtSetInformationFile");
-  static auto status_to_error =
-      LoadedSystemFunction<RtlNtStatusToDosErrorFunction>("ntdll.dll", "RtlNtStatusToDosError");
-  if (!set_information || !status_to_error) {
-    ::SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
-    return false;
-  }
+  if (!set_information)
+    return (::SetLastError(ERROR_CALL_NOT_IMPLEMENTED), false);
   IoStatusBlock io = {};
-  const LONG status = set_information(file, &io, information, size, information_class);
-  if (status < 0) {
-    ::SetLastError(status_to_error(status));
-    return false;
-  }
+  return Succeeded(set_information(file, &io, information, size, information_class));
+}
+
+// `name` in UTF-16 from the ANSI code page, without a terminating NUL; false
+// (ERROR_INVALID_NAME) for an empty name or one that does not convert.
+bool WideName(const std::string& name, std::vector<WCHAR>* wide) {
+  const int length =
+      ::MultiByteToWideChar(CP_ACP, 0, name.data(), static_cast<int>(name.size()), nullptr, 0);
+  if (name.empty() || length <= 0)
+    return (::SetLastError(ERROR_INVALID_NAME), false);
+  wide->resize(length);
+  ::MultiByteToWideChar(CP_ACP, 0, name.data(), static_cast<int>(name.size()), wide->data(),
+                        length);
   return true;
 }
 
@@ -116,15 +163,20 @@ bool GetFinalPathNameByHandle(RawHandle handle, std::string* path) {
     final_path = "\\\\" + final_path.substr(8);
   else if (final_path.compare(0, 4, "\\\\?\\") == 0)
     final_path = final_path.substr(4);
+  // Windows gives a drive or a network path, or fails where no drive letter
+  // reaches the file; Wine gives "\\?\unix\..." there, which counts the same.
+  const bool drive_path = final_path.size() >= 3 && final_path[1] == ':' && final_path[2] == '\\';
+  if (!drive_path && final_path.compare(0, 2, "\\\\") != 0)
+    return (::SetLastError(ERROR_PATH_NOT_FOUND), false);
   *path = final_path;
   return true;
 }
 
 bool RenameFileByHandle(RawHandle file, RawHandle folder, const std::string& name) {
-  const int wide_length =
-      ::MultiByteToWideChar(CP_ACP, 0, name.data(), static_cast<int>(name.size()), nullptr, 0);
-  if (name.empty() || wide_length <= 0)
-    return (::SetLastError(ERROR_INVALID_NAME), false);
+  std::vector<WCHAR> wide;
+  if (!WideName(name, &wide))
+    return false;
+  const size_t wide_length = wide.size();
   // FILE_RENAME_INFORMATION: the name relative to the folder's handle.
   struct RenameInformation {
     BOOLEAN replace_if_exists;
@@ -138,14 +190,35 @@ bool RenameFileByHandle(RawHandle file, RawHandle folder, const std::string& nam
   information->replace_if_exists = TRUE;
   information->root_directory = folder;
   information->name_bytes = static_cast<ULONG>(wide_length * sizeof(WCHAR));
-  ::MultiByteToWideChar(CP_ACP, 0, name.data(), static_cast<int>(name.size()), information->name,
-                        wide_length);
+  std::copy(wide.begin(), wide.end(), information->name);
   return SetInformation(file, information, static_cast<ULONG>(size), kFileRenameInformation);
 }
 
 bool SetDeleteOnClose(RawHandle file) {
   BOOLEAN delete_file = TRUE;
   return SetInformation(file, &delete_file, sizeof(delete_file), kFileDispositionInformation);
+}
+
+ScopedHandle OpenInFolder(RawHandle folder, const std::string& name, InFolderAccess access) {
+  static auto create_file = LoadedSystemFunction<NtCreateFileFunction>("ntdll.dll", "NtCreateFile");
+  if (!create_file)
+    return (::SetLastError(ERROR_CALL_NOT_IMPLEMENTED), ScopedHandle());
+  std::vector<WCHAR> wide;
+  if (!WideName(name, &wide))
+    return ScopedHandle();
+  UnicodeString object_name = {static_cast<USHORT>(wide.size() * sizeof(WCHAR)),
+                               static_cast<USHORT>(wide.size() * sizeof(WCHAR)), wide.data()};
+  ObjectAttributes attributes = {sizeof(attributes),  folder,  &object_name,
+                                 kObjCaseInsensitive, nullptr, nullptr};
+  const bool read = access == InFolderAccess::kRead;
+  HANDLE file = nullptr;
+  IoStatusBlock io = {};
+  const LONG status = create_file(
+      &file, read ? FILE_GENERIC_READ : DELETE | FILE_READ_ATTRIBUTES | SYNCHRONIZE, &attributes,
+      &io, nullptr, 0,
+      read ? FILE_SHARE_READ : FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, kFileOpen,
+      kFileNonDirectoryFile | kFileOpenReparsePoint | kFileSynchronousIoNonalert, nullptr, 0);
+  return Succeeded(status) ? ScopedHandle(file) : ScopedHandle();
 }
 
 }  // namespace platform
