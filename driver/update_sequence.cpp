@@ -15,9 +15,9 @@
 #include "platform/ui.h"
 #include "startup/exit_codes.h"
 #include "startup/install_environment.h"
+#include "startup/product_folder.h"
 #include "startup/release_facts.h"
 #include "startup/run_log.h"
-#include "startup/product_folder.h"
 #include "startup/startup_settings.h"
 #include "startup/update_constants.h"
 
@@ -55,7 +55,9 @@ bool InstalledVersionAllowsUpdate(const std::string& package_path, int* exit_cod
     // Asked while the file is still held, before the box waits for the user.
     if (RunLogRequested())
       NoteFileHolders(NameFileHolders(package_path));
-    ShowLocalizedError(FormatTextLines("filecantopen", {package_path}));
+    ShowLocalizedError(FormatTextLines("filecantopen", {package_path}),
+                       "The file " + package_path + " is in use and cannot be replaced.",
+                       "Файл " + package_path + " занят, его нельзя заменить.");
     *exit_code = kExitPackageLocked;
     return false;
   }
@@ -165,7 +167,8 @@ int RunUpdate() {
   LogLanguageChoice();
   if (!IsAdmin) {
     Log({"the user is not an administrator"});
-    ShowLocalizedError(GetTextLines("noright"));
+    ShowLocalizedError(GetTextLines("noright"), "Updating Velt needs administrator rights.",
+                       "Для обновления программы \"Вельт\" нужны права администратора.");
     return kExitNotAdmin;
   }
   if (IsVeltRunning()) {
@@ -195,9 +198,8 @@ int RunUpdate() {
     return kExitOk;
 
   VELT_PHASE_MARK("install");
-  const bool written =
-      InstallResourceFile(kPackageResourceName, kPackageResourceType, package_path,
-                          HeldProductFolder());
+  const bool written = InstallResourceFile(kPackageResourceName, kPackageResourceType, package_path,
+                                           HeldProductFolder());
   VELT_PHASE_MARK("install_done");
   RecordInstallationSize();
 

@@ -18,7 +18,12 @@ std::string FormatText(const std::string& key, const std::vector<std::string>& a
 std::string FormatTextLines(const std::string& key, const std::vector<std::string>& arguments);
 
 // An error box with `text`, the caption ProgramTitle and the low 16 bits of
-// LanguageId as its language. Use only after LoadLanguage returned true.
-void ShowLocalizedError(const std::string& text);
+// LanguageId as its language. Use only after LoadLanguage returned true. An
+// empty `text` (its lookup could not read the file, which showed a box of its
+// own, or the files lack the key) would tell nothing: the built-in bilingual
+// box with `english` or `russian` says it instead.
+void ShowLocalizedError(const std::string& text,
+                        const std::string& english,
+                        const std::string& russian);
 
 }  // namespace velt

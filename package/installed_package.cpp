@@ -49,8 +49,8 @@ bool ReadInstalledVersion(const std::string& path, int32_t* version) {
     file.Reset();
     platform::Sleep(kPackageRetryDelayMs);
   }
-  LogFailure({"reading the version of ", path, ", ", DecimalText(kPackageAttempts),
-              " attempts ", DecimalText(kPackageRetryDelayMs), " ms apart; the last"},
+  LogFailure({"reading the version of ", path, ", ", DecimalText(kPackageAttempts), " attempts ",
+              DecimalText(kPackageRetryDelayMs), " ms apart; the last"},
              error);
   return false;
 }

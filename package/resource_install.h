@@ -19,10 +19,10 @@ namespace velt {
 // `destination`. With a valid `held_folder`, the destination's folder must be
 // that very folder, open as `held_folder`. True when the destination now holds
 // exactly the resource's bytes. On any failure (resource missing, destination
-// held open beyond the retry budget of startup/release_facts.h, a link at the destination or the folder,
-// another folder than the one held, short write, flush or replacement failing)
-// it shows the bilingual "Can't install file <destination>" box, deletes the
-// file it created, leaves the destination as it was and returns false.
+// held open beyond the retry budget of startup/release_facts.h, a link at the destination or the
+// folder, another folder than the one held, short write, flush or replacement failing) it shows the
+// bilingual "Can't install file <destination>" box, deletes the file it created, leaves the
+// destination as it was and returns false.
 bool InstallResourceFile(const std::string& name,
                          const std::string& type,
                          const std::string& destination,

@@ -1,13 +1,67 @@
 #include "package/temporary_file.h"
 
+#include <vector>
+
+#include "startup/run_log.h"
 #include "startup/startup_settings.h"
 
 namespace velt {
 namespace {
 
 constexpr int kTemporaryNameLetters = 8;
+constexpr char kTemporaryExtension[] = ".tmp";
+
+// Whether `entry` is "<name>.<8 letters a to z>.tmp", as CreateTemporaryFile
+// names its files (`name` and the extension without regard to ASCII case).
+bool IsTemporaryName(const std::string& entry, const std::string& name) {
+  const std::string lowercase = AsciiLowercase(entry);
+  const size_t letters = name.size() + 1;
+  if (entry.size() != letters + kTemporaryNameLetters + sizeof(kTemporaryExtension) - 1 ||
+      lowercase.compare(0, letters, AsciiLowercase(name) + ".") != 0 ||
+      lowercase.compare(letters + kTemporaryNameLetters, std::string::npos, kTemporaryExtension) !=
+          0) {
+    return false;
+  }
+  for (size_t i = letters; i < letters + kTemporaryNameLetters; ++i) {
+    if (entry[i] < 'a' || entry[i] > 'z')
+      return false;
+  }
+  return true;
+}
+
+bool IsPlainFile(uint32_t attributes) {
+  return (attributes & (platform::kAttrDirectory | platform::kAttrReparsePoint)) == 0;
+}
 
 }  // namespace
+
+void RemoveEarlierTemporaryFiles(const InstallFolder& folder, const std::string& name) {
+  std::vector<std::string> found;
+  {
+    platform::FindData entry;
+    platform::ScopedFindHandle find =
+        platform::FindFirstFile(folder.path() + name + ".*" + kTemporaryExtension, &entry);
+    if (!find.IsValid())
+      return;
+    do {
+      if (IsTemporaryName(entry.name, name) && IsPlainFile(entry.attributes))
+        found.push_back(entry.name);
+    } while (platform::FindNextFile(find.Get(), &entry));
+  }
+  for (const std::string& leftover : found) {
+    platform::ScopedHandle file =
+        platform::OpenInFolder(folder.handle(), leftover, platform::InFolderAccess::kDelete);
+    uint32_t attributes = 0;
+    if (file.IsValid() && platform::GetFileAttributesByHandle(file.Get(), &attributes) &&
+        IsPlainFile(attributes) && folder.Holds(file.Get(), leftover) &&
+        platform::SetDeleteOnClose(file.Get())) {
+      Log({"removed ", folder.path(), leftover, ", left by an earlier run"});
+    } else {
+      LogFailure({"leaving ", folder.path(), leftover, ", left by an earlier run"},
+                 platform::GetLastError());
+    }
+  }
+}
 
 platform::ScopedHandle CreateTemporaryFile(const InstallFolder& folder,
                                            const std::string& name,
@@ -15,7 +69,7 @@ platform::ScopedHandle CreateTemporaryFile(const InstallFolder& folder,
   std::string candidate = name + ".";
   for (int i = 0; i < kTemporaryNameLetters; ++i)
     candidate += static_cast<char>('a' + Random(26));
-  candidate += ".tmp";
+  candidate += kTemporaryExtension;
   platform::ScopedHandle file =
       platform::CreateFile(folder.path() + candidate, platform::FileAccess::kWriteDelete, share,
                            platform::FileDisposition::kCreateNew);
@@ -33,6 +87,7 @@ platform::ScopedHandle CreateFileInPlaceOf(const std::string& path) {
   InstallFolder folder;
   if (name.empty() || !folder.Open(folder_path) || !folder.NameIsNoLink(name))
     return platform::ScopedHandle();
+  RemoveEarlierTemporaryFiles(folder, name);
   platform::ScopedHandle file = CreateTemporaryFile(folder, name, platform::FileShare::kRead);
   if (!file.IsValid())
     return file;

@@ -18,11 +18,19 @@ platform::ScopedHandle CreateTemporaryFile(const InstallFolder& folder,
                                            const std::string& name,
                                            platform::FileShare share);
 
+// Removes what an earlier run, ended before it could clean up, left in
+// `folder`: every "<name>.<8 letters>.tmp" that is a plain file. Each is opened
+// relative to the folder's handle, never through a link, and deleted through
+// its own handle; a link or a folder of such a name, and a file another
+// process holds, stay. Logs what it removes or leaves; never fails.
+void RemoveEarlierTemporaryFiles(const InstallFolder& folder, const std::string& name);
+
 // A new, empty file at `path`, open for writing, that others may read while it
-// is open. It is made as a temporary file in the path's folder and renamed over
-// `path` through the folder's handle, so whatever had that name is replaced
-// and no link is followed or written through; a link at `path` or in place of
-// its folder fails it. Invalid on failure; nothing is left behind then.
+// is open. It is made as a temporary file in the path's folder (after what an
+// earlier run left there is removed) and renamed over `path` through the
+// folder's handle, so whatever had that name is replaced and no link is
+// followed or written through; a link at `path` or in place of its folder
+// fails it. Invalid on failure; nothing is left behind then.
 platform::ScopedHandle CreateFileInPlaceOf(const std::string& path);
 
 }  // namespace velt
