@@ -56,8 +56,8 @@ bool InstalledVersionAllowsUpdate(const std::string& package_path, int* exit_cod
     if (RunLogRequested())
       NoteFileHolders(NameFileHolders(package_path));
     ShowLocalizedError(FormatTextLines("filecantopen", {package_path}),
-                       "The file " + package_path + " is in use and cannot be replaced.",
-                       "Файл " + package_path + " занят, его нельзя заменить.");
+                       "This file is in use and cannot be replaced: ",
+                       "Этот файл занят, его нельзя заменить: ", package_path);
     *exit_code = kExitPackageLocked;
     return false;
   }

@@ -68,8 +68,7 @@ platform::RawHandle HeldLanguageFolder() {
   }
   std::string reached;
   if (platform::GetFinalPathNameByHandle(folder.Get(), &reached) &&
-      AsciiLowercase(platform::WithoutTrailingBackslash(reached)) !=
-          AsciiLowercase(platform::WithoutTrailingBackslash(path))) {
+      !SameAsciiText(reached + "\\", path)) {
     return nullptr;  // a link (Wine follows it even where asked not to)
   }
   LanguageFolderReached = reached;

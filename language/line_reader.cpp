@@ -66,7 +66,7 @@ bool IsPlainFileIn(platform::RawHandle file, std::string folder_reached) {
     return true;
   if (folder_reached.back() == '\\')
     folder_reached.pop_back();  // a drive root's
-  return AsciiLowercase(FolderOf(reached)) == AsciiLowercase(folder_reached);
+  return SameAsciiText(FolderOf(reached), folder_reached);
 }
 
 }  // namespace

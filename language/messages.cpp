@@ -52,10 +52,11 @@ std::string FormatTextLines(const std::string& key, const std::vector<std::strin
 }
 
 void ShowLocalizedError(const std::string& text,
-                        const std::string& english,
-                        const std::string& russian) {
+                        const char* english,
+                        const char* russian,
+                        const std::string& subject) {
   if (text.empty()) {
-    ShowBilingualError(english, russian);
+    ShowBilingualError(english + subject, russian + subject);
     return;
   }
   ShowErrorBox(text, ProgramTitle,

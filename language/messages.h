@@ -21,9 +21,10 @@ std::string FormatTextLines(const std::string& key, const std::vector<std::strin
 // LanguageId as its language. Use only after LoadLanguage returned true. An
 // empty `text` (its lookup could not read the file, which showed a box of its
 // own, or the files lack the key) would tell nothing: the built-in bilingual
-// box with `english` or `russian` says it instead.
+// box with `english` or `russian`, each followed by `subject`, says it instead.
 void ShowLocalizedError(const std::string& text,
-                        const std::string& english,
-                        const std::string& russian);
+                        const char* english,
+                        const char* russian,
+                        const std::string& subject = std::string());
 
 }  // namespace velt

@@ -1,7 +1,6 @@
 #include "package/temporary_file.h"
 
-#include <vector>
-
+#include "platform/errors.h"
 #include "startup/run_log.h"
 #include "startup/startup_settings.h"
 
@@ -11,19 +10,26 @@ namespace {
 constexpr int kTemporaryNameLetters = 8;
 constexpr char kTemporaryExtension[] = ".tmp";
 
+char LowercaseLetter(char c) {
+  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
 // Whether `entry` is "<name>.<8 letters a to z>.tmp", as CreateTemporaryFile
 // names its files (`name` and the extension without regard to ASCII case).
 bool IsTemporaryName(const std::string& entry, const std::string& name) {
-  const std::string lowercase = AsciiLowercase(entry);
   const size_t letters = name.size() + 1;
-  if (entry.size() != letters + kTemporaryNameLetters + sizeof(kTemporaryExtension) - 1 ||
-      lowercase.compare(0, letters, AsciiLowercase(name) + ".") != 0 ||
-      lowercase.compare(letters + kTemporaryNameLetters, std::string::npos, kTemporaryExtension) !=
-          0) {
+  if (entry.size() != letters + kTemporaryNameLetters + sizeof(kTemporaryExtension) - 1)
     return false;
-  }
-  for (size_t i = letters; i < letters + kTemporaryNameLetters; ++i) {
-    if (entry[i] < 'a' || entry[i] > 'z')
+  for (size_t i = 0; i < entry.size(); ++i) {
+    const size_t extension = i - letters - kTemporaryNameLetters;  // wraps around before it
+    const char expected = i < name.size()    ? name[i]
+                          : i == name.size() ? '.'
+                          : extension < sizeof(kTemporaryExtension) - 1
+                              ? kTemporaryExtension[extension]
+                              : 0;
+    const bool fits = expected != 0 ? LowercaseLetter(entry[i]) == LowercaseLetter(expected)
+                                    : entry[i] >= 'a' && entry[i] <= 'z';
+    if (!fits)
       return false;
   }
   return true;
@@ -33,34 +39,33 @@ bool IsPlainFile(uint32_t attributes) {
   return (attributes & (platform::kAttrDirectory | platform::kAttrReparsePoint)) == 0;
 }
 
+// Deletes the plain file `leftover` of the folder through its own handle,
+// opened relative to the folder's.
+void RemoveLeftover(const InstallFolder& folder, const std::string& leftover) {
+  platform::ScopedHandle file =
+      platform::OpenInFolder(folder.handle(), leftover, platform::InFolderAccess::kDelete);
+  uint32_t attributes = 0;
+  if (file.IsValid() && platform::GetFileAttributesByHandle(file.Get(), &attributes) &&
+      IsPlainFile(attributes) && folder.Holds(file.Get(), leftover) &&
+      platform::SetDeleteOnClose(file.Get())) {
+    Log({"removed ", leftover, ", left by an earlier run"});
+  } else {
+    LogFailure({"left ", leftover, ", left by an earlier run"}, platform::GetLastError());
+  }
+}
+
 }  // namespace
 
 void RemoveEarlierTemporaryFiles(const InstallFolder& folder, const std::string& name) {
-  std::vector<std::string> found;
-  {
-    platform::FindData entry;
-    platform::ScopedFindHandle find =
-        platform::FindFirstFile(folder.path() + name + ".*" + kTemporaryExtension, &entry);
-    if (!find.IsValid())
-      return;
-    do {
-      if (IsTemporaryName(entry.name, name) && IsPlainFile(entry.attributes))
-        found.push_back(entry.name);
-    } while (platform::FindNextFile(find.Get(), &entry));
-  }
-  for (const std::string& leftover : found) {
-    platform::ScopedHandle file =
-        platform::OpenInFolder(folder.handle(), leftover, platform::InFolderAccess::kDelete);
-    uint32_t attributes = 0;
-    if (file.IsValid() && platform::GetFileAttributesByHandle(file.Get(), &attributes) &&
-        IsPlainFile(attributes) && folder.Holds(file.Get(), leftover) &&
-        platform::SetDeleteOnClose(file.Get())) {
-      Log({"removed ", folder.path(), leftover, ", left by an earlier run"});
-    } else {
-      LogFailure({"leaving ", folder.path(), leftover, ", left by an earlier run"},
-                 platform::GetLastError());
-    }
-  }
+  platform::FindData entry;
+  platform::ScopedFindHandle find =
+      platform::FindFirstFile(folder.path() + name + ".*" + kTemporaryExtension, &entry);
+  if (!find.IsValid())
+    return;
+  do {
+    if (IsTemporaryName(entry.name, name) && IsPlainFile(entry.attributes))
+      RemoveLeftover(folder, entry.name);
+  } while (platform::FindNextFile(find.Get(), &entry));
 }
 
 platform::ScopedHandle CreateTemporaryFile(const InstallFolder& folder,

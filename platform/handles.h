@@ -5,8 +5,6 @@
 #include <cstdint>
 #include <utility>
 
-#include "platform/errors.h"
-
 namespace platform {
 
 using RawHandle = void*;
@@ -21,6 +19,8 @@ inline bool IsValidRawHandle(RawHandle h) {
 bool CloseHandle(RawHandle handle);
 // Closes a directory enumeration. Platform-specific.
 bool FindClose(RawHandle handle);
+// Calls `close` with `handle`, leaving the thread's last error as it was.
+void CloseKeepingLastError(void (*close)(RawHandle), RawHandle handle);
 
 template <typename Traits>
 class ScopedGeneric {
@@ -43,11 +43,8 @@ class ScopedGeneric {
   // thread's last error stays what it was: a failure reported after a reset
   // tells its own error, not the close's.
   void Reset(RawHandle raw = nullptr) {
-    if (raw_ != nullptr) {
-      const uint32_t error = GetLastError();
-      Traits::Close(raw_);
-      SetLastError(error);
-    }
+    if (raw_ != nullptr)
+      CloseKeepingLastError(&Traits::Close, raw_);
     raw_ = IsValidRawHandle(raw) ? raw : nullptr;
   }
   // Gives up ownership without closing.

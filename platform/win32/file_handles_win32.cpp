@@ -1,6 +1,5 @@
 // Files and folders examined, renamed and deleted through their handles, so
 // that what is checked is what is changed, whatever happens to the names.
-#include <algorithm>
 #include <vector>
 
 #include "platform/files.h"
@@ -77,17 +76,17 @@ bool SetInformation(HANDLE file, void* information, ULONG size, ULONG informatio
   return Succeeded(set_information(file, &io, information, size, information_class));
 }
 
-// `name` in UTF-16 from the ANSI code page, without a terminating NUL; false
-// (ERROR_INVALID_NAME) for an empty name or one that does not convert.
-bool WideName(const std::string& name, std::vector<WCHAR>* wide) {
-  const int length =
-      ::MultiByteToWideChar(CP_ACP, 0, name.data(), static_cast<int>(name.size()), nullptr, 0);
-  if (name.empty() || length <= 0)
-    return (::SetLastError(ERROR_INVALID_NAME), false);
-  wide->resize(length);
-  ::MultiByteToWideChar(CP_ACP, 0, name.data(), static_cast<int>(name.size()), wide->data(),
-                        length);
-  return true;
+// One component of a path (at most MAX_PATH characters) in UTF-16 from the
+// ANSI code page, without a terminating NUL: its length in characters, or 0
+// (ERROR_INVALID_NAME) for an empty name or one that does not convert or fit.
+ULONG WideName(const std::string& name, WCHAR (&wide)[MAX_PATH]) {
+  const int length = name.empty()
+                         ? 0
+                         : ::MultiByteToWideChar(CP_ACP, 0, name.data(),
+                                                 static_cast<int>(name.size()), wide, MAX_PATH);
+  if (length <= 0)
+    ::SetLastError(ERROR_INVALID_NAME);
+  return length > 0 ? static_cast<ULONG>(length) : 0;
 }
 
 }  // namespace
@@ -173,25 +172,20 @@ bool GetFinalPathNameByHandle(RawHandle handle, std::string* path) {
 }
 
 bool RenameFileByHandle(RawHandle file, RawHandle folder, const std::string& name) {
-  std::vector<WCHAR> wide;
-  if (!WideName(name, &wide))
-    return false;
-  const size_t wide_length = wide.size();
   // FILE_RENAME_INFORMATION: the name relative to the folder's handle.
   struct RenameInformation {
     BOOLEAN replace_if_exists;
     HANDLE root_directory;
     ULONG name_bytes;
-    WCHAR name[1];
-  };
-  const size_t size = offsetof(RenameInformation, name) + wide_length * sizeof(WCHAR);
-  std::vector<unsigned char> buffer(size + sizeof(WCHAR), 0);
-  auto* information = reinterpret_cast<RenameInformation*>(buffer.data());
-  information->replace_if_exists = TRUE;
-  information->root_directory = folder;
-  information->name_bytes = static_cast<ULONG>(wide_length * sizeof(WCHAR));
-  std::copy(wide.begin(), wide.end(), information->name);
-  return SetInformation(file, information, static_cast<ULONG>(size), kFileRenameInformation);
+    WCHAR name[MAX_PATH];
+  } information = {TRUE, folder, 0, {}};
+  const ULONG length = WideName(name, information.name);
+  if (length == 0)
+    return false;
+  information.name_bytes = length * sizeof(WCHAR);
+  return SetInformation(file, &information,
+                        offsetof(RenameInformation, name) + information.name_bytes,
+                        kFileRenameInformation);
 }
 
 bool SetDeleteOnClose(RawHandle file) {
@@ -203,11 +197,12 @@ ScopedHandle OpenInFolder(RawHandle folder, const std::string& name, InFolderAcc
   static auto create_file = LoadedSystemFunction<NtCreateFileFunction>("ntdll.dll", "NtCreateFile");
   if (!create_file)
     return (::SetLastError(ERROR_CALL_NOT_IMPLEMENTED), ScopedHandle());
-  std::vector<WCHAR> wide;
-  if (!WideName(name, &wide))
+  WCHAR wide[MAX_PATH];
+  const ULONG length = WideName(name, wide);
+  if (length == 0)
     return ScopedHandle();
-  UnicodeString object_name = {static_cast<USHORT>(wide.size() * sizeof(WCHAR)),
-                               static_cast<USHORT>(wide.size() * sizeof(WCHAR)), wide.data()};
+  const USHORT bytes = static_cast<USHORT>(length * sizeof(WCHAR));
+  UnicodeString object_name = {bytes, bytes, wide};
   ObjectAttributes attributes = {sizeof(attributes),  folder,  &object_name,
                                  kObjCaseInsensitive, nullptr, nullptr};
   const bool read = access == InFolderAccess::kRead;
