@@ -221,8 +221,10 @@ ScopedHandle OpenInFolder(RawHandle folder, const std::string& name, InFolderAcc
   if (found->second.directory)
     return (Fail(kErrorAccessDenied), ScopedHandle());
   const bool read = access == InFolderAccess::kRead;
+  // This process's files share no deletion, and a deletion open shares reads.
   if (fake::HeldByOtherProcess(found->second) ||
-      (read && fake::ConflictsWithOpenHandles(reached, false, true))) {
+      (read ? fake::ConflictsWithOpenHandles(reached, false, true)
+            : fake::OpenByThisProcess(reached))) {
     return (Fail(kErrorSharingViolation), ScopedHandle());
   }
   FakeHandle handle;
