@@ -13,6 +13,7 @@
 
 #include <string>
 
+#include "tests/common/remove_tree.h"
 #include "tests/common/spare_drive.h"
 #include "tests/common/unix_symlink.h"
 
@@ -70,26 +71,6 @@ class LetterlessFolder {
   static constexpr const char* kHiddenName = ".velt-hidden-z:";
 
  private:
-  static void RemoveTree(const std::string& folder) {
-    WIN32_FIND_DATAA entry;
-    HANDLE find = FindFirstFileA((folder + "*").c_str(), &entry);
-    if (find != INVALID_HANDLE_VALUE) {
-      do {
-        const std::string name = entry.cFileName;
-        if (name == "." || name == "..")
-          continue;
-        const std::string path = folder + name;
-        SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-        if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-          RemoveTree(path + "\\");
-        else
-          DeleteFileA(path.c_str());
-      } while (FindNextFileA(find, &entry));
-      FindClose(find);
-    }
-    RemoveDirectoryA(folder.c_str());
-  }
-
   std::string path_;
   std::string unix_path_;
   std::string drive_;   // the dosdevices entry of Z: while hidden

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "tests/common/letterless_folder.h"
+#include "tests/common/remove_tree.h"
 #include "tests/common/spare_drive.h"
 #include "tests/common/unix_symlink.h"
 #include "tests/contract/contract_world.h"
@@ -35,31 +36,6 @@ int counter = 0;
 
 std::string Unique(const std::string& stem) {
   return stem + std::to_string(GetCurrentProcessId()) + "_" + std::to_string(++counter);
-}
-
-// Deletes `folder` (trailing backslash) and everything below it; links are
-// removed themselves, never followed.
-void RemoveTree(const std::string& folder) {
-  WIN32_FIND_DATAA entry;
-  HANDLE find = FindFirstFileA((folder + "*").c_str(), &entry);
-  if (find != INVALID_HANDLE_VALUE) {
-    do {
-      const std::string name = entry.cFileName;
-      if (name == "." || name == "..")
-        continue;
-      const std::string path = folder + name;
-      SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-      const DWORD kind = entry.dwFileAttributes;
-      if ((kind & FILE_ATTRIBUTE_DIRECTORY) && !(kind & FILE_ATTRIBUTE_REPARSE_POINT))
-        RemoveTree(path + "\\");
-      else if (kind & FILE_ATTRIBUTE_DIRECTORY)
-        RemoveDirectoryA(path.c_str());
-      else
-        DeleteFileA(path.c_str());
-    } while (FindNextFileA(find, &entry));
-    FindClose(find);
-  }
-  RemoveDirectoryA(folder.c_str());
 }
 
 void DeleteKey(HKEY root, const std::string& path, REGSAM view) {
@@ -92,7 +68,7 @@ void EndTest() {
   }
   made.drives.clear();
   for (const std::string& folder : made.folders)
-    RemoveTree(folder);
+    test::RemoveTree(folder);
   for (const std::string& name : made.root_names) {
     const std::string path = SystemRoot() + name;
     SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
