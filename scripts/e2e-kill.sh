@@ -21,7 +21,7 @@
 # write (default 8). VELT_KILL_AFTER_FLUSH_STEP: every how many calls after the
 # flush one is a kill (default 3).
 # Exit: 0 when every kill left the data file whole and every next run was
-# clean; 1 otherwise; 77 (skip), with the reason, where 32-bit programs or
+# clean (a kill the run ended before is counted apart); 1 otherwise; 77 (skip), with the reason, where 32-bit programs or
 # strace cannot run.
 set -uo pipefail
 
@@ -116,6 +116,8 @@ while read -r call nth where; do
     continue
   fi
   kills=$((kills + 1))
+  # The server closes the killed process's handles once it notices the death.
+  sleep 0.3
   if cmp -s "$folder/vtup.cok" "$old"; then
     old_whole=$((old_whole + 1))
   elif cmp -s "$folder/vtup.cok" "$payload"; then
@@ -143,8 +145,9 @@ done <<<"$plan"
 
 "$wine" reg delete 'HKCU\Software\Kolm\Velt' /v TheLastRunFolder /f </dev/null >/dev/null 2>&1
 echo "[ figures  ] e2e kills ($mode): $kills kills at write calls ($missed not reached): old $old_whole, new $new_whole, broken $broken; $littered left a file of their making, $leftovers left after the next run; $next_failed next runs did not update"
-if [ $kills -gt 0 ] && [ $broken -eq 0 ] && [ $leftovers -eq 0 ] && [ $next_failed -eq 0 ] &&
-  [ $missed -eq 0 ]; then
+# A kill not reached (the run ended first: a run may make fewer calls than the
+# reference one) is counted, not failed.
+if [ $kills -gt 0 ] && [ $broken -eq 0 ] && [ $leftovers -eq 0 ] && [ $next_failed -eq 0 ]; then
   say "passed"
   exit 0
 fi
