@@ -218,3 +218,16 @@ if(TARGET velt_e2e_tests)
   velt_add_wine_script_test(velt_e2e_tests.RealDisplayEnvironment box-pictures.sh
     --binary $<TARGET_FILE:velt_e2e_tests>)
 endif()
+
+# The product killed at write calls of a silent update (strace), each kill
+# followed by a normal run, in a prefix of its own; skipped with the reason
+# where strace or 32-bit programs cannot run. It passes only by saying so.
+add_test(NAME e2e.killed_at_write_calls
+  COMMAND ${CMAKE_SOURCE_DIR}/scripts/e2e-kill.sh $<TARGET_FILE:velt-update> ${VELT_PAYLOAD_TOOL})
+set_tests_properties(e2e.killed_at_write_calls PROPERTIES
+  RUN_SERIAL TRUE
+  FIXTURES_REQUIRED ${VELT_WINE_PREFIX_FIXTURE}
+  LABELS "e2e"
+  TIMEOUT 900
+  SKIP_RETURN_CODE 77
+  PASS_REGULAR_EXPRESSION "e2e-kill: passed")

@@ -47,6 +47,14 @@ void ApplyLastRunFolder() {
   }
 }
 
+// "filecantopen" for the data file, or the built-in text where the language
+// file's cannot be read.
+void ShowFileInUse(const std::string& package_path) {
+  ShowLocalizedError(FormatTextLines("filecantopen", {package_path}),
+                     "This file is in use and cannot be replaced: ",
+                     "Этот файл занят, его нельзя заменить: ", package_path);
+}
+
 // The installed-version test. False when the sequence must end; `*exit_code`
 // then tells how.
 bool InstalledVersionAllowsUpdate(const std::string& package_path, int* exit_code) {
@@ -58,7 +66,7 @@ bool InstalledVersionAllowsUpdate(const std::string& package_path, int* exit_cod
     // Asked while the file is still held, before the box waits for the user.
     if (held && RunLogRequested())
       NoteFileHolders(NameFileHolders(package_path));
-    ShowLocalizedError(FormatTextLines("filecantopen", {package_path}));
+    ShowFileInUse(package_path);
     *exit_code = held ? kExitPackageLocked : kExitInstallFailed;
     return false;
   }
@@ -168,7 +176,8 @@ int RunUpdate() {
   LogLanguageChoice();
   if (!IsAdmin) {
     Log({"the user is not an administrator"});
-    ShowLocalizedError(GetTextLines("noright"));
+    ShowLocalizedError(GetTextLines("noright"), "Updating Velt needs administrator rights.",
+                       "Для обновления программы \"Вельт\" нужны права администратора.");
     return kExitNotAdmin;
   }
   if (IsVeltRunning()) {
@@ -206,7 +215,7 @@ int RunUpdate() {
   VELT_PHASE_MARK("install_done");
   const bool written = installed.written;
   if (installed.held)
-    ShowLocalizedError(FormatTextLines("filecantopen", {package_path}));
+    ShowFileInUse(package_path);
   RecordInstallationSize();
 
   if (ModestMode) {

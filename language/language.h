@@ -25,8 +25,9 @@ void EndLanguage();
 
 // Lists, checks and scans the language files, then selects the one to use
 // (locale match, else the default file; then the per-user "LangFile" choice).
-// Needs ProductFolder, UserLcid and CyrillicLocale. False after a bilingual error
-// box when a required file is missing or a file is faulty.
+// Needs ProductFolder, UserLcid and CyrillicLocale. False after one bilingual
+// error box when a required file is missing (or the language folder cannot be
+// held) or a file is faulty or cannot be read.
 bool LoadLanguage();
 
 // Makes LanguageList[index] current and reads its header values into
@@ -45,6 +46,8 @@ std::string GetText(const std::string& key);
 std::string GetTextLines(const std::string& key);
 
 // The bilingual "Can't handle the language support file" box naming `name`.
+// While LoadLanguage scans and chooses, no box: loading reports the first such
+// file faulty, once.
 void ReportLanguageFileError(const std::string& name);
 
 }  // namespace velt

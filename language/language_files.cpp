@@ -18,8 +18,11 @@ namespace {
 const char kRussianFile[] = "russian.lng";
 const char kEnglishFile[] = "english.lng";
 
-// Step 1: every entry matching language\*.lng whose name has no "!", in listing order.
+// Step 1: every entry matching language\*.lng whose name has no "!", in listing
+// order; none when the language folder cannot be held.
 void ListLanguageFiles() {
+  if (!HeldLanguageFolder())
+    return;
   platform::FindData entry;
   platform::ScopedFindHandle find = platform::FindFirstFile(LanguageFolder() + "*.lng", &entry);
   if (!find.IsValid())
@@ -54,9 +57,12 @@ bool CheckRequiredFiles() {
   return false;
 }
 
+// The faulty-file box: for the file a lookup could not read, if any, else `name`.
 void ReportFaultyFile(const std::string& name) {
-  ShowBilingualError(name + " file contains errors.\r\nPlease reinstall the program.",
-                     "Файл " + name + " содержит ошибки!\r\nПожалуйста, переустановите программу.");
+  const std::string faulty = FailedLookupFile.empty() ? name : FailedLookupFile;
+  ShowBilingualError(
+      faulty + " file contains errors.\r\nPlease reinstall the program.",
+      "Файл " + faulty + " содержит ошибки!\r\nПожалуйста, переустановите программу.");
 }
 
 // Splits a multi-line value at its "\r\n" separators.
@@ -74,9 +80,9 @@ std::vector<std::string> SplitLines(const std::string& text) {
 
 // Whether the whole file reads within the limits of a language file
 // (line_reader.h): beyond them it is faulty, wherever its keys are.
-bool ReadsWithinLimits(const std::string& path) {
+bool ReadsWithinLimits(int32_t index) {
   LineReader reader;
-  if (!OpenLineReader(reader, path))
+  if (!OpenListedFile(reader, index))
     return false;
   std::string line;
   LineResult result;
@@ -87,9 +93,9 @@ bool ReadsWithinLimits(const std::string& path) {
 
 // Step 3 for one file: selects it, checks "langver" and every "langcode" line,
 // notes a locale match, and reads it through. False when a value is not an
-// integer or the file goes beyond the limits.
+// integer, a lookup could not read a file or the file goes beyond the limits.
 bool ScanLanguageFile(int32_t index) {
-  if (!SelectLanguageFile(index))
+  if (!SelectLanguageFile(index) || !FailedLookupFile.empty())
     return false;
   int32_t number = 0;
   if (!TextToInteger(GetText("langver"), &number))
@@ -104,7 +110,7 @@ bool ScanLanguageFile(int32_t index) {
     }
   }
   CloseLineReader(CurrentFileReader);
-  return ReadsWithinLimits(LanguageFilePath(index));
+  return FailedLookupFile.empty() && ReadsWithinLimits(index);
 }
 
 // The "LangFile" string of the settings key; empty when the key cannot be
@@ -120,13 +126,25 @@ std::string ReadStoredChoice() {
   return registry.ReadString("LangFile");
 }
 
-// Selects `index`, showing the faulty-file box when its header values are faulty.
+// Selects `index`, showing the faulty-file box when its header values are
+// faulty or cannot be read.
 bool SelectOrReport(int32_t index) {
-  if (SelectLanguageFile(index))
+  if (SelectLanguageFile(index) && FailedLookupFile.empty())
     return true;
   ReportFaultyFile(ListedFileName(index));
   return false;
 }
+
+// Lookups show no box while loading (see QuietLookups), also when an error
+// ends it early.
+class QuietWhileLoading {
+ public:
+  QuietWhileLoading() {
+    QuietLookups = true;
+    FailedLookupFile.clear();
+  }
+  ~QuietWhileLoading() { QuietLookups = false; }
+};
 
 }  // namespace
 
@@ -142,6 +160,7 @@ bool SelectLanguageFile(int32_t index) {
 }
 
 bool LoadLanguage() {
+  QuietWhileLoading quiet;
   ListLanguageFiles();
   if (!CheckRequiredFiles())
     return false;

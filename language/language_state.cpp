@@ -1,6 +1,7 @@
 #include "language/language_state.h"
 
 #include "language/language.h"
+#include "platform/files.h"
 #include "startup/install_environment.h"
 #include "startup/startup_settings.h"
 
@@ -13,9 +14,22 @@ int32_t EnglishFileIndex = -1;
 int32_t LocaleMatchIndex = -1;
 int32_t LanguageId = -1;
 LineReader CurrentFileReader;
+bool QuietLookups = false;
+std::string FailedLookupFile;
+
+namespace {
+
+platform::ScopedHandle LanguageFolderHandle;
+std::string LanguageFolderReached;  // its final path; empty when unknown
+
+}  // namespace
 
 void StartLanguage() {
   CloseLineReader(CurrentFileReader);
+  LanguageFolderHandle.Reset();
+  LanguageFolderReached.clear();
+  QuietLookups = false;
+  FailedLookupFile.clear();
   LanguageList.clear();
   LanguageFileIndex = -1;
   RussianFileIndex = -1;
@@ -26,6 +40,7 @@ void StartLanguage() {
 
 void EndLanguage() {
   CloseLineReader(CurrentFileReader);
+  LanguageFolderHandle.Reset();
   LanguageList.clear();
   LanguageList.shrink_to_fit();
 }
@@ -40,8 +55,30 @@ std::string ListedFileName(int32_t index) {
   return LanguageList[index];
 }
 
-std::string LanguageFilePath(int32_t index) {
-  return LanguageFolder() + ListedFileName(index);
+platform::RawHandle HeldLanguageFolder() {
+  if (LanguageFolderHandle.IsValid())
+    return LanguageFolderHandle.Get();
+  const std::string path = LanguageFolder();
+  platform::ScopedHandle folder = platform::OpenFolder(path);
+  uint32_t attributes = 0;
+  if (!folder.IsValid() || !platform::GetFileAttributesByHandle(folder.Get(), &attributes) ||
+      (attributes & (platform::kAttrDirectory | platform::kAttrReparsePoint)) !=
+          platform::kAttrDirectory) {
+    return nullptr;
+  }
+  std::string reached;
+  if (platform::GetFinalPathNameByHandle(folder.Get(), &reached) &&
+      !SameAsciiText(reached + "\\", path)) {
+    return nullptr;  // a link (Wine follows it even where asked not to)
+  }
+  LanguageFolderReached = reached;
+  LanguageFolderHandle = std::move(folder);
+  return LanguageFolderHandle.Get();
+}
+
+bool OpenListedFile(LineReader& reader, int32_t index) {
+  platform::RawHandle folder = HeldLanguageFolder();
+  return OpenLineReader(reader, folder, LanguageFolderReached, ListedFileName(index));
 }
 
 int32_t DefaultFileIndex() {

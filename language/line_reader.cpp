@@ -48,10 +48,13 @@ std::string FolderOf(const std::string& path) {
   return slash == std::string::npos ? std::string() : path.substr(0, slash);
 }
 
-// Whether the open `file` is a plain file within the size limit that lies in
-// the folder `path` names. Where the system cannot tell the path a handle
-// reaches (before Windows Vista), the other checks stand alone.
-bool IsPlainFileIn(platform::RawHandle file, const std::string& path) {
+// Whether the open `file`, opened relative to the folder whose final path is
+// `folder_reached`, is a plain file within the size limit. Wine follows a Unix
+// link even where asked not to, so where both final paths are known the
+// file's must lie in the folder's. Where they are not (before Windows Vista, a
+// volume no drive letter reaches), the relative open stands: Windows opens a
+// link itself, and it shows as a reparse point.
+bool IsPlainFileIn(platform::RawHandle file, std::string folder_reached) {
   platform::FileInformation information;
   if (!platform::IsDiskFile(file) || !platform::GetFileInformation(file, &information) ||
       (information.attributes & (platform::kAttrDirectory | platform::kAttrReparsePoint)) != 0 ||
@@ -59,25 +62,23 @@ bool IsPlainFileIn(platform::RawHandle file, const std::string& path) {
     return false;
   }
   std::string reached;
-  if (!platform::GetFinalPathNameByHandle(file, &reached))
-    return platform::GetLastError() == platform::kErrorCallNotImplemented;
-  return AsciiLowercase(FolderOf(reached)) == AsciiLowercase(FolderOf(path));
+  if (folder_reached.empty() || !platform::GetFinalPathNameByHandle(file, &reached))
+    return true;
+  if (folder_reached.back() == '\\')
+    folder_reached.pop_back();  // a drive root's
+  return SameAsciiText(FolderOf(reached), folder_reached);
 }
 
 }  // namespace
 
-bool OpenLineReader(LineReader& reader, const std::string& path) {
+bool OpenLineReader(LineReader& reader,
+                    platform::RawHandle folder,
+                    const std::string& folder_reached,
+                    const std::string& name) {
   CloseLineReader(reader);
-  // A link the system reports as one is never opened: it may lead to a device.
-  const uint32_t attributes = platform::GetFileAttributes(path);
-  if (attributes == platform::kInvalidFileAttributes ||
-      (attributes & (platform::kAttrDirectory | platform::kAttrReparsePoint)) != 0) {
-    return false;
-  }
   platform::ScopedHandle file =
-      platform::CreateFile(path, platform::FileAccess::kRead, platform::FileShare::kRead,
-                           platform::FileDisposition::kOpenExisting);
-  if (!file.IsValid() || !IsPlainFileIn(file.Get(), path))
+      platform::OpenInFolder(folder, name, platform::InFolderAccess::kRead, platform::FileShare::kRead);
+  if (!file.IsValid() || !IsPlainFileIn(file.Get(), folder_reached))
     return false;
   reader.file = std::move(file);
   return true;

@@ -4,10 +4,10 @@
 //
 // The files lie in a folder the user may be able to write to, and their text
 // is shown by an elevated program, so only plain files are read, within limits:
-// a file on a disk (no device or pipe) that is no link the system reports and
-// really lies in the folder its path names, of at most kLanguageFileLimit
-// bytes, with lines of at most kLanguageLineLimit bytes. Beyond them, opening
-// or reading fails.
+// a file on a disk (no device or pipe) that is no link, opened relative to the
+// handle of the folder it lies in (so its parent is that folder by identity),
+// of at most kLanguageFileLimit bytes, with lines of at most kLanguageLineLimit
+// bytes. Beyond them, opening or reading fails.
 #pragma once
 
 #include <cstddef>
@@ -32,9 +32,14 @@ struct LineReader {
 
 enum class LineResult { kLine, kEnd, kError };
 
-// Opens `path` (closing whatever the reader held). False when it cannot be
-// opened or is not a plain file within the limits above.
-bool OpenLineReader(LineReader& reader, const std::string& path);
+// Opens the file `name` of the folder open as `folder`, whose final path is
+// `folder_reached` (empty when unknown), closing whatever the reader held.
+// False when it cannot be opened or is not a plain file of that folder within
+// the limits above.
+bool OpenLineReader(LineReader& reader,
+                    platform::RawHandle folder,
+                    const std::string& folder_reached,
+                    const std::string& name);
 bool IsLineReaderOpen(const LineReader& reader);
 // Starts again from the first byte of the open file. False when that fails.
 bool RewindLineReader(LineReader& reader);

@@ -3,6 +3,7 @@
 #include "language/language.h"
 #include "platform/ui.h"
 #include "startup/error_box.h"
+#include "startup/startup_settings.h"
 #include "startup/update_constants.h"
 
 namespace velt {
@@ -50,7 +51,14 @@ std::string FormatTextLines(const std::string& key, const std::vector<std::strin
   return SubstitutePlaceholders(GetTextLines(key), arguments);
 }
 
-void ShowLocalizedError(const std::string& text) {
+void ShowLocalizedError(const std::string& text,
+                        const char* english,
+                        const char* russian,
+                        const std::string& subject) {
+  if (text.empty()) {
+    ShowBilingualError(english + subject, russian + subject);
+    return;
+  }
   ShowErrorBox(text, ProgramTitle,
                platform::kMbOk | platform::kMbIconError | platform::kMbServiceNotification, true,
                static_cast<uint16_t>(LanguageId & 0xFFFF));

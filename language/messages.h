@@ -18,7 +18,13 @@ std::string FormatText(const std::string& key, const std::vector<std::string>& a
 std::string FormatTextLines(const std::string& key, const std::vector<std::string>& arguments);
 
 // An error box with `text`, the caption ProgramTitle and the low 16 bits of
-// LanguageId as its language. Use only after LoadLanguage returned true.
-void ShowLocalizedError(const std::string& text);
+// LanguageId as its language. Use only after LoadLanguage returned true. An
+// empty `text` (its lookup could not read the file, which showed a box of its
+// own, or the files lack the key) would tell nothing: the built-in bilingual
+// box with `english` or `russian`, each followed by `subject`, says it instead.
+void ShowLocalizedError(const std::string& text,
+                        const char* english,
+                        const char* russian,
+                        const std::string& subject = std::string());
 
 }  // namespace velt

@@ -64,7 +64,7 @@ bool StartCurrentFile() {
       return true;
     CloseLineReader(CurrentFileReader);
   }
-  return OpenLineReader(CurrentFileReader, LanguageFilePath(LanguageFileIndex));
+  return OpenListedFile(CurrentFileReader, LanguageFileIndex);
 }
 
 // Looks `key` up in the current file. False (after a box naming the file) when
@@ -90,7 +90,7 @@ std::string DefaultLookup(const std::string& key, bool multi_line) {
     return std::string();
   LineReader reader;
   std::string value;
-  bool ok = OpenLineReader(reader, LanguageFilePath(index));
+  bool ok = OpenListedFile(reader, index);
   if (ok) {
     const FindResult found = FindValue(reader, key, &value);
     ok = found != FindResult::kError;
@@ -128,6 +128,11 @@ std::string GetTextLines(const std::string& key) {
 }
 
 void ReportLanguageFileError(const std::string& name) {
+  if (QuietLookups) {
+    if (FailedLookupFile.empty())
+      FailedLookupFile = name;
+    return;
+  }
   ShowBilingualError("Can't handle the language support file " + name,
                      "Не удаётся работать с файлом языковой поддержки " + name);
 }

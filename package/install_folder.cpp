@@ -65,7 +65,7 @@ bool InstallFolder::Holds(platform::RawHandle file, const std::string& name) con
     return false;
   // A drive root's final path keeps its backslash ("C:\\").
   const std::string separator = final_path_.back() == '\\' ? "" : "\\";
-  return AsciiLowercase(reached) == AsciiLowercase(final_path_ + separator + name);
+  return SameAsciiText(reached, final_path_ + separator + name);
 }
 
 }  // namespace velt

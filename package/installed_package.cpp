@@ -18,16 +18,12 @@ std::string LastComponent(const std::string& path) {
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-// Whether the open `file` is a link rather than `name` itself in `folder`: the
-// system reports a link (as Windows does, opened without following it), or
-// both final paths are known and the file's is not the folder's and `name`
-// (Wine follows a link to a file and shows its target's attributes).
-bool IsALink(platform::RawHandle folder, platform::RawHandle file, const std::string& name) {
-  uint32_t attributes = 0;
-  if (!platform::GetFileAttributesByHandle(file, &attributes))
-    return true;
-  if ((attributes & platform::kAttrReparsePoint) != 0)
-    return true;
+// Whether the open `file` reaches another file than `name` in `folder`: both
+// final paths are known and the file's is not the folder's and `name` (Wine
+// follows a link to a file and shows its target's attributes).
+bool ReachesAnotherFile(platform::RawHandle folder,
+                        platform::RawHandle file,
+                        const std::string& name) {
   std::string folder_path;
   std::string reached;
   if (!platform::GetFinalPathNameByHandle(folder, &folder_path) ||
@@ -36,6 +32,17 @@ bool IsALink(platform::RawHandle folder, platform::RawHandle file, const std::st
   }
   AddTrailingBackslash(folder_path);  // a drive root's has one already
   return AsciiLowercase(reached) != AsciiLowercase(folder_path + name);
+}
+
+// Whether the open `file`, whose attributes are `attributes`, is a link rather
+// than `name` itself in `folder`: the system reports a link (as Windows does,
+// opened without following it), or it reaches another file.
+bool IsALink(platform::RawHandle folder,
+             platform::RawHandle file,
+             const std::string& name,
+             uint32_t attributes) {
+  return (attributes & platform::kAttrReparsePoint) != 0 ||
+         ReachesAnotherFile(folder, file, name);
 }
 
 // Reads the header's version into `*version` (as a byte of 0 when the file
@@ -69,7 +76,12 @@ bool ReadOnce(platform::RawHandle folder,
     *error = platform::GetLastError();
     return false;
   }
-  if (IsALink(folder, file.Get(), name)) {
+  uint32_t attributes = 0;
+  if (!platform::GetFileAttributesByHandle(file.Get(), &attributes)) {
+    *error = platform::GetLastError();
+    return false;
+  }
+  if (IsALink(folder, file.Get(), name, attributes)) {
     *error = platform::kErrorStoppedOnSymlink;
     return false;
   }
@@ -93,7 +105,7 @@ InstalledPackage FindInstalledPackage(platform::RawHandle folder, const std::str
   }
   if (!platform::GetFileAttributesByHandle(examined.Get(), &attributes))
     return InstalledPackage::kFile;
-  if (IsALink(folder, examined.Get(), name))
+  if (IsALink(folder, examined.Get(), name, attributes))
     return InstalledPackage::kLink;
   return (attributes & platform::kAttrDirectory) != 0 ? InstalledPackage::kNone
                                                       : InstalledPackage::kFile;

@@ -138,6 +138,7 @@ InstallOutcome InstallBytes(const std::string& folder_path,
     Log({"installing into ", folder_path, ": not the installation folder held since the start"});
     return {};
   }
+  RemoveEarlierTemporaryFiles(folder, name);
   platform::ScopedHandle temporary = CreateTemporaryFile(folder, name, platform::FileShare::kNone);
   if (!temporary.IsValid()) {
     LogFailure({"creating the new data file in ", folder.path()}, platform::GetLastError());

@@ -75,6 +75,7 @@ platform::ScopedHandle CreateFileForStarter(const std::string& path) {
       !folder.NameIsNoLink(name) || !StarterMayWrite(folder, name)) {
     return platform::ScopedHandle();
   }
+  RemoveEarlierTemporaryFiles(folder, name);
   platform::ScopedHandle file = CreateTemporaryFile(folder, name, platform::FileShare::kRead);
   if (!file.IsValid())
     return file;

@@ -18,4 +18,11 @@ platform::ScopedHandle CreateTemporaryFile(const InstallFolder& folder,
                                            const std::string& name,
                                            platform::FileShare share);
 
+// Removes what an earlier run, ended before it could clean up, left in
+// `folder`: every "<name>.<8 letters>.tmp" that is a plain file. Each is opened
+// relative to the folder's handle, never through a link, and deleted through
+// its own handle; a link or a folder of such a name, and a file another
+// process holds, stay. Logs what it removes or leaves; never fails.
+void RemoveEarlierTemporaryFiles(const InstallFolder& folder, const std::string& name);
+
 }  // namespace velt

@@ -39,5 +39,7 @@ inline bool RefusalMayClear(uint32_t error) {
 
 // The calling thread's last error code (GetLastError).
 uint32_t GetLastError();
+// Sets it (SetLastError).
+void SetLastError(uint32_t error);
 
 }  // namespace platform

@@ -94,17 +94,20 @@ bool SameFileObject(RawHandle first, RawHandle second);
 // character device, a console or a pipe.
 bool IsDiskFile(RawHandle file);
 // GetFinalPathNameByHandleA: the path the handle really reaches, links
-// resolved, without the "\\?\" prefix. False where the system cannot tell
-// (before Windows Vista; the last error is then kErrorCallNotImplemented) or
-// the call fails; `*path` is then untouched.
+// resolved, without the "\\?\" prefix: a drive path ("C:\...") or a network
+// path ("\\server\share\..."). False where the system cannot tell (before
+// Windows Vista; the last error is then kErrorCallNotImplemented), where no
+// drive letter reaches the file (a volume without one, or one the mount
+// manager does not know: kErrorPathNotFound), or the call fails; `*path` is
+// then untouched. A handle's identity (GetFileInformation) is known even then.
 bool GetFinalPathNameByHandle(RawHandle handle, std::string* path);
 // Renames the file open as `file` (opened with kWriteDelete) to `name` inside
 // the folder open as `folder`, replacing whatever has that name; a link there
 // is replaced itself, never followed. Fails while another process has the
 // existing file open.
 bool RenameFileByHandle(RawHandle file, RawHandle folder, const std::string& name);
-// Marks the file open as `file` (opened with kWriteDelete) for deletion when
-// its last handle closes.
+// Marks the file open as `file` (opened with kWriteDelete, or by OpenInFolder
+// with kDelete) for deletion when its last handle closes.
 bool SetDeleteOnClose(RawHandle file);
 
 // One entry of a directory listing (WIN32_FIND_DATAA).
@@ -122,7 +125,7 @@ bool FindNextFile(RawHandle find, FindData* next);
 enum class InFolderAccess {
   kExamine,  // attributes, identity and final path only; shares everything
   kRead,     // a file's bytes (never a folder's), sharing as asked
-  kDelete,   // a file only to delete or rename it (what replacing it needs), sharing as asked
+  kDelete,   // a file only to examine, rename or delete it (SetDeleteOnClose), sharing as asked
   kList,     // a folder's entries and opens in it (never a file's); shares everything
 };
 // Opens `name` (one component, no "..") in the folder open as `folder`

@@ -19,6 +19,8 @@ inline bool IsValidRawHandle(RawHandle h) {
 bool CloseHandle(RawHandle handle);
 // Closes a directory enumeration. Platform-specific.
 bool FindClose(RawHandle handle);
+// Calls `close` with `handle`, leaving the thread's last error as it was.
+void CloseKeepingLastError(void (*close)(RawHandle), RawHandle handle);
 
 template <typename Traits>
 class ScopedGeneric {
@@ -37,10 +39,12 @@ class ScopedGeneric {
 
   bool IsValid() const { return raw_ != nullptr; }
   RawHandle Get() const { return raw_; }
-  // Closes the owned handle (if any) and takes ownership of `raw`.
+  // Closes the owned handle (if any) and takes ownership of `raw`. The
+  // thread's last error stays what it was: a failure reported after a reset
+  // tells its own error, not the close's.
   void Reset(RawHandle raw = nullptr) {
     if (raw_ != nullptr)
-      Traits::Close(raw_);
+      CloseKeepingLastError(&Traits::Close, raw_);
     raw_ = IsValidRawHandle(raw) ? raw : nullptr;
   }
   // Gives up ownership without closing.

@@ -5,7 +5,8 @@ set -euo pipefail
 # The product is a 32-bit program: Debian's 32-bit Wine runs it (under WOW64 in
 # a 64-bit prefix), which needs the i386 architecture. The message boxes are
 # also shown on a virtual X display (xvfb) with Wine's fonts and DejaVu for
-# Cyrillic, and saved as pictures (netpbm turns them into PNG).
+# Cyrillic, and saved as pictures (netpbm turns them into PNG). strace kills the
+# product at chosen system calls (scripts/e2e-kill.sh).
 added_architecture=0
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
   echo "Adding the i386 architecture"
@@ -16,7 +17,7 @@ fi
 packages=(cmake ninja-build g++ libgtest-dev googletest locales file
           g++-mingw-w64-i686 binutils-mingw-w64-i686 libxxhash-dev
           wine wine64 wine32:i386 openssl osslsigncode
-          xvfb netpbm fonts-wine fonts-dejavu-core)
+          xvfb netpbm fonts-wine fonts-dejavu-core strace)
 missing=()
 for package in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||

@@ -28,6 +28,13 @@ fi
 wine=/usr/lib/wine/wine
 ready="$prefix/.velt-ready"
 
+# A test that hides drive Z: (tests/common/letterless_folder.h) and ended
+# before showing it again: show it.
+hidden_z="$prefix/dosdevices/.velt-hidden-z:"
+if [ -L "$hidden_z" ] && [ ! -L "$prefix/dosdevices/z:" ]; then
+  mv "$hidden_z" "$prefix/dosdevices/z:"
+fi
+
 # The ready mark holds the graphics driver the prefix was made with.
 is_ready() {
   [ -f "$ready" ] || return 1

@@ -3,6 +3,7 @@
 #include "platform/errors.h"
 #include "platform/files.h"
 #include "startup/install_environment.h"
+#include "startup/run_log.h"
 
 namespace velt {
 namespace {
@@ -21,12 +22,15 @@ bool HoldProductFolder() {
   platform::ScopedHandle folder = platform::HoldFolder(FolderPath());
   if (!folder.IsValid())
     return false;
+  // Where the system cannot give the final path (before Windows Vista, on a
+  // volume no drive letter reaches, on some network paths), the folder found
+  // is held all the same: its path stays its name, its identity the truth.
   std::string final_path;
   if (platform::GetFinalPathNameByHandle(folder.Get(), &final_path)) {
     AddTrailingBackslash(final_path);
     ProductFolder = final_path;
-  } else if (platform::GetLastError() != platform::kErrorCallNotImplemented) {
-    return false;
+  } else {
+    LogFailure({"the final path of ", ProductFolder, " (kept as found)"}, platform::GetLastError());
   }
   HeldFolder = std::move(folder);
   if (ProductFolderStillHeld())

@@ -12,9 +12,11 @@ namespace velt {
 
 // Opens and holds the folder ProductFolder names (the current directory when
 // it is empty) and replaces ProductFolder with its final path, ending with a
-// backslash; where the system cannot tell final paths (before Windows Vista)
-// ProductFolder stays as it was. False when the folder cannot be opened or
-// its path does not reach it; nothing is held then.
+// backslash; where the system cannot give it (before Windows Vista, a volume
+// no drive letter reaches, some network paths) ProductFolder stays as it was
+// and the held folder's identity (volume and file index) is the truth. False
+// when the folder cannot be opened or its path does not reach it; nothing is
+// held then.
 bool HoldProductFolder();
 // True while ProductFolder still reaches the held folder itself, not a link.
 bool ProductFolderStillHeld();

@@ -48,6 +48,18 @@ std::string AsciiLowercase(const std::string& text) {
   return result;
 }
 
+bool SameAsciiText(const std::string& first, const std::string& second) {
+  if (first.size() != second.size())
+    return false;
+  for (size_t i = 0; i < first.size(); ++i) {
+    const char one = first[i] >= 'A' && first[i] <= 'Z' ? first[i] - 'A' + 'a' : first[i];
+    const char other = second[i] >= 'A' && second[i] <= 'Z' ? second[i] - 'A' + 'a' : second[i];
+    if (one != other)
+      return false;
+  }
+  return true;
+}
+
 std::string LowercaseArgument(int index) {
   const std::vector<std::string>& words = ProcessCommandSwitches().words;
   if (index < 1 || static_cast<size_t>(index) > words.size())

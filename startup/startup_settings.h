@@ -31,6 +31,8 @@ void EndStartupSettings();
 bool IsCyrillicLocale(uint32_t lcid);
 // Lowercases A to Z only.
 std::string AsciiLowercase(const std::string& text);
+// Whether the texts are equal when A to Z are lowercased (paths, names).
+bool SameAsciiText(const std::string& first, const std::string& second);
 // The command-line argument at `index` (1 = first after the program name,
 // deployment switches not counted), A-Z lowercased; empty when missing.
 std::string LowercaseArgument(int index);

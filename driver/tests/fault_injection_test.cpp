@@ -1,235 +1,150 @@
 // The whole program over the fake platform, once for every fallible platform
 // call it makes and every way that call can fail (error, access denied,
-// sharing violation, short write, disk full): each run must end in order with
-// a documented exit code, the data file old and whole or new and whole,
-// nothing left behind or open, and a message for every failure that ended it.
+// sharing violation, short write, disk full): each run must end in order, with
+// the data file old and whole or new and whole, nothing left behind or open,
+// and it must tell the truth: an exit code the failed call can cause (the
+// table of truth_table.h), exactly one message for each cause, and a log that
+// ends with the tools' line unless the fault was in the log itself.
 // Outcomes the sequence itself requires are named and checked exactly.
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <chrono>
-#include <condition_variable>
 #include <cstdio>
-#include <cstdlib>
 #include <map>
-#include <mutex>
 #include <regex>
+#include <set>
 #include <string>
-#include <thread>
 
-#include "driver/program.h"
-#include "driver/tests/update_fixture.h"
-#include "platform/fake/fake_platform.h"
-#include "platform/ui.h"
+#include "driver/tests/sweep_world.h"
+#include "driver/tests/truth_table.h"
 #include "startup/exit_codes.h"
 
 namespace velt_test {
 namespace {
 
-using platform::kIdNo;
-using platform::kIdYes;
-
-// Ends the test binary when one run takes longer than `seconds`: a run that
-// loops or waits forever must not hang the suite.
-class Watchdog {
- public:
-  explicit Watchdog(int seconds)
-      : thread_([this, seconds] {
-          std::unique_lock<std::mutex> lock(mutex_);
-          if (!done_.wait_for(lock, std::chrono::seconds(seconds), [this] { return finished_; })) {
-            std::fprintf(stderr, "fault injection: a run did not end within %d s\n", seconds);
-            std::_Exit(3);
-          }
-        }) {}
-  ~Watchdog() {
-    {
-      std::lock_guard<std::mutex> lock(mutex_);
-      finished_ = true;
-    }
-    done_.notify_all();
-    thread_.join();
-  }
-
- private:
-  std::mutex mutex_;
-  std::condition_variable done_;
-  bool finished_ = false;
-  std::thread thread_;
+// What a scenario does when nothing fails.
+struct CleanRun {
+  int exit_code = 0;
+  size_t messages = 0;
+  bool writes = false;
+  std::vector<fake::FaultCall> calls;
+  std::vector<Phase> phases;
 };
 
-const char kLogFolder[] = "C:\\Logs\\";
-
-struct Scenario {
-  const char* name;
-  std::string command_line;
-  unsigned char installed_version_byte;
-  std::vector<int> answers;
-  bool velt_running;
-  bool package_held = false;  // beyond the retry budget, by a process the Restart Manager names
-};
-
-const Scenario kScenarios[] = {
-    {"interactive, older file, Yes then Yes", "velt-update.exe", 42, {kIdYes, kIdYes}, false},
-    {"modest runapp with Velt running", "velt-update.exe modest runapp", 42, {}, true},
-    {"interactive, newer file, No", "velt-update.exe", 44, {kIdNo}, false},
-    {"modest, boxes suppressed, logged",
-     "velt-update.exe modest /SUPPRESSMSGBOXES /LOG=C:\\Logs\\update.log",
-     42,
-     {},
-     false},
-    {"interactive, logged, the data file held",
-     "velt-update.exe /LOG=C:\\Logs\\update.log",
-     42,
-     {},
-     false,
-     true},
-};
-
-void Arrange(const Scenario& scenario) {
-  ArrangeVeltInstallation(scenario.installed_version_byte);
-  fake::World().command_line = scenario.command_line;
-  fake::World().answer_questions_only = true;
-  for (int answer : scenario.answers)
-    fake::World().box_answers.push_back(answer);
-  fake::AddDirectory(kLogFolder);
-  // A logged run is elevated above its user, as under UAC, so the log's
-  // access checks are made (and failed) too; the silent run with Velt running
-  // takes its guard in a private namespace.
-  if (scenario.command_line.find("/LOG=") != std::string::npos)
-    ElevateAboveTheUser();
-  fake::World().private_namespaces = scenario.velt_running;
-  if (scenario.package_held) {
-    const std::string package = std::string(kVeltFolder) + "vtup.cok";
-    fake::FindEntry(package)->held_until_ms = 60 * 1000;
-    fake::World().file_users[fake::NormalizePath(package)] = {{4242, "Velt"}};
-  }
-  if (scenario.velt_running) {
-    fake::World().existing_mappings = {"velt_memfile"};
-    fake::World().windows["TVeltMainForm"] = reinterpret_cast<void*>(0x1234);
-  }
-}
-
-// Files in the installation and log folders besides the installation's own
-// and the log.
-std::vector<std::string> LeftBehind() {
-  std::vector<std::string> names;
-  for (const std::string& name : fake::FilesBelow(kVeltFolder)) {
-    if (name != "velt.exe" && name != "vtup.cok" && name != "language\\english.lng")
-      names.push_back(name);
-  }
-  for (const std::string& name : fake::FilesBelow(kLogFolder)) {
-    if (name != "update.log")
-      names.push_back(name);
-  }
-  return names;
-}
-
-// The run log's last line; empty when there is no log.
-std::string LastLogLine() {
-  std::string log = fake::FileData(std::string(kLogFolder) + "update.log");
-  if (log.size() < 2 || log.compare(log.size() - 2, 2, "\r\n") != 0)
-    return log.empty() ? "" : "(cut short)";
-  log.resize(log.size() - 2);
-  return log.substr(log.rfind("\r\n") == std::string::npos ? 0 : log.rfind("\r\n") + 2);
-}
-
-struct Outcome {
+// One faulted run: the call failed, its phase and how it ended.
+struct FaultedRun {
+  size_t call = 0;
+  std::string operation;
+  Phase phase = Phase::kStartUp;
   int exit_code = -1;
-  std::string fault;  // the faulted operation, empty when none was injected
 };
 
-Outcome RunOnce(const Scenario& scenario, int64_t call, fake::FaultKind kind) {
-  Arrange(scenario);
-  fake::World().faults.fail_call = call;
-  fake::World().faults.kind = kind;
-  Outcome outcome;
-  {
-    Watchdog watchdog(20);
-    outcome.exit_code = velt::RunProgram();
-  }
-  if (fake::World().faults.injected)
-    outcome.fault = fake::World().faults.calls.at(static_cast<size_t>(call)).operation;
-  return outcome;
+bool StartsWith(const std::string& text, const std::string& prefix) {
+  return text.compare(0, prefix.size(), prefix) == 0;
 }
 
-// Every check of one run; `old_file` is what was installed before.
-void CheckRun(const Scenario& scenario, const Outcome& outcome, const std::string& old_file) {
-  const int code = outcome.exit_code;
-  // No other copy runs: a guard that cannot be made lets the run go on.
-  // A log that cannot be made ends the run before anything changes.
-  EXPECT_TRUE((code >= velt::kExitOk && code <= velt::kExitInstallFailed) ||
-              code == velt::kExitLogNotMade)
-      << "exit code " << code;
-
-  const std::string now = fake::FileData(std::string(kVeltFolder) + "vtup.cok");
-  EXPECT_TRUE(now == old_file || now == BuiltPayload()) << "the data file is neither old nor new";
-  if (code == velt::kExitInstallFailed) {
-    EXPECT_TRUE(now == old_file) << "a failed write changed the data file";
+// The error messages of the run just ended: error boxes shown, or with boxes
+// suppressed the texts the log keeps instead. `texts` receives each text.
+size_t ErrorMessages(const Scenario& scenario, std::vector<std::string>* texts) {
+  if (Suppressed(scenario)) {
+    const std::string log = fake::FileData(kSweepLog);
+    const std::string marker = "error box left out (/SUPPRESSMSGBOXES): ";
+    for (size_t at = log.find(marker); at != std::string::npos; at = log.find(marker, at + 1)) {
+      const size_t start = log.find(": ", at + marker.size());
+      texts->push_back(log.substr(start + 2, log.find("\r\n", start) - start - 2));
+    }
+  } else {
+    for (const auto& box : fake::World().boxes) {
+      if ((box.style & platform::kMbIconError) != 0)
+        texts->push_back(box.text);
+    }
   }
+  return texts->size();
+}
+
+// Every check of one faulted run; what is wrong goes to `problems`, grouped by
+// kind.
+void CheckRun(const Scenario& scenario,
+              const CleanRun& clean,
+              const FaultedRun& run,
+              const std::string& old_file,
+              std::map<std::string, std::set<std::string>>* problems) {
+  const int code = run.exit_code;
+  const std::string where = std::string(PhaseName(run.phase)) + " " + run.operation;
+  auto problem = [&](const std::string& kind, const std::string& what) {
+    (*problems)[kind].insert(where + ": " + what);
+  };
+  const bool log_fault = run.phase == Phase::kRunLog;
+  const bool box_fault = run.phase == Phase::kMessage;
+
+  // The exit code is one the failed call can cause.
+  if (!ExitCodeIsTruthful(run.phase, run.operation, code, clean.exit_code))
+    problem("lies", "exit code " + std::to_string(code));
+
+  // The data file is old or new, whole, and as the exit code says.
+  const std::string now = fake::FileData(std::string(kVeltFolder) + "vtup.cok");
+  const bool is_new = now == BuiltPayload();
+  if (now != old_file && !is_new)
+    problem("broken data files", "neither old nor new");
+  if (is_new && code >= velt::kExitNoRegistryAccess)
+    problem("lies", "exit code " + std::to_string(code) + " with the new data file");
+  if (!is_new && code == velt::kExitOk && clean.writes && run.phase != Phase::kQuestion)
+    problem("lies", "exit code 0 without the new data file");
 
   // Named: the new file stays when marking it for deletion is what failed.
   const std::vector<std::string> left = LeftBehind();
-  if (outcome.fault == "SetDeleteOnClose") {
-    ASSERT_LE(left.size(), 1u);
-    if (!left.empty()) {
-      EXPECT_TRUE(
-          std::regex_match(left[0], std::regex(R"((vtup\.cok|update\.log)\.[a-z]{8}\.tmp)")))
-          << left[0];
-    }
-  } else {
-    EXPECT_TRUE(left.empty()) << "left behind: " << left.front();
-  }
+  const bool may_stay =
+      run.operation == "SetDeleteOnClose" && left.size() == 1 &&
+      std::regex_match(left[0], std::regex(R"(.*(vtup\.cok|update\.log)\.[a-z]{8}\.tmp)"));
+  if (!left.empty() && !may_stay)
+    problem("leftovers", left.front());
 
-  EXPECT_EQ(fake::OpenHandleCount(), 0) << "handles left open";
-  EXPECT_EQ(fake::OpenRegistryKeyCount(), 0) << "registry keys left open";
-  EXPECT_EQ(fake::World().loaded_resources, 0) << "resources left loaded";
-  if (outcome.fault != "RmEndSession") {
-    EXPECT_TRUE(fake::World().rm_sessions.empty()) << "a Restart Manager session left open";
-  }
+  if (fake::OpenHandleCount() != 0)
+    problem("leaks", "handles left open");
+  if (fake::OpenRegistryKeyCount() != 0)
+    problem("leaks", "registry keys left open");
+  if (fake::World().loaded_resources != 0)
+    problem("leaks", "resources left loaded");
+  if (run.operation != "RmEndSession" && !fake::World().rm_sessions.empty())
+    problem("leaks", "a Restart Manager session left open");
 
-  // A log asked for ends with the tools' line for this exit code, unless a
-  // fault kept it from being made or written.
-  const bool logged = scenario.command_line.find("/LOG=") != std::string::npos;
+  // A log asked for ends with the tools' line for this exit code whenever the
+  // process lives to its end, unless the fault was the log's own.
   const std::string last = LastLogLine();
-  const bool log_cut = outcome.fault == "WriteFile" && last.rfind("velt-update result=", 0) != 0;
-  const bool log_not_made = !outcome.fault.empty() && last.empty();
-  if (logged && !log_cut && !log_not_made) {
-    EXPECT_TRUE(std::regex_match(
-        last, std::regex("velt-update result=[a-z-]+ exit=" + std::to_string(code) +
-                         " installed=(-|-?[0-9]+) carried=11 holder=(-|Velt\\[4242\\])")))
-        << last;
+  if (Logged(scenario) && !log_fault &&
+      !std::regex_match(last, std::regex("velt-update result=[a-z-]+ exit=" + std::to_string(code) +
+                                         " installed=(-|-?[0-9]+) carried=11 "
+                                         "holder=(-|Velt\\[4242\\])"))) {
+    problem("logs without their last line", last.empty() ? "no log" : last);
   }
-  if (!logged) {
-    EXPECT_EQ(last, "") << "a log without /LOG=";
-  }
+  if (!Logged(scenario) && !last.empty())
+    problem("logs without /LOG=", last);
 
-  // Every failure that ended the run showed a message, unless the fault was
-  // the message box itself.
-  // With boxes suppressed the message is in the log, when there is one.
-  bool error_shown = false;
-  for (const auto& box : fake::World().boxes)
-    error_shown = error_shown || (box.style & platform::kMbIconError) != 0;
-  const bool suppressed = scenario.command_line.find("/SUPPRESSMSGBOXES") != std::string::npos;
-  if (suppressed) {
-    EXPECT_FALSE(error_shown) << "a box despite /SUPPRESSMSGBOXES";
-    const std::string log = fake::FileData(std::string(kLogFolder) + "update.log");
-    error_shown = log.find("error box left out") != std::string::npos ||
-                  (!outcome.fault.empty() && log.find("velt-update result=") == std::string::npos);
+  // One message for each cause: the scenario's own, if any, and the fault's
+  // when it ended the run or was reported. None for a failure is a silent
+  // failure; an empty text says nothing. A box that could not be shown, and
+  // with boxes suppressed a log that could not be kept, cannot carry one.
+  std::vector<std::string> texts;
+  size_t messages = ErrorMessages(scenario, &texts);
+  for (const std::string& text : texts) {
+    if (text.find_first_not_of(" \r\n") == std::string::npos)
+      problem("messages that say nothing", "an empty error text");
   }
-  const bool box_failed = outcome.fault == "MessageBox" || outcome.fault == "MessageBoxEx";
-  if (code != velt::kExitOk && !box_failed) {
-    EXPECT_TRUE(error_shown) << "exit code " << code << " without a message";
-  }
+  if (Suppressed(scenario) && log_fault)
+    return;
+  if (box_fault && StartsWith(fake::World().faults.calls[run.call].subject, "message: "))
+    ++messages;
+  if (code != velt::kExitOk && messages == 0)
+    problem("runs with no message", "exit code " + std::to_string(code));
+  if (messages > clean.messages + 1 || (code != clean.exit_code && messages > 1))
+    problem("runs with several messages for one cause",
+            std::to_string(messages) + " messages, exit code " + std::to_string(code) +
+                (texts.empty() ? "" : ", first: " + texts.front().substr(0, 60)));
 
-  // Named: the sequence records the size even after a failed write (not
-  // after an installed file that could not be read: no write was tried).
-  bool write_failed =
-      fake::FileData(std::string(kLogFolder) + "update.log").find("Can't install file") !=
-      std::string::npos;
-  for (const auto& box : fake::World().boxes)
-    write_failed = write_failed || box.text.rfind("Can't install file", 0) == 0;
-  if (code == velt::kExitInstallFailed && write_failed) {
-    EXPECT_NE(fake::GetRegValue(kUninstallKey, "EstimatedSize"), nullptr);
+  // Named: the sequence records the size even after a failed write (not when
+  // the installed file could not be read: no write was tried then).
+  if (code == velt::kExitInstallFailed && run.phase != Phase::kVersionTest &&
+      fake::GetRegValue(kUninstallKey, "EstimatedSize") == nullptr) {
+    problem("sequence", "no EstimatedSize after a failed write");
   }
 }
 
@@ -248,43 +163,78 @@ const char* KindName(uint32_t kind) {
   }
 }
 
-TEST(FaultInjectionTest, EveryFallibleCallFailedInTurnEndsInOrder) {
+CleanRun RunClean(const Scenario& scenario) {
+  Arrange(scenario);
+  CleanRun clean;
+  clean.exit_code = RunWatched();
+  std::vector<std::string> texts;
+  clean.messages = ErrorMessages(scenario, &texts);
+  clean.writes = fake::FileData(std::string(kVeltFolder) + "vtup.cok") == BuiltPayload();
+  clean.calls = fake::World().faults.calls;
+  clean.phases =
+      PhasesOf(clean.calls, fake::NormalizePath(kLogFolder), fake::NormalizePath(kVeltFolder));
+  return clean;
+}
+
+TEST(FaultInjectionTest, EveryFallibleCallFailedInTurnEndsInOrderAndTellsTheTruth) {
+  KeepLargeBlocksInTheHeap();
   std::map<std::string, int> runs_per_kind;
+  std::map<std::string, std::set<std::string>> problems;  // by kind: where, what
+  std::map<std::string, int> runs_with;                   // by kind of problem
   int total = 0;
   for (const Scenario& scenario : kScenarios) {
     SCOPED_TRACE(scenario.name);
     const std::string old_file = PackageWithVersionByte(scenario.installed_version_byte);
-    // A clean run lists the calls; a fault changes only what follows it.
-    const Outcome clean = RunOnce(scenario, -1, fake::kFaultError);
-    CheckRun(scenario, clean, old_file);
-    const std::vector<fake::FaultCall> calls = fake::World().faults.calls;
-    ASSERT_GT(calls.size(), 20u) << "the fake counted too few calls";
+    const CleanRun clean = RunClean(scenario);
+    ASSERT_GT(clean.calls.size(), 20u) << "the fake counted too few calls";
+    CheckRun(scenario, clean, FaultedRun{0, "", Phase::kStartUp, clean.exit_code}, old_file,
+             &problems);
     int scenario_runs = 0;
-    for (size_t call = 0; call < calls.size(); ++call) {
+    for (size_t call = 0; call < clean.calls.size(); ++call) {
       for (uint32_t kind = 1; kind <= fake::kFaultDiskFull; kind <<= 1) {
-        if ((calls[call].fitting & kind) == 0)
+        if ((clean.calls[call].fitting & kind) == 0)
           continue;
-        SCOPED_TRACE(testing::Message()
-                     << "call " << call << " " << calls[call].operation << ", " << KindName(kind));
-        const Outcome outcome =
-            RunOnce(scenario, static_cast<int64_t>(call), static_cast<fake::FaultKind>(kind));
-        ASSERT_EQ(outcome.fault, calls[call].operation) << "the planned fault was not injected";
-        CheckRun(scenario, outcome, old_file);
+        Arrange(scenario);
+        fake::World().faults.fail_call = static_cast<int64_t>(call);
+        fake::World().faults.kind = static_cast<fake::FaultKind>(kind);
+        FaultedRun run{call, clean.calls[call].operation, clean.phases[call], RunWatched()};
+        ASSERT_TRUE(fake::World().faults.injected &&
+                    fake::World().faults.calls.at(call).operation == run.operation)
+            << "call " << call << ": the planned fault was not injected";
+        std::map<std::string, std::set<std::string>> found;
+        CheckRun(scenario, clean, run, old_file, &found);
+        for (const auto& [what, where] : found) {
+          ++runs_with[what];
+          problems[what].insert(where.begin(), where.end());
+          std::printf("[ finding  ] %s: call %zu %s (%s), %s: exit %d: %s\n", scenario.name, call,
+                      run.operation.c_str(), PhaseName(run.phase), KindName(kind), run.exit_code,
+                      what.c_str());
+        }
         ++runs_per_kind[KindName(kind)];
         ++total;
         ++scenario_runs;
-        if (HasFailure())
-          return;  // the first failing run tells the story
       }
     }
-    std::printf("[ figures  ] %s: %zu calls, %d faulted runs\n", scenario.name, calls.size(),
-                scenario_runs);
+    std::printf("[ figures  ] %s: %zu calls, %d faulted runs, exit code %d without faults\n",
+                scenario.name, clean.calls.size(), scenario_runs, clean.exit_code);
   }
   std::printf("[ figures  ] fault injection: %d runs over %zu scenarios", total,
               std::size(kScenarios));
   for (const auto& [kind, runs] : runs_per_kind)
     std::printf("; %s %d", kind.c_str(), runs);
   std::printf("\n");
+  auto count = [&](const char* kind) { return runs_with.count(kind) ? runs_with[kind] : 0; };
+  std::printf(
+      "[ figures  ] truth: %d runs held to %zu pairings of failed call and exit code: %d lies, "
+      "%d broken data files, %d runs with no message, %d with several for one cause, %d "
+      "logs without their last line\n",
+      total, TruthTableRows(), count("lies"), count("broken data files"),
+      count("runs with no message"), count("runs with several messages for one cause"),
+      count("logs without their last line"));
+  for (const auto& [kind, found] : problems) {
+    for (const std::string& what : found)
+      ADD_FAILURE() << kind << ": " << what;
+  }
 }
 
 }  // namespace

@@ -37,6 +37,8 @@ class HeldFolderTest : public UpdateTest {
     fake::AddFile(std::string(kOther) + "vtup.cok", PackageWithVersionByte(44));
     fake::AddFile(std::string(kOther) + "big.dat", std::string(3 << 20, 'b'));
   }
+
+  void ExpectASwappedFolderGetsNothing();
 };
 
 TEST_F(HeldFolderTest, ALinkInThePathRepointedWhileAskingChangesNothing) {
@@ -61,8 +63,18 @@ TEST_F(HeldFolderTest, ALinkInThePathRepointedWhileAskingChangesNothing) {
 
 // Windows refuses to move a folder held open without delete sharing; a Unix
 // program under Wine is not asked. A folder put in its place is not the one
-// held: nothing is written there, measured or started from it.
+// held: nothing is written there, measured or started from it; also where no
+// final path tells them apart, by their identities.
 TEST_F(HeldFolderTest, AnotherFolderPutInTheHeldOnesPlaceGetsNothing) {
+  ExpectASwappedFolderGetsNothing();
+}
+
+TEST_F(HeldFolderTest, AnotherFolderPutInTheHeldOnesPlaceGetsNothingWithoutFinalPaths) {
+  fake::World().no_final_path_below = {"c:"};
+  ExpectASwappedFolderGetsNothing();
+}
+
+void HeldFolderTest::ExpectASwappedFolderGetsNothing() {
   const std::string velt = fake::NormalizePath(kVeltFolder);
   const std::string other = fake::NormalizePath(kOther);
   bool swapped_once = false;
@@ -106,6 +118,21 @@ TEST_F(HeldFolderTest, NamesInAnotherLetterCaseReachTheSameFiles) {
   EXPECT_EQ(velt::ProductFolder, kVeltFolder);
   EXPECT_TRUE(Package() == BuiltPayload());
   EXPECT_TRUE(Boxes().empty());
+}
+
+// Where Windows cannot give a final path (a volume no drive letter reaches, a
+// network path it cannot resolve), the folder found is still the installation:
+// its path stays its name, the held handle's identity the truth.
+TEST_F(HeldFolderTest, AFolderWithoutAFinalPathIsStillTheOneFound) {
+  fake::World().no_final_path_below = {fake::NormalizePath("C:\\Program Files")};
+  EXPECT_EQ(Run("modest runapp"), velt::kExitOk);
+  EXPECT_EQ(velt::ProductFolder, kVeltFolder);
+  EXPECT_TRUE(Boxes().empty()) << Boxes()[0].text;
+  EXPECT_TRUE(Package() == BuiltPayload());
+  ASSERT_NE(EstimatedSize(), nullptr);
+  EXPECT_EQ(Dword(*EstimatedSize()), FolderKiB(kVeltFolder));
+  ASSERT_EQ(fake::World().launches.size(), 1u);
+  EXPECT_EQ(fake::World().launches[0].file, std::string(kVeltFolder) + "Velt.exe");
 }
 
 TEST_F(HeldFolderTest, ADriveRootStaysAValidFolder) {

@@ -13,7 +13,7 @@ using fake::World;
 }  // namespace
 
 ScopedHandle OpenToReadSecurity(const std::string& path) {
-  if (fake::Faulted("OpenToReadSecurity", fake::kFaultsOfOpens))
+  if (fake::Faulted("OpenToReadSecurity", fake::kFaultsOfOpens, fake::NormalizePath(path)))
     return ScopedHandle();
   if (fake::NamesAFileAsAFolder(path))
     return (fake::Fail(fake::kErrorInvalidName), ScopedHandle());
@@ -31,7 +31,7 @@ bool CheckTokenAccess(RawHandle object, RawHandle token, uint32_t desired, bool*
   const FakeHandle* examined = fake::LookupHandle(object, FakeHandle::kExamine);
   if (examined == nullptr || fake::LookupHandle(token, FakeHandle::kToken) == nullptr)
     return fake::Fail(kErrorInvalidHandle);
-  if (fake::Faulted("AccessCheck", fake::kFaultsOfCalls))
+  if (fake::Faulted("AccessCheck", fake::kFaultsOfCalls, examined->path))
     return false;
   auto entry = World().entries.find(examined->path);
   const uint32_t denied = entry == World().entries.end() ? 0 : entry->second.denied_to_user;

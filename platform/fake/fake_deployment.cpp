@@ -36,7 +36,7 @@ ScopedHandle MutexHandle(const std::string& name) {
 
 // The error of a planned fault of the Restart Manager's `operation`; 0: none.
 uint32_t RmFault(const char* operation) {
-  const uint32_t kind = fake::NextFault(operation, fake::kFaultsOfCalls);
+  const uint32_t kind = fake::NextFault(operation, fake::kFaultsOfCalls, "restart manager");
   return kind == 0 ? 0 : fake::FaultError(kind);
 }
 
@@ -63,7 +63,7 @@ ScopedPrivateNamespace OpenAdministratorsNamespace(const std::string& prefix) {
 }
 
 ScopedHandle CreateAdminOnlyMutex(const std::string& name, uint32_t* last_error) {
-  if (fake::Faulted("CreateMutex", fake::kFaultsOfCalls)) {
+  if (fake::Faulted("CreateMutex", fake::kFaultsOfCalls, name)) {
     *last_error = World().last_error;
     return ScopedHandle();
   }

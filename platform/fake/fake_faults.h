@@ -20,10 +20,15 @@ constexpr uint32_t kFaultsOfOpens = kFaultError | kFaultAccessDenied | kFaultSha
 constexpr uint32_t kFaultsOfWrites = kFaultError | kFaultShortWrite | kFaultDiskFull;
 constexpr uint32_t kFaultsOfCalls = kFaultError | kFaultAccessDenied;
 
-// One counted call: the operation and the kinds that fit it.
+// One counted call: the operation, the kinds that fit it, and what it acts
+// on: a normalized path, a stored registry path ("|hklm\\...", with
+// ":<value name>" for values), a mutex, mapping, resource or window class
+// name, "question: <text>" or "message: <text>" for a box; empty where
+// nothing is named.
 struct FaultCall {
   std::string operation;
   uint32_t fitting = 0;
+  std::string subject;
 };
 
 struct FaultPlan {
@@ -33,10 +38,11 @@ struct FaultPlan {
   bool injected = false;         // the planned fault happened
 };
 
-// Counts one call of `operation` and returns the kind to fail it with: the
-// planned kind when this is the planned call and the kind fits, kFaultAccessDenied
-// while the operation is listed in FakeWorld::failing, else 0.
-uint32_t NextFault(const char* operation, uint32_t fitting);
+// Counts one call of `operation` on `subject` and returns the kind to fail it
+// with: the planned kind when this is the planned call and the kind fits,
+// kFaultAccessDenied while the operation is listed in FakeWorld::failing, else
+// 0. FakeWorld::on_call runs first, before the call takes effect.
+uint32_t NextFault(const char* operation, uint32_t fitting, const std::string& subject = {});
 // The error code a failure of `kind` sets.
 uint32_t FaultError(uint32_t kind);
 

@@ -56,7 +56,7 @@ std::string ReachedNotFollowingAReportedLink(const std::string& named) {
 namespace platform {
 
 ScopedHandle OpenFolder(const std::string& path) {
-  if (fake::Faulted("OpenFolder", fake::kFaultsOfOpens))
+  if (fake::Faulted("OpenFolder", fake::kFaultsOfOpens, fake::NormalizePath(path)))
     return ScopedHandle();
   const std::string reached = fake::ExaminedPath(path);
   auto it = World().entries.find(reached);
@@ -73,7 +73,7 @@ ScopedHandle OpenFolder(const std::string& path) {
 }
 
 ScopedHandle HoldFolder(const std::string& path) {
-  if (fake::Faulted("HoldFolder", fake::kFaultsOfOpens))
+  if (fake::Faulted("HoldFolder", fake::kFaultsOfOpens, fake::NormalizePath(path)))
     return ScopedHandle();
   const std::string reached = fake::ResolvePath(fake::NormalizePath(path), true);
   auto it = World().entries.find(reached);
@@ -90,7 +90,7 @@ ScopedHandle HoldFolder(const std::string& path) {
 }
 
 ScopedHandle OpenForExamination(const std::string& path) {
-  if (fake::Faulted("OpenForExamination", fake::kFaultsOfOpens))
+  if (fake::Faulted("OpenForExamination", fake::kFaultsOfOpens, fake::NormalizePath(path)))
     return ScopedHandle();
   if (fake::NamesAFileAsAFolder(path))
     return (Fail(fake::kErrorInvalidName), ScopedHandle());
@@ -105,7 +105,7 @@ ScopedHandle OpenForExamination(const std::string& path) {
 }
 
 std::string GetFullPathName(const std::string& path) {
-  if (path.empty() || fake::Faulted("GetFullPathName", fake::kFaultError))
+  if (path.empty() || fake::Faulted("GetFullPathName", fake::kFaultError, fake::NormalizePath(path)))
     return (Fail(kErrorPathNotFound), std::string());
   const std::string full = fake::FullPath(path);
   return full.size() == 2 ? full + "\\" : full;
@@ -115,7 +115,7 @@ bool GetFileAttributesByHandle(RawHandle handle, uint32_t* attributes) {
   FakeHandle* open = AnyFileHandle(handle);
   if (!open)
     return Fail(6);
-  if (fake::Faulted("GetFileAttributesByHandle", fake::kFaultError))
+  if (fake::Faulted("GetFileAttributesByHandle", fake::kFaultError, open->path))
     return false;
   if (open->path.size() <= 2) {
     *attributes = kAttrDirectory;
@@ -132,7 +132,7 @@ bool GetFileInformation(RawHandle handle, FileInformation* information) {
   FakeHandle* open = AnyFileHandle(handle);
   if (!open)
     return Fail(6);
-  if (fake::Faulted("GetFileInformation", fake::kFaultError))
+  if (fake::Faulted("GetFileInformation", fake::kFaultError, open->path))
     return false;
   FakeEntry* entry = open->path.size() <= 2 ? nullptr : fake::FindEntry(open->path);
   if (open->path.size() > 2 && (!entry || entry->file_type != 1))
@@ -158,8 +158,12 @@ bool GetFinalPathNameByHandle(RawHandle handle, std::string* path) {
     return Fail(6);
   if (!World().final_path_supported)
     return Fail(120);  // ERROR_CALL_NOT_IMPLEMENTED
-  if (fake::Faulted("GetFinalPathNameByHandle", fake::kFaultError))
+  if (fake::Faulted("GetFinalPathNameByHandle", fake::kFaultError, open->path))
     return false;
+  for (const std::string& folder : World().no_final_path_below) {
+    if (open->path == folder || open->path.rfind(folder + "\\", 0) == 0)
+      return Fail(kErrorPathNotFound);
+  }
   // A drive root keeps its backslash ("C:\\").
   *path = fake::SpelledPath(open->path);
   if (path->size() == 2)
@@ -172,7 +176,7 @@ bool RenameFileByHandle(RawHandle file, RawHandle folder, const std::string& nam
   FakeHandle* root = fake::LookupHandle(folder, FakeHandle::kFolder);
   if (!source || !root || !source->can_delete)
     return Fail(6);
-  if (fake::Faulted("RenameFileByHandle", fake::kFaultsOfOpens))
+  if (fake::Faulted("RenameFileByHandle", fake::kFaultsOfOpens, source->path))
     return false;
   const std::string target = fake::NormalizePath(root->path + "\\" + name);
   auto moved = World().entries.find(source->path);
@@ -199,6 +203,7 @@ bool RenameFileByHandle(RawHandle file, RawHandle folder, const std::string& nam
   World().entries.erase(moved);
   World().entries[target] = entry;
   source->path = target;
+  fake::Changed();
   return true;
 }
 
@@ -206,9 +211,10 @@ bool SetDeleteOnClose(RawHandle file) {
   FakeHandle* open = fake::LookupHandle(file, FakeHandle::kFile);
   if (!open || !open->can_delete)
     return Fail(6);
-  if (fake::Faulted("SetDeleteOnClose", fake::kFaultsOfCalls))
+  if (fake::Faulted("SetDeleteOnClose", fake::kFaultsOfCalls, open->path))
     return false;
   open->delete_on_close = true;
+  fake::Changed();
   return true;
 }
 

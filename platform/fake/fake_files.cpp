@@ -15,9 +15,21 @@ bool Fail(uint32_t error) {
   return false;
 }
 
-bool Faulted(const char* operation, uint32_t fitting) {
-  const uint32_t kind = NextFault(operation, fitting);
+bool Faulted(const char* operation, uint32_t fitting, const std::string& subject) {
+  const uint32_t kind = NextFault(operation, fitting, subject);
   return kind != 0 && !Fail(FaultError(kind));
+}
+
+void Changed() {
+  ++World().revision;
+}
+
+void WillWrite(FakeEntry& entry) {
+  Changed();
+  if (!entry.unflushed) {
+    entry.flushed_data = entry.data;
+    entry.unflushed = true;
+  }
 }
 
 FakeHandle* LookupHandle(platform::RawHandle handle, FakeHandle::Kind kind) {
@@ -96,6 +108,10 @@ uint32_t GetLastError() {
   return World().last_error;
 }
 
+void SetLastError(uint32_t error) {
+  World().last_error = error;
+}
+
 bool CloseHandle(RawHandle handle) {
   auto it = World().handles.find(reinterpret_cast<uintptr_t>(handle));
   if (it == World().handles.end() || it->second.kind == FakeHandle::kFind ||
@@ -111,8 +127,11 @@ bool CloseHandle(RawHandle handle) {
   }
   if (closed.kind == FakeHandle::kPipe)
     fake::ClosePipeEnd(closed);
-  if (closed.delete_on_close && !fake::OpenByThisProcess(closed.path))
-    World().entries.erase(closed.path);
+  if (closed.delete_on_close) {
+    fake::Changed();
+    if (!fake::OpenByThisProcess(closed.path))
+      World().entries.erase(closed.path);
+  }
   if (closed.kind == FakeHandle::kFile && fake::IsFailing("CloseHandle"))
     return Fail(kErrorAccessDenied);
   return true;
@@ -126,7 +145,7 @@ uint32_t GetFileAttributes(const std::string& path) {
   const std::string resolved = fake::ResolvePath(fake::NormalizePath(path), false);
   if (resolved.size() == 2)
     return kAttrDirectory;
-  if (fake::Faulted("GetFileAttributes", fake::kFaultsOfCalls))
+  if (fake::Faulted("GetFileAttributes", fake::kFaultsOfCalls, resolved))
     return kInvalidFileAttributes;
   if (fake::NamesAFileAsAFolder(path)) {
     Fail(fake::kErrorInvalidName);
@@ -152,7 +171,8 @@ ScopedHandle CreateFile(const std::string& path,
           "CreateFile",
           fake::kFaultsOfOpens | (access == FileAccess::kWrite || access == FileAccess::kWriteDelete
                                       ? static_cast<uint32_t>(fake::kFaultDiskFull)
-                                      : 0u))) {
+                                      : 0u),
+          fake::NormalizePath(path))) {
     return ScopedHandle();
   }
   if (fake::NamesAFileAsAFolder(path))
@@ -192,6 +212,7 @@ ScopedHandle CreateFile(const std::string& path,
     if (parent.size() > 2 && !fake::Exists(parent))
       return (Fail(kErrorPathNotFound), ScopedHandle());
     if (entry) {
+      fake::WillWrite(*entry);
       entry->data.clear();
     } else {
       fake::AddFile(normalized, "");
@@ -213,7 +234,7 @@ bool ReadFile(RawHandle file, void* buffer, uint32_t size, uint32_t* read) {
   FakeHandle* handle = fake::LookupHandle(file, FakeHandle::kFile);
   if (!handle)
     return fake::ReadPipe(file, buffer, size, read);
-  if (fake::Faulted("ReadFile", fake::kFaultsOfCalls))
+  if (fake::Faulted("ReadFile", fake::kFaultsOfCalls, handle->path))
     return false;
   FakeEntry* entry = fake::FindEntry(handle->path);
   if (!entry)
@@ -246,22 +267,27 @@ bool WriteFile(RawHandle file, const void* data, uint32_t size, uint32_t* writte
     return Fail(6);
   if (!handle->write)
     return Fail(kErrorAccessDenied);
-  const uint32_t fault = fake::NextFault("WriteFile", fake::kFaultsOfWrites);
+  const uint32_t fault = fake::NextFault("WriteFile", fake::kFaultsOfWrites, handle->path);
   if (fault != 0 && fault != fake::kFaultShortWrite)
     return Fail(fake::FaultError(fault));
   FakeEntry* entry = fake::FindEntry(handle->path);
   if (!entry)
     return Fail(kErrorFileNotFound);
+  fake::WillWrite(*entry);
   uint32_t count = fault == fake::kFaultShortWrite ? size / 2 : size;
   int64_t& free_bytes = World().disk_free_bytes;
   if (free_bytes >= 0) {
     count = static_cast<uint32_t>(std::min<int64_t>(count, free_bytes));
     free_bytes -= count;
   }
-  if (entry->data.size() < handle->position + count)
-    entry->data.resize(handle->position + count);
-  if (count)
-    std::memcpy(&entry->data[handle->position], data, count);
+  if (handle->position == entry->data.size()) {
+    entry->data.append(static_cast<const char*>(data), count);
+  } else {
+    if (entry->data.size() < handle->position + count)
+      entry->data.resize(handle->position + count);
+    if (count)
+      std::memcpy(&entry->data[handle->position], data, count);
+  }
   handle->position += count;
   *written = count;
   return true;
@@ -271,7 +297,7 @@ bool SeekFile(RawHandle file, uint64_t offset) {
   FakeHandle* handle = fake::LookupHandle(file, FakeHandle::kFile);
   if (!handle)
     return Fail(6);
-  if (fake::Faulted("SeekFile", fake::kFaultError))
+  if (fake::Faulted("SeekFile", fake::kFaultError, handle->path))
     return false;
   handle->position = offset;
   return true;
@@ -281,13 +307,21 @@ bool FlushFileBuffers(RawHandle file) {
   FakeHandle* handle = fake::LookupHandle(file, FakeHandle::kFile);
   if (!handle || !handle->write)
     return Fail(6);
-  return !fake::Faulted("FlushFileBuffers", fake::kFaultError | fake::kFaultDiskFull);
+  if (fake::Faulted("FlushFileBuffers", fake::kFaultError | fake::kFaultDiskFull, handle->path))
+    return false;
+  FakeEntry* entry = fake::FindEntry(handle->path);
+  if (entry && entry->unflushed) {
+    entry->unflushed = false;
+    entry->flushed_data.clear();
+    fake::Changed();
+  }
+  return true;
 }
 
 bool DeleteFile(const std::string& path) {
-  if (fake::Faulted("DeleteFile", fake::kFaultsOfOpens))
-    return false;
   const std::string normalized = fake::ResolvePath(fake::NormalizePath(path), false);
+  if (fake::Faulted("DeleteFile", fake::kFaultsOfOpens, normalized))
+    return false;
   auto it = World().entries.find(normalized);
   if (it == World().entries.end() || it->second.directory)
     return Fail(kErrorFileNotFound);
@@ -296,11 +330,12 @@ bool DeleteFile(const std::string& path) {
   if (it->second.attributes & kAttrReadOnly)
     return Fail(kErrorAccessDenied);
   World().entries.erase(it);
+  fake::Changed();
   return true;
 }
 
 bool SetCurrentDirectory(const std::string& path) {
-  if (fake::Faulted("SetCurrentDirectory", fake::kFaultsOfCalls))
+  if (fake::Faulted("SetCurrentDirectory", fake::kFaultsOfCalls, fake::NormalizePath(path)))
     return false;
   if (path.empty())
     return Fail(kErrorPathNotFound);

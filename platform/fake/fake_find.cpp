@@ -45,7 +45,7 @@ bool FindClose(RawHandle handle) {
 }
 
 ScopedFindHandle FindFirstFile(const std::string& pattern, FindData* first) {
-  if (fake::Faulted("FindFirstFile", fake::kFaultsOfCalls))
+  if (fake::Faulted("FindFirstFile", fake::kFaultsOfCalls, fake::NormalizePath(pattern)))
     return ScopedFindHandle();
   std::string raw = pattern;
   std::replace(raw.begin(), raw.end(), '/', '\\');
@@ -65,6 +65,7 @@ ScopedFindHandle FindFirstFile(const std::string& pattern, FindData* first) {
             [](const auto& a, const auto& b) { return a.first < b.first; });
   FakeHandle handle;
   handle.kind = FakeHandle::kFind;
+  handle.path = folder;
   if (mask == "*" || mask == "*.*") {  // real listings start with the dot entries
     if (folder.size() > 2) {
       handle.listing.push_back(FindData{".", kAttrDirectory, 0});
@@ -86,7 +87,7 @@ bool FindNextFile(RawHandle find, FindData* next) {
     return Fail(6);
   if (handle->next >= handle->listing.size())
     return Fail(kErrorNoMoreFiles);
-  if (fake::Faulted("FindNextFile", fake::kFaultError))
+  if (fake::Faulted("FindNextFile", fake::kFaultError, handle->path))
     return false;
   *next = handle->listing[handle->next++];
   return true;

@@ -43,8 +43,10 @@ ScopedHandle OpenInFolder(RawHandle folder,
   FakeHandle* root = fake::LookupHandle(folder, FakeHandle::kFolder);
   if (!root)
     return (Fail(6), ScopedHandle());
-  if (fake::Faulted("OpenInFolder", fake::kFaultsOfOpens))
+  if (fake::Faulted("OpenInFolder", fake::kFaultsOfOpens,
+                    fake::NormalizePath(root->path + "\\" + name))) {
     return ScopedHandle();
+  }
   if (name.empty() || name == "." || name == ".." || name.find_first_of("\\/") != std::string::npos)
     return (Fail(fake::kErrorInvalidName), ScopedHandle());
   const std::string base = FolderNow(*root);

@@ -13,9 +13,14 @@ constexpr uint32_t kErrorDirectory = 267;    // ERROR_DIRECTORY
 
 // Sets the last error to `error` and returns false.
 bool Fail(uint32_t error);
-// Counts a call of `operation`; when a fault is due, sets its error and returns
-// true (the operation must then fail).
-bool Faulted(const char* operation, uint32_t fitting);
+// Counts a call of `operation` on `subject`; when a fault is due, sets its
+// error and returns true (the operation must then fail).
+bool Faulted(const char* operation, uint32_t fitting, const std::string& subject = {});
+// Notes a change of what outlives the process (FakeWorld::revision).
+void Changed();
+// Notes that the file's data is about to change: from now until its next
+// flush a power loss would leave what it holds now.
+void WillWrite(FakeEntry& entry);
 // The open handle of `kind`, or null.
 FakeHandle* LookupHandle(platform::RawHandle handle, FakeHandle::Kind kind);
 platform::RawHandle NewHandle(FakeHandle handle);

@@ -72,6 +72,10 @@ struct FakeEntry {
   uint32_t denied_to_process = 0;
   // The file is being deleted: every open fails (kErrorDeletePending).
   bool delete_pending = false;
+  // A power loss keeps no data written since the file's last flush: while
+  // `unflushed`, `flushed_data` is what would remain of it.
+  bool unflushed = false;
+  std::string flushed_data;
 };
 
 struct MessageBoxRecord {
@@ -158,6 +162,10 @@ struct FakeWorld {
   uint64_t next_sequence = 1;
   // GetFinalPathNameByHandle works (false: a system before Windows Vista).
   bool final_path_supported = true;
+  // Normalized folders at and below which no drive letter reaches a file (a
+  // volume without one, or one the mount manager does not know): their final
+  // paths fail with kErrorPathNotFound.
+  std::vector<std::string> no_final_path_below;
   // Free space shared by all writes: once used up, WriteFile reports success
   // with a short count, as on a full disk; -1: unlimited.
   int64_t disk_free_bytes = -1;
@@ -170,8 +178,12 @@ struct FakeWorld {
   std::vector<std::string> failing;
   // Counts every call of a fallible operation and fails the planned one.
   FaultPlan faults;
+  // Grows with every change of what outlives the process: files and folders,
+  // their data and flushes, deletion marks, the registry.
+  uint64_t revision = 0;
   // Called at every counted call before it acts, e.g. to change the world
-  // between two steps of the code under test.
+  // between two steps of the code under test, or to take the state a process
+  // ended there would leave.
   std::function<void(const std::string& operation)> on_call;
   uint32_t last_error = 0;
 

@@ -16,7 +16,7 @@ bool ReadPipe(platform::RawHandle handle, void* buffer, uint32_t size, uint32_t*
   FakeHandle* end = LookupHandle(handle, FakeHandle::kPipe);
   if (!end || end->write)
     return Fail(6);
-  if (Faulted("ReadFile", kFaultsOfCalls))
+  if (Faulted("ReadFile", kFaultsOfCalls, "pipe"))
     return false;
   FakeWorld::Pipe& pipe = World().pipes[end->path];
   if (pipe.data.empty()) {
@@ -68,7 +68,8 @@ ScopedHandle CreateFileMapping(const std::string& name, uint32_t, uint32_t* last
       return ScopedHandle(NewHandle(FakeHandle::kMapping, name));
     }
   }
-  if (world.mapping_creation_fails || fake::Faulted("CreateFileMapping", fake::kFaultsOfCalls)) {
+  if (world.mapping_creation_fails ||
+      fake::Faulted("CreateFileMapping", fake::kFaultsOfCalls, name)) {
     *last_error = world.last_error =
         world.mapping_creation_fails ? kErrorAccessDenied : world.last_error;
     return ScopedHandle();
@@ -86,13 +87,13 @@ intptr_t ShellExecute(const std::string& verb,
                       int show) {
   World().launches.push_back(
       {verb, file, parameters, directory, show, World().current_directory, false});
-  if (fake::Faulted("ShellExecute", fake::kFaultsOfCalls))
+  if (fake::Faulted("ShellExecute", fake::kFaultsOfCalls, file))
     return 2;  // SE_ERR_FNF: below 32 is failure
   return 42;
 }
 
 bool CreateOutputPipe(ScopedHandle* read_end, ScopedHandle* write_end) {
-  if (fake::Faulted("CreateOutputPipe", fake::kFaultsOfCalls))
+  if (fake::Faulted("CreateOutputPipe", fake::kFaultsOfCalls, "pipe"))
     return false;
   const std::string id = std::to_string(World().next_pipe++);
   World().pipes[id];
@@ -116,7 +117,7 @@ bool CreateProcess(const std::string& application,
                              World().current_directory,
                              IsValidRawHandle(std_output) ? std_output : nullptr};
   World().processes.push_back(record);
-  if (fake::Faulted("CreateProcess", fake::kFaultsOfCalls))
+  if (fake::Faulted("CreateProcess", fake::kFaultsOfCalls, application))
     return false;
   if (World().on_create_process && !World().on_create_process(record))
     return Fail(kErrorFileNotFound);
@@ -156,7 +157,7 @@ bool CreateProcessWithToken(RawHandle token,
   FakeHandle* used = fake::LookupHandle(token, FakeHandle::kToken);
   if (!used)
     return Fail(6);
-  if (fake::Faulted("CreateProcessWithToken", fake::kFaultsOfCalls))
+  if (fake::Faulted("CreateProcessWithToken", fake::kFaultsOfCalls, application))
     return false;
   World().launches.push_back(
       {"", application, "", directory, show_window, World().current_directory, true, used->path});

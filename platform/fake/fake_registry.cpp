@@ -46,6 +46,12 @@ RegKey NewKey(const std::string& path, uint32_t access) {
   return reinterpret_cast<RegKey>(id);
 }
 
+// "<stored path of the open key>:<value name>", what a value call acts on.
+std::string ValueSubject(RegKey key, const std::string& name) {
+  auto it = World().open_keys.find(reinterpret_cast<uintptr_t>(key));
+  return (it == World().open_keys.end() ? std::string() : it->second) + ":" + Lower(name);
+}
+
 fake::FakeKey* OpenedKey(RegKey key) {
   auto it = World().open_keys.find(reinterpret_cast<uintptr_t>(key));
   if (it == World().open_keys.end())
@@ -62,11 +68,11 @@ long OpenOrCreate(RegKey root,
                   RegKey* result) {
   if (World().registry_fails)
     return kErrorAccessDenied;
+  std::string path = KeyPath(root, sub_key, access);
   if (const uint32_t fault =
-          fake::NextFault(create ? "RegCreateKeyEx" : "RegOpenKeyEx", fake::kFaultsOfCalls)) {
+          fake::NextFault(create ? "RegCreateKeyEx" : "RegOpenKeyEx", fake::kFaultsOfCalls, path)) {
     return static_cast<long>(fake::FaultError(fault));
   }
-  std::string path = KeyPath(root, sub_key, access);
   if (path.empty())
     return 6;
   World().registry_opens.push_back({path, access});
@@ -75,6 +81,7 @@ long OpenOrCreate(RegKey root,
     for (size_t pos = path.find('\\'); pos != std::string::npos; pos = path.find('\\', pos + 1))
       World().registry[path.substr(0, pos)];
     World().registry[path];
+    ++World().revision;
   } else if (!is_root && World().registry.count(path) == 0) {
     return kErrorFileNotFound;
   }
@@ -99,7 +106,8 @@ long RegQueryValueEx(RegKey key,
                      uint32_t max_size) {
   if (World().registry_fails)
     return kErrorAccessDenied;
-  if (const uint32_t fault = fake::NextFault("RegQueryValueEx", fake::kFaultsOfCalls))
+  if (const uint32_t fault =
+          fake::NextFault("RegQueryValueEx", fake::kFaultsOfCalls, ValueSubject(key, name)))
     return static_cast<long>(fake::FaultError(fault));
   fake::FakeKey* opened = OpenedKey(key);
   if (!opened)
@@ -119,8 +127,8 @@ long RegQueryValueEx(RegKey key,
 long RegSetValueEx(RegKey key, const std::string& name, uint32_t type, const std::string& data) {
   if (World().registry_fails)
     return kErrorAccessDenied;
-  if (const uint32_t fault =
-          fake::NextFault("RegSetValueEx", fake::kFaultsOfCalls | fake::kFaultDiskFull))
+  if (const uint32_t fault = fake::NextFault(
+          "RegSetValueEx", fake::kFaultsOfCalls | fake::kFaultDiskFull, ValueSubject(key, name)))
     return static_cast<long>(fake::FaultError(fault));
   fake::FakeKey* opened = OpenedKey(key);
   if (!opened)
@@ -131,6 +139,7 @@ long RegSetValueEx(RegKey key, const std::string& name, uint32_t type, const std
   value.name = name;
   value.type = type;
   value.data = data;
+  ++World().revision;
   return kErrorSuccess;
 }
 

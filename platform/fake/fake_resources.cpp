@@ -21,7 +21,7 @@ ScopedResource::~ScopedResource() {
 }
 
 bool ScopedResource::Load(const std::string& name, const std::string& type) {
-  if (fake::NextFault("LoadResource", fake::kFaultError) != 0)
+  if (fake::NextFault("LoadResource", fake::kFaultError, Upper(name)) != 0)
     return false;
   auto& resources = fake::World().resources;
   auto it = resources.find({Upper(name), Upper(type)});

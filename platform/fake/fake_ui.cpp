@@ -9,12 +9,14 @@ namespace {
 using fake::World;
 
 int ShowBox(fake::MessageBoxRecord record) {
-  if (fake::Faulted(record.extended ? "MessageBoxEx" : "MessageBox", fake::kFaultError))
+  const bool question = (record.style & 0xF) == kMbYesNo;
+  if (fake::Faulted(record.extended ? "MessageBoxEx" : "MessageBox", fake::kFaultError,
+                    (question ? "question: " : "message: ") + record.text)) {
     return 0;  // the box could not be shown
+  }
   World().boxes.push_back(record);
   if (World().on_box)
     World().on_box(record);
-  const bool question = (record.style & 0xF) == kMbYesNo;
   if (!World().box_answers.empty() && (question || !World().answer_questions_only)) {
     int answer = World().box_answers.front();
     World().box_answers.pop_front();
@@ -37,7 +39,7 @@ int MessageBoxEx(const std::string& text,
 }
 
 WindowHandle FindWindow(const std::string& class_name) {
-  if (fake::Faulted("FindWindow", fake::kFaultError))
+  if (fake::Faulted("FindWindow", fake::kFaultError, class_name))
     return nullptr;
   auto it = World().windows.find(class_name);
   return it == World().windows.end() ? nullptr : it->second;

@@ -64,12 +64,12 @@ bool IsFailing(const std::string& operation) {
   return std::find(failing.begin(), failing.end(), operation) != failing.end();
 }
 
-uint32_t NextFault(const char* operation, uint32_t fitting) {
+uint32_t NextFault(const char* operation, uint32_t fitting, const std::string& subject) {
   if (World().on_call)
     World().on_call(operation);
   FaultPlan& plan = World().faults;
   const int64_t index = static_cast<int64_t>(plan.calls.size());
-  plan.calls.push_back({operation, fitting});
+  plan.calls.push_back({operation, fitting, subject});
   if (index == plan.fail_call && (plan.kind & fitting) != 0) {
     plan.injected = true;
     return plan.kind;
@@ -204,6 +204,7 @@ std::vector<std::string> FilesBelow(const std::string& folder) {
 }
 
 void AddDirectory(const std::string& path, uint32_t attributes) {
+  ++World().revision;
   std::string raw = path;
   std::replace(raw.begin(), raw.end(), '/', '\\');
   while (!raw.empty() && raw.back() == '\\')
@@ -227,6 +228,7 @@ void AddDirectory(const std::string& path, uint32_t attributes) {
 }
 
 void AddFile(const std::string& path, const std::string& data, uint32_t attributes) {
+  ++World().revision;
   std::string raw = path;
   std::replace(raw.begin(), raw.end(), '/', '\\');
   size_t slash = raw.rfind('\\');
@@ -249,6 +251,7 @@ void AddLink(const std::string& path, const std::string& target, uint32_t attrib
 }
 
 void AddRegKey(const std::string& key, const std::string& view) {
+  ++World().revision;
   std::string path = RegistryPath(key, view);
   // Create every ancestor, as the registry would.
   for (size_t pos = path.find('\\'); pos != std::string::npos; pos = path.find('\\', pos + 1)) {

@@ -26,6 +26,19 @@ bool SetInformation(HANDLE file, void* information, ULONG size, ULONG informatio
   return NtSucceeded(set_information(file, &io, information, size, information_class));
 }
 
+// One component of a path (at most MAX_PATH characters) in UTF-16 from the
+// ANSI code page, without a terminating NUL: its length in characters, or 0
+// (ERROR_INVALID_NAME) for an empty name or one that does not convert or fit.
+ULONG WideName(const std::string& name, WCHAR (&wide)[MAX_PATH]) {
+  const int length = name.empty()
+                         ? 0
+                         : ::MultiByteToWideChar(CP_ACP, 0, name.data(),
+                                                 static_cast<int>(name.size()), wide, MAX_PATH);
+  if (length <= 0)
+    ::SetLastError(ERROR_INVALID_NAME);
+  return length > 0 ? static_cast<ULONG>(length) : 0;
+}
+
 }  // namespace
 
 ScopedHandle OpenFolder(const std::string& path) {
@@ -99,31 +112,30 @@ bool GetFinalPathNameByHandle(RawHandle handle, std::string* path) {
     final_path = "\\\\" + final_path.substr(8);
   else if (final_path.compare(0, 4, "\\\\?\\") == 0)
     final_path = final_path.substr(4);
+  // Windows gives a drive or a network path, or fails where no drive letter
+  // reaches the file; Wine gives "\\?\unix\..." there, which counts the same.
+  const bool drive_path = final_path.size() >= 3 && final_path[1] == ':' && final_path[2] == '\\';
+  if (!drive_path && final_path.compare(0, 2, "\\\\") != 0)
+    return (::SetLastError(ERROR_PATH_NOT_FOUND), false);
   *path = final_path;
   return true;
 }
 
 bool RenameFileByHandle(RawHandle file, RawHandle folder, const std::string& name) {
-  const int wide_length =
-      ::MultiByteToWideChar(CP_ACP, 0, name.data(), static_cast<int>(name.size()), nullptr, 0);
-  if (name.empty() || wide_length <= 0)
-    return (::SetLastError(ERROR_INVALID_NAME), false);
   // FILE_RENAME_INFORMATION: the name relative to the folder's handle.
   struct RenameInformation {
     BOOLEAN replace_if_exists;
     HANDLE root_directory;
     ULONG name_bytes;
-    WCHAR name[1];
-  };
-  const size_t size = offsetof(RenameInformation, name) + wide_length * sizeof(WCHAR);
-  std::vector<unsigned char> buffer(size + sizeof(WCHAR), 0);
-  auto* information = reinterpret_cast<RenameInformation*>(buffer.data());
-  information->replace_if_exists = TRUE;
-  information->root_directory = folder;
-  information->name_bytes = static_cast<ULONG>(wide_length * sizeof(WCHAR));
-  ::MultiByteToWideChar(CP_ACP, 0, name.data(), static_cast<int>(name.size()), information->name,
-                        wide_length);
-  return SetInformation(file, information, static_cast<ULONG>(size), kFileRenameInformation);
+    WCHAR name[MAX_PATH];
+  } information = {TRUE, folder, 0, {}};
+  const ULONG length = WideName(name, information.name);
+  if (length == 0)
+    return false;
+  information.name_bytes = length * sizeof(WCHAR);
+  return SetInformation(file, &information,
+                        offsetof(RenameInformation, name) + information.name_bytes,
+                        kFileRenameInformation);
 }
 
 bool SetDeleteOnClose(RawHandle file) {

@@ -17,4 +17,8 @@ uint32_t GetLastError() {
   return ::GetLastError();
 }
 
+void SetLastError(uint32_t error) {
+  ::SetLastError(error);
+}
+
 }  // namespace platform

@@ -36,6 +36,10 @@ std::string NewNameAtSystemRoot();
 // The root ("X:\") of a drive letter of its own, mapped to a new empty folder
 // for this test; empty when no letter can be mapped.
 std::string NewDrive();
+// A new empty folder (trailing backslash) that no drive letter reaches, as on
+// a volume without one or one the mount manager does not know; empty where a
+// test cannot make one (on Windows it would need a volume of its own).
+std::string NewFolderNoDriveReaches();
 
 // Arranging and inspecting files without the platform under test.
 void PutFile(const std::string& path, const std::string& bytes);
@@ -53,10 +57,17 @@ bool MakeLink(const std::string& link, const std::string& target, bool folder);
 std::string NewKeyPath();
 // Sets (or with `value` null removes) an environment variable of this process.
 void SetEnvironment(const std::string& name, const char* value);
-// A process whose token the program may take to start a program as its user,
-// with the same elevation as this one (the fake's desktop shell; under Win32
-// this process itself).
+// Another process, whose token the program may take to start a program as its
+// user: the fake's desktop shell; under Win32 a child this test starts
+// suspended, with this user's unelevated linked token where there is one (as
+// a desktop shell runs), ended with the test.
 uint32_t ProcessWithToken();
+// Whom a token speaks for, as "<user's SID>, elevated" or "..., not elevated":
+// of a token the program took, of the process ProcessWithToken named (read
+// through that process itself), and of this process.
+std::string TokenHolder(void* token);
+std::string ProcessTokenHolder(uint32_t process_id);
+std::string OwnTokenHolder();
 
 // Paths compare without regard to case: the fake keeps them lowercase.
 inline std::string Lower(std::string text) {

@@ -50,6 +50,34 @@ TEST_F(PathsContract, ADriveRootKeepsItsBackslashInItsFinalPath) {
   EXPECT_TRUE(platform::DirectoryExists(SystemRoot()));
 }
 
+// Where no drive letter reaches a folder (a volume without one, or one the
+// mount manager does not know), Windows gives no final path: the call fails
+// with ERROR_PATH_NOT_FOUND. Wine gives "\\?\unix\..." there, which the platform
+// layer reports as the same failure. The identities of handles still tell the
+// folder, and what lies in it, from anything else.
+TEST_F(PathsContract, WhereNoDriveLetterReachesThereIsNoFinalPathButIdentity) {
+  const std::string folder = NewFolderNoDriveReaches();
+  if (folder.empty())
+    GTEST_SKIP() << "a test cannot make a volume without a drive letter here";
+  PutFile(folder + "vtup.cok", "old");
+  ScopedHandle held = platform::HoldFolder(folder);
+  ASSERT_TRUE(held.IsValid()) << platform::GetLastError();
+  ScopedHandle file =
+      platform::OpenInFolder(held.Get(), "vtup.cok", platform::InFolderAccess::kRead,
+                             platform::FileShare::kRead);
+  ASSERT_TRUE(file.IsValid()) << platform::GetLastError();
+  for (platform::RawHandle handle : {held.Get(), file.Get()}) {
+    std::string path = "untouched";
+    EXPECT_FALSE(platform::GetFinalPathNameByHandle(handle, &path)) << path;
+    EXPECT_EQ(platform::GetLastError(), platform::kErrorPathNotFound);
+    EXPECT_EQ(path, "untouched");
+  }
+  ScopedHandle again = platform::OpenForExamination(folder);
+  ASSERT_TRUE(again.IsValid()) << platform::GetLastError();
+  EXPECT_TRUE(platform::SameFileObject(held.Get(), again.Get()));
+  EXPECT_FALSE(platform::SameFileObject(held.Get(), file.Get()));
+}
+
 TEST_F(PathsContract, AFolderFinalPathJoinedWithANameIsTheFileFinalPath) {
   ExpectFinalPathsJoin(NewFolder(), "vtup.cok");
   ExpectFinalPathsJoin(SystemRoot(), NewNameAtSystemRoot());

@@ -1,5 +1,6 @@
 // Named mappings, elevation, the tokens a program is started with and what
 // they tell.
+#include <cstdint>
 #include <string>
 
 #include "platform/errors.h"
@@ -14,7 +15,7 @@ class ProcessContract : public ContractTest {};
 
 std::string UniqueName(const std::string& stem) {
   return stem + "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name() + "_" +
-         std::to_string(ProcessWithToken());
+         std::to_string(reinterpret_cast<uintptr_t>(&stem));
 }
 
 TEST_F(ProcessContract, ASecondMappingOfTheSameNameReportsAlreadyExists) {
@@ -37,12 +38,20 @@ TEST_F(ProcessContract, ASecondMappingOfTheSameNameReportsAlreadyExists) {
 // The updater runs elevated (its manifest requires an administrator): above its
 // user's ordinary rights where a linked token exists (as under Wine, where every
 // program has one), else with them. Either way its token can be examined, and
-// it can take another process's token to start a program as that user.
+// it can take another process's token to start a program as that user: the
+// token it takes speaks for that process's user, unelevated as that process
+// runs, not for this elevated one.
 TEST_F(ProcessContract, ATokenForLaunchIsTakenFromAnotherProcess) {
   EXPECT_NE(platform::GetProcessElevation(), platform::Elevation::kUnknown);
   EXPECT_TRUE(platform::IsUserAnAdmin());
-  platform::ScopedHandle token = platform::OpenProcessTokenForLaunch(ProcessWithToken());
-  EXPECT_TRUE(token.IsValid()) << platform::GetLastError();
+  const uint32_t other = ProcessWithToken();
+  ASSERT_NE(other, 0u);
+  platform::ScopedHandle token = platform::OpenProcessTokenForLaunch(other);
+  ASSERT_TRUE(token.IsValid()) << platform::GetLastError();
+  const std::string holder = TokenHolder(token.Get());
+  EXPECT_EQ(holder, ProcessTokenHolder(other));
+  EXPECT_NE(holder.find(", not elevated"), std::string::npos) << holder;
+  EXPECT_EQ(OwnTokenHolder().find(", not elevated"), std::string::npos) << OwnTokenHolder();
 }
 
 TEST_F(ProcessContract, NoProcessGivesNoToken) {

@@ -178,7 +178,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       fake::World().failing = {"ReadFile"};
       break;
     case kOpensFail:
-      fake::World().failing = {"CreateFile"};
+      fake::World().failing = {"OpenInFolder"};
       break;
     case kFileVanishes:
       fake::World().entries.erase(fake::NormalizePath(current_path));

@@ -12,11 +12,18 @@ using velt::LineResult;
 
 class LanguageLineRulesTest : public LanguageTest {
  protected:
+  // The folder the files are opened in, C:\.
+  platform::RawHandle Root() {
+    if (!root_.IsValid())
+      root_ = platform::OpenFolder("C:\\");
+    return root_.Get();
+  }
+
   // Every line of `data` as the reader yields it.
-  static std::vector<std::string> Lines(const std::string& data) {
+  std::vector<std::string> Lines(const std::string& data) {
     fake::AddFile("C:\\t.lng", data);
     LineReader reader;
-    EXPECT_TRUE(velt::OpenLineReader(reader, "C:\\t.lng"));
+    EXPECT_TRUE(velt::OpenLineReader(reader, Root(), "C:\\", "t.lng"));
     std::vector<std::string> lines;
     std::string line;
     LineResult result;
@@ -26,6 +33,9 @@ class LanguageLineRulesTest : public LanguageTest {
     EXPECT_EQ(velt::ReadLine(reader, &line), LineResult::kEnd) << "end stays the end";
     return lines;
   }
+
+ private:
+  platform::ScopedHandle root_;
 };
 
 using LineList = std::vector<std::string>;
@@ -61,7 +71,7 @@ TEST_F(LanguageLineRulesTest, LinesLongerThanOneReadChunk) {
 TEST_F(LanguageLineRulesTest, RewindStartsAgainAndFileIsSharedForReadingOnly) {
   fake::AddFile("C:\\t.lng", "one\r\ntwo\r\n");
   LineReader reader;
-  ASSERT_TRUE(velt::OpenLineReader(reader, "C:\\t.lng"));
+  ASSERT_TRUE(velt::OpenLineReader(reader, Root(), "C:\\", "t.lng"));
   std::string line;
   ASSERT_EQ(velt::ReadLine(reader, &line), LineResult::kLine);
   ASSERT_EQ(velt::ReadLine(reader, &line), LineResult::kLine);
@@ -86,11 +96,11 @@ TEST_F(LanguageLineRulesTest, RewindStartsAgainAndFileIsSharedForReadingOnly) {
 TEST_F(LanguageLineRulesTest, ReadFailureIsReported) {
   fake::AddFile("C:\\t.lng", "one\r\n");
   LineReader reader;
-  ASSERT_TRUE(velt::OpenLineReader(reader, "C:\\t.lng"));
+  ASSERT_TRUE(velt::OpenLineReader(reader, Root(), "C:\\", "t.lng"));
   fake::World().failing.push_back("ReadFile");
   std::string line;
   EXPECT_EQ(velt::ReadLine(reader, &line), LineResult::kError);
-  EXPECT_FALSE(velt::OpenLineReader(reader, "C:\\missing.lng"));
+  EXPECT_FALSE(velt::OpenLineReader(reader, Root(), "C:\\", "missing.lng"));
 }
 
 TEST_F(LanguageLineRulesTest, HeaderLinesNameKeysWithoutRegardToAsciiCase) {

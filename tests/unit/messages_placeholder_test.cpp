@@ -58,17 +58,19 @@ TEST_F(MessagesTest, FormatTextAndFormatTextLines) {
   EXPECT_EQ(velt::FormatTextLines("nowhere", {"x", "y"}), "");
 }
 
-TEST_F(MessagesTest, LocalizedErrorBoxUsesTitleAndLanguage) {
-  velt::ShowLocalizedError(velt::FormatTextLines("two", {"1", "2"}));
-  velt::ShowLocalizedError(velt::GetText("nowhere"));
+// A text the files do not give (or a lookup could not read) would make a box
+// that says nothing: the built-in text stands in.
+TEST_F(MessagesTest, LocalizedErrorBoxUsesTitleAndLanguageOrTheBuiltInText) {
+  velt::ShowLocalizedError(velt::FormatTextLines("two", {"1", "2"}), "en", "ru");
+  velt::ShowLocalizedError(velt::GetText("nowhere"), "built in", "ru");
   ASSERT_EQ(Boxes().size(), 2u);
   EXPECT_EQ(Boxes()[0].text, "First 1\r\nsecond 1 and 2");
   EXPECT_EQ(Boxes()[0].caption, "Titel");
   EXPECT_EQ(Boxes()[0].style, 0x200010u);
   EXPECT_TRUE(Boxes()[0].extended);
   EXPECT_EQ(Boxes()[0].language, 0x0407) << "low 16 bits of LanguageId";
-  EXPECT_EQ(Boxes()[1].text, "");
-  EXPECT_EQ(Boxes()[1].caption, "Titel");
+  EXPECT_EQ(Boxes()[1].text, "built in");
+  EXPECT_EQ(Boxes()[1].caption, velt::ProgramTitleEnglish);
 }
 
 }  // namespace

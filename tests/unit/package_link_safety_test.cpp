@@ -2,7 +2,9 @@
 // file's name, at the new file's name, or in place of the folder. Nothing
 // outside the folder may be written, replaced or deleted, and the installation
 // fails with the usual box.
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "package/resource_install.h"
 #include "package_test_support.h"
@@ -124,6 +126,39 @@ TEST_F(LinkSafetyTest, AFolderThatIsALinkIsRefused) {
   fake::World().entries.erase(fake::NormalizePath(kFolder));
   fake::AddLink(kFolder, "C:\\Windows\\system32", kFolderLink);
   ExpectRefusedAndVictimWhole();
+}
+
+// An earlier run ended before its clean-up leaves "vtup.cok.<8 letters>.tmp":
+// the next installation removes such plain files through the folder's handle,
+// and leaves links (in either view), folders, held files and other names.
+TEST_F(LinkSafetyTest, EarlierTemporaryFilesGoButNeverThroughALink) {
+  const std::string folder = std::string(kFolder) + "\\";
+  for (const char* name : {"vtup.cok.abcdefgh.tmp", "VTUP.COK.qwertyui.TMP"})
+    fake::AddFile(folder + name, "left by a killed run");
+  const std::vector<std::string> staying = {
+      "vtup.cok.abcdefg.tmp",  "vtup.cok.abcdefghi.tmp",
+      "vtup.cok.abcd3fgh.tmp", "update.log.abcdefgh.tmp",
+      "vtup.cok.wineline.tmp", "vtup.cok.windlink.tmp",
+      "vtup.cok.heldfile.tmp", "vtup.cok.folderxy.tmp\\inside.txt"};
+  for (const std::string& name : staying)
+    fake::AddFile(folder + name, "not ours to remove");
+  fake::World().entries.erase(fake::NormalizePath(folder + "vtup.cok.wineline.tmp"));
+  fake::AddLink(folder + "vtup.cok.wineline.tmp", kVictim, kWineFileLink);
+  fake::World().entries.erase(fake::NormalizePath(folder + "vtup.cok.windlink.tmp"));
+  fake::AddLink(folder + "vtup.cok.windlink.tmp", kVictim, kWindowsFileLink);
+  fake::FindEntry(folder + "vtup.cok.heldfile.tmp")->held_until_ms = 1 << 30;
+
+  EXPECT_TRUE(velt::InstallResourceFile("vtup", "cok", kDestination));
+  EXPECT_EQ(fake::FileData(kVictim), kVictimData);
+  std::vector<std::string> expected = {"vtup.cok"};
+  for (const std::string& name : staying)
+    expected.push_back(
+        fake::NormalizePath(folder + name).substr(fake::NormalizePath(folder).size() + 1));
+  std::sort(expected.begin(), expected.end());
+  std::vector<std::string> left = fake::FilesBelow(kFolder);
+  std::sort(left.begin(), left.end());
+  EXPECT_EQ(left, expected);
+  EXPECT_TRUE(fake::FindEntry(folder + "vtup.cok.folderxy.tmp")->directory);
 }
 
 TEST_F(LinkSafetyTest, NothingIsDeletedByName) {

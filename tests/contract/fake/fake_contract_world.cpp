@@ -55,6 +55,13 @@ std::string NewDrive() {
   return "X:\\";  // every drive root of the fake exists, empty at first
 }
 
+std::string NewFolderNoDriveReaches() {
+  fake::World().no_final_path_below = {"v:"};
+  const std::string folder = "V:\\Letterless " + std::to_string(++counter) + "\\";
+  fake::AddDirectory(folder);
+  return folder;
+}
+
 void PutFile(const std::string& path, const std::string& bytes) {
   fake::AddFile(path, bytes);
 }
@@ -103,6 +110,22 @@ void SetEnvironment(const std::string& name, const char* value) {
 uint32_t ProcessWithToken() {
   fake::World().shell_process_id = 4242;
   return 4242;
+}
+
+// The fake's desktop shell runs as the user, unelevated; this process elevated.
+std::string TokenHolder(void* token) {
+  auto it = fake::World().handles.find(reinterpret_cast<uintptr_t>(token));
+  const bool shell = it != fake::World().handles.end() && it->second.path == "shell";
+  return shell ? ProcessTokenHolder(fake::World().shell_process_id) : OwnTokenHolder();
+}
+
+std::string ProcessTokenHolder(uint32_t process_id) {
+  return process_id == fake::World().shell_process_id ? "S-1-5-21-1000, not elevated"
+                                                      : "<no such process>";
+}
+
+std::string OwnTokenHolder() {
+  return "S-1-5-21-1000, elevated";
 }
 
 }  // namespace velt::contract

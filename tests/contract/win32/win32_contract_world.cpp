@@ -4,13 +4,18 @@
 // link under Wine). On Windows the suite runs elevated, as the updater does.
 #include <windows.h>
 
+#include <sddl.h>
+
 #include <iostream>
 #include <memory>
 #include <vector>
 
+#include "tests/common/letterless_folder.h"
+#include "tests/common/remove_tree.h"
 #include "tests/common/spare_drive.h"
 #include "tests/common/unix_symlink.h"
 #include "tests/contract/contract_world.h"
+#include "tools/win/common/linked_token.h"
 
 namespace velt::contract {
 namespace {
@@ -22,37 +27,15 @@ struct Made {
   std::vector<std::string> keys;
   std::vector<std::string> variables;
   std::vector<std::unique_ptr<test::SpareDrive>> drives;
+  std::unique_ptr<test::LetterlessFolder> letterless;
+  HANDLE child = nullptr;  // ProcessWithToken's, suspended
+  DWORD child_id = 0;
 };
 Made made;
 int counter = 0;
 
 std::string Unique(const std::string& stem) {
   return stem + std::to_string(GetCurrentProcessId()) + "_" + std::to_string(++counter);
-}
-
-// Deletes `folder` (trailing backslash) and everything below it; links are
-// removed themselves, never followed.
-void RemoveTree(const std::string& folder) {
-  WIN32_FIND_DATAA entry;
-  HANDLE find = FindFirstFileA((folder + "*").c_str(), &entry);
-  if (find != INVALID_HANDLE_VALUE) {
-    do {
-      const std::string name = entry.cFileName;
-      if (name == "." || name == "..")
-        continue;
-      const std::string path = folder + name;
-      SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-      const DWORD kind = entry.dwFileAttributes;
-      if ((kind & FILE_ATTRIBUTE_DIRECTORY) && !(kind & FILE_ATTRIBUTE_REPARSE_POINT))
-        RemoveTree(path + "\\");
-      else if (kind & FILE_ATTRIBUTE_DIRECTORY)
-        RemoveDirectoryA(path.c_str());
-      else
-        DeleteFileA(path.c_str());
-    } while (FindNextFileA(find, &entry));
-    FindClose(find);
-  }
-  RemoveDirectoryA(folder.c_str());
 }
 
 void DeleteKey(HKEY root, const std::string& path, REGSAM view) {
@@ -71,6 +54,12 @@ void BeginTest() {
 }
 
 void EndTest() {
+  if (made.child != nullptr) {
+    TerminateProcess(made.child, 0);
+    WaitForSingleObject(made.child, 5000);
+    CloseHandle(made.child);
+  }
+  made.letterless.reset();
   for (const std::string& link : made.links) {
     if (test::UnderWine())
       test::UnixUnlink(link);
@@ -79,7 +68,7 @@ void EndTest() {
   }
   made.drives.clear();
   for (const std::string& folder : made.folders)
-    RemoveTree(folder);
+    test::RemoveTree(folder);
   for (const std::string& name : made.root_names) {
     const std::string path = SystemRoot() + name;
     SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
@@ -193,8 +182,68 @@ void SetEnvironment(const std::string& name, const char* value) {
   SetEnvironmentVariableA(name.c_str(), value);
 }
 
+std::string NewFolderNoDriveReaches() {
+  made.letterless = std::make_unique<test::LetterlessFolder>();
+  return made.letterless->Make();
+}
+
 uint32_t ProcessWithToken() {
-  return GetCurrentProcessId();
+  if (made.child != nullptr)
+    return made.child_id;
+  char system[MAX_PATH];
+  EXPECT_NE(GetSystemDirectoryA(system, MAX_PATH), 0u);
+  std::string command = std::string(system) + "\\cmd.exe";
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION info = {};
+  HANDLE linked = tools::LinkedPrimaryToken();
+  const BOOL started =
+      linked != nullptr
+          ? CreateProcessAsUserA(linked, nullptr, &command[0], nullptr, nullptr, FALSE,
+                                 CREATE_SUSPENDED, nullptr, nullptr, &startup, &info)
+          : CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr,
+                           nullptr, &startup, &info);
+  EXPECT_TRUE(started) << command << ": error " << GetLastError();
+  if (linked != nullptr)
+    CloseHandle(linked);
+  if (!started)
+    return 0;
+  CloseHandle(info.hThread);
+  made.child = info.hProcess;
+  made.child_id = info.dwProcessId;
+  return made.child_id;
+}
+
+std::string TokenHolder(void* token) {
+  char user[SECURITY_MAX_SID_SIZE + sizeof(TOKEN_USER)];
+  TOKEN_ELEVATION elevation = {};
+  DWORD size = 0;
+  char* sid = nullptr;
+  if (!GetTokenInformation(token, TokenUser, user, sizeof(user), &size) ||
+      !GetTokenInformation(token, TokenElevation, &elevation, sizeof(elevation), &size) ||
+      !ConvertSidToStringSidA(reinterpret_cast<TOKEN_USER*>(user)->User.Sid, &sid)) {
+    return "<unknown: error " + std::to_string(GetLastError()) + ">";
+  }
+  const std::string holder =
+      std::string(sid) + (elevation.TokenIsElevated ? ", elevated" : ", not elevated");
+  LocalFree(sid);
+  return holder;
+}
+
+std::string ProcessTokenHolder(uint32_t process_id) {
+  HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, process_id);
+  HANDLE token = nullptr;
+  const bool opened = process != nullptr && OpenProcessToken(process, TOKEN_QUERY, &token);
+  const std::string holder = opened ? TokenHolder(token) : "<no such process>";
+  if (token != nullptr)
+    CloseHandle(token);
+  if (process != nullptr)
+    CloseHandle(process);
+  return holder;
+}
+
+std::string OwnTokenHolder() {
+  return ProcessTokenHolder(GetCurrentProcessId());
 }
 
 }  // namespace velt::contract
