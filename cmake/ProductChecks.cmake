@@ -36,10 +36,11 @@ add_test(NAME product.icon COMMAND ${VELT_PE_INSPECT} icon ${velt_product} 16 32
 add_test(NAME product.version_resource COMMAND ${VELT_PE_INSPECT} version ${velt_product}
   ${VELT_PAYLOAD_VERSION} Velt Kolm)
 # The bytes the program adds to its payload (prints them by section).
-# At most 220 KiB (218.9 KiB with the sample: README, "The product file"; 220.0
-# with the release-build test's payload); the resource section's padding to
-# 4 KiB makes it vary by up to a page with the payload's size.
-set(VELT_MAX_OVERHEAD 225280)
+# At most 240 KiB (README, "The product file", has the figure with the sample;
+# the release-build test's payload adds about 1.1 KB of resource padding); the
+# resource section's padding to 4 KiB makes it vary by up to a page with the
+# payload's size.
+set(VELT_MAX_OVERHEAD 245760)
 add_test(NAME product.overhead COMMAND ${VELT_PE_INSPECT} overhead ${velt_product}
   ${VELT_PAYLOAD_FILE} ${VELT_MAX_OVERHEAD})
 # A fresh build at another path gives the same bytes (about a minute).
