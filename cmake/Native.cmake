@@ -29,7 +29,7 @@ include(cmake/NativeTools.cmake OPTIONAL)
 add_test(NAME layers.includes COMMAND bash ${CMAKE_SOURCE_DIR}/scripts/check-layers.sh)
 set_tests_properties(layers.includes PROPERTIES LABELS unit)
 
-# The README's exit codes, winget and Intune tables match startup/exit_codes.h,
+# The README's exit codes, winget and Intune tables match deployment/exit_codes.h,
 # and the end-to-end tests it names exist.
 add_test(NAME readme.exit_codes COMMAND bash ${CMAKE_SOURCE_DIR}/scripts/check-readme-exit-codes.sh)
 set_tests_properties(readme.exit_codes PROPERTIES LABELS unit)

@@ -2,10 +2,11 @@
 
 #include <string>
 
+#include "deployment/command_switches.h"
+#include "deployment/exit_codes.h"
+#include "deployment/run_log.h"
 #include "package/starter_file.h"
-#include "startup/command_switches.h"
-#include "startup/exit_codes.h"
-#include "startup/run_log.h"
+#include "platform/text_rules.h"
 #include "startup/startup_settings.h"
 #include "startup/update_constants.h"
 #include "sysinfo/os_description.h"
@@ -30,7 +31,8 @@ std::string UnderstoodCommandLine() {
     text += ", /SUPPRESSMSGBOXES";
   const size_t understood = (modest ? 1 : 0) + (runapp ? 1 : 0);
   if (switches.words.size() > understood)
-    text += ", " + DecimalText(switches.words.size() - understood) + " other words left alone";
+    text += ", " + platform::DecimalText(switches.words.size() - understood) +
+            " other words left alone";
   return text;
 }
 
@@ -68,7 +70,7 @@ bool OpenRequestedRunLog() {
   if (!RunLogRequested())
     return true;
   AttachRunLogFile(CreateFileForStarter(RunLogPath()));
-  const std::string version = DecimalText(UpdateVersion);
+  const std::string version = platform::DecimalText(UpdateVersion);
   Log({"velt-update ", version, ".0.0.0, carrying ", PackageFileName, " version ", version});
   Log({"command line understood as: ", UnderstoodCommandLine()});
   Log({"system: ", WindowsDescription});

@@ -3,7 +3,7 @@
 // and its heading, and the single-copy guard's outcome.
 #pragma once
 
-#include "startup/single_copy_guard.h"
+#include "deployment/single_copy_guard.h"
 
 namespace velt {
 

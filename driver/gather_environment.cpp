@@ -1,9 +1,9 @@
 #include "driver/gather_environment.h"
 
+#include "deployment/run_log.h"
 #include "driver/uninstall_entry.h"
 #include "platform/system.h"
 #include "startup/install_environment.h"
-#include "startup/run_log.h"
 #include "startup/startup_settings.h"
 #include "startup/update_constants.h"
 

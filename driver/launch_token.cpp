@@ -3,9 +3,9 @@
 #include <string_view>
 #include <utility>
 
+#include "deployment/run_log.h"
 #include "platform/errors.h"
 #include "platform/process.h"
-#include "startup/run_log.h"
 
 namespace velt {
 namespace {

@@ -3,16 +3,16 @@
 #include <functional>
 #include <new>
 
+#include "deployment/command_switches.h"
+#include "deployment/exit_codes.h"
+#include "deployment/run_log.h"
+#include "deployment/single_copy_guard.h"
 #include "driver/deployment_log.h"
 #include "driver/top_level_error.h"
 #include "driver/update_sequence.h"
 #include "language/language.h"
 #include "platform/app_error.h"
-#include "startup/command_switches.h"
-#include "startup/exit_codes.h"
 #include "startup/install_environment.h"
-#include "startup/run_log.h"
-#include "startup/single_copy_guard.h"
 #include "startup/startup_settings.h"
 #include "startup/update_constants.h"
 #include "sysinfo/os_description.h"

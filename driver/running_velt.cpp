@@ -1,5 +1,6 @@
 #include "driver/running_velt.h"
 
+#include "deployment/run_log.h"
 #include "driver/launch_token.h"
 #include "platform/errors.h"
 #include "platform/files.h"
@@ -8,7 +9,6 @@
 #include "platform/ui.h"
 #include "startup/install_environment.h"
 #include "startup/product_folder.h"
-#include "startup/run_log.h"
 #include "startup/startup_settings.h"
 #include "startup/update_constants.h"
 

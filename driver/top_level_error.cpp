@@ -2,9 +2,9 @@
 
 #include <cstdint>
 
+#include "deployment/error_box.h"
 #include "platform/system.h"
 #include "platform/ui.h"
-#include "startup/error_box.h"
 
 namespace velt {
 namespace {

@@ -1,10 +1,13 @@
 #include "driver/update_sequence.h"
 
+#include "deployment/command_switches.h"
+#include "deployment/exit_codes.h"
+#include "deployment/file_holders.h"
+#include "deployment/run_log.h"
 #include "driver/gather_environment.h"
 #include "driver/running_velt.h"
 #include "language/language.h"
 #include "language/messages.h"
-#include "package/file_holders.h"
 #include "package/folder_size.h"
 #include "package/installed_package.h"
 #include "package/resource_install.h"
@@ -12,12 +15,11 @@
 #include "platform/errors.h"
 #include "platform/files.h"
 #include "platform/phase/phase_marks.h"
+#include "platform/text_rules.h"
 #include "platform/ui.h"
-#include "startup/exit_codes.h"
 #include "startup/install_environment.h"
 #include "startup/product_folder.h"
 #include "startup/release_facts.h"
-#include "startup/run_log.h"
 #include "startup/startup_settings.h"
 #include "startup/update_constants.h"
 
@@ -71,7 +73,7 @@ bool InstalledVersionAllowsUpdate(const std::string& package_path, int* exit_cod
     return false;
   }
   NoteInstalledVersion(installed);
-  Log({"installed ", PackageFileName, " version ", DecimalText(installed), ", carried ",
+  Log({"installed ", PackageFileName, " version ", platform::DecimalText(installed), ", carried ",
        UpdateVersionText});
   if (UpdateVersion < installed) {
     const bool yes =
@@ -95,7 +97,7 @@ void LogInstalledVersionWithoutTest(const std::string& package_path, InstalledPa
     Log({"no installed ", PackageFileName});
   } else if (ReadInstalledVersionOnce(HeldProductFolder(), package_path, &installed)) {
     NoteInstalledVersion(installed);
-    Log({"installed ", PackageFileName, " version ", DecimalText(installed),
+    Log({"installed ", PackageFileName, " version ", platform::DecimalText(installed),
          " (read for the log; the silent mode makes no version test), carried ",
          UpdateVersionText});
   } else {
@@ -106,7 +108,7 @@ void LogInstalledVersionWithoutTest(const std::string& package_path, InstalledPa
 void LogLanguageChoice() {
   if (LanguageFileIndex >= 0 && static_cast<size_t>(LanguageFileIndex) < LanguageList.size()) {
     Log({"language file ", LanguageList[LanguageFileIndex], ", language ",
-         DecimalText(LanguageId)});
+         platform::DecimalText(LanguageId)});
   }
 }
 
@@ -132,7 +134,7 @@ void RecordInstallationSize() {
   VELT_PHASE_MARK("folder_size_done");
   if (size_kb != -1) {
     registry.WriteInteger("EstimatedSize", size_kb);
-    Log({"recorded EstimatedSize ", DecimalText(size_kb), " KiB"});
+    Log({"recorded EstimatedSize ", platform::DecimalText(size_kb), " KiB"});
   } else {
     Log({"the installation folder is missing; EstimatedSize stays as it was"});
   }

@@ -8,6 +8,7 @@
 #include "language/language_state.h"
 #include "platform/files.h"
 #include "platform/registry.h"
+#include "platform/text_rules.h"
 #include "platform/tregistry.h"
 #include "startup/startup_settings.h"
 #include "startup/update_constants.h"
@@ -32,7 +33,7 @@ void ListLanguageFiles() {
       continue;
     const int32_t index = static_cast<int32_t>(LanguageList.size());
     LanguageList.push_back(entry.name);
-    const std::string lowercase = AsciiLowercase(entry.name);
+    const std::string lowercase = platform::AsciiLowercase(entry.name);
     if (lowercase == kRussianFile) {
       RussianFileIndex = index;
     } else if (lowercase == kEnglishFile) {

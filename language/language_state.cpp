@@ -2,6 +2,7 @@
 
 #include "language/language.h"
 #include "platform/files.h"
+#include "platform/text_rules.h"
 #include "startup/install_environment.h"
 #include "startup/startup_settings.h"
 
@@ -68,7 +69,7 @@ platform::RawHandle HeldLanguageFolder() {
   }
   std::string reached;
   if (platform::GetFinalPathNameByHandle(folder.Get(), &reached) &&
-      !SameAsciiText(reached + "\\", path)) {
+      !platform::SameAsciiText(reached + "\\", path)) {
     return nullptr;  // a link (Wine follows it even where asked not to)
   }
   LanguageFolderReached = reached;

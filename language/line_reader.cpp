@@ -4,6 +4,7 @@
 
 #include "platform/errors.h"
 #include "platform/files.h"
+#include "platform/text_rules.h"
 #include "startup/startup_settings.h"
 
 namespace velt {
@@ -66,7 +67,7 @@ bool IsPlainFileIn(platform::RawHandle file, std::string folder_reached) {
     return true;
   if (folder_reached.back() == '\\')
     folder_reached.pop_back();  // a drive root's
-  return SameAsciiText(FolderOf(reached), folder_reached);
+  return platform::SameAsciiText(FolderOf(reached), folder_reached);
 }
 
 }  // namespace
@@ -76,8 +77,8 @@ bool OpenLineReader(LineReader& reader,
                     const std::string& folder_reached,
                     const std::string& name) {
   CloseLineReader(reader);
-  platform::ScopedHandle file =
-      platform::OpenInFolder(folder, name, platform::InFolderAccess::kRead, platform::FileShare::kRead);
+  platform::ScopedHandle file = platform::OpenInFolder(
+      folder, name, platform::InFolderAccess::kRead, platform::FileShare::kRead);
   if (!file.IsValid() || !IsPlainFileIn(file.Get(), folder_reached))
     return false;
   reader.file = std::move(file);

@@ -1,8 +1,8 @@
 #include "language/messages.h"
 
+#include "deployment/error_box.h"
 #include "language/language.h"
 #include "platform/ui.h"
-#include "startup/error_box.h"
 #include "startup/startup_settings.h"
 #include "startup/update_constants.h"
 

@@ -2,6 +2,7 @@
 
 #include "platform/errors.h"
 #include "platform/files.h"
+#include "platform/text_rules.h"
 #include "startup/startup_settings.h"
 
 namespace velt {
@@ -65,7 +66,7 @@ bool InstallFolder::Holds(platform::RawHandle file, const std::string& name) con
     return false;
   // A drive root's final path keeps its backslash ("C:\\").
   const std::string separator = final_path_.back() == '\\' ? "" : "\\";
-  return SameAsciiText(reached, final_path_ + separator + name);
+  return platform::SameAsciiText(reached, final_path_ + separator + name);
 }
 
 }  // namespace velt

@@ -1,12 +1,13 @@
 #include "package/installed_package.h"
 
+#include "deployment/run_log.h"
 #include "package/package_format.h"
 #include "platform/errors.h"
 #include "platform/files.h"
 #include "platform/system.h"
+#include "platform/text_rules.h"
 #include "startup/install_environment.h"
 #include "startup/release_facts.h"
-#include "startup/run_log.h"
 #include "startup/startup_settings.h"
 
 namespace velt {
@@ -31,7 +32,7 @@ bool ReachesAnotherFile(platform::RawHandle folder,
     return false;
   }
   AddTrailingBackslash(folder_path);  // a drive root's has one already
-  return AsciiLowercase(reached) != AsciiLowercase(folder_path + name);
+  return platform::AsciiLowercase(reached) != platform::AsciiLowercase(folder_path + name);
 }
 
 // Whether the open `file`, whose attributes are `attributes`, is a link rather
@@ -41,8 +42,7 @@ bool IsALink(platform::RawHandle folder,
              platform::RawHandle file,
              const std::string& name,
              uint32_t attributes) {
-  return (attributes & platform::kAttrReparsePoint) != 0 ||
-         ReachesAnotherFile(folder, file, name);
+  return (attributes & platform::kAttrReparsePoint) != 0 || ReachesAnotherFile(folder, file, name);
 }
 
 // Reads the header's version into `*version` (as a byte of 0 when the file
@@ -125,8 +125,8 @@ bool ReadInstalledVersion(platform::RawHandle folder,
     }
     platform::Sleep(kPackageRetryDelayMs);
   }
-  LogFailure({"reading the version of ", path, ", ", DecimalText(kPackageAttempts), " attempts ",
-              DecimalText(kPackageRetryDelayMs), " ms apart; the last"},
+  LogFailure({"reading the version of ", path, ", ", platform::DecimalText(kPackageAttempts),
+              " attempts ", platform::DecimalText(kPackageRetryDelayMs), " ms apart; the last"},
              *error);
   return false;
 }

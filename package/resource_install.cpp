@@ -1,6 +1,7 @@
 #include "package/resource_install.h"
 
-#include "package/file_holders.h"
+#include "deployment/file_holders.h"
+#include "deployment/run_log.h"
 #include "package/install_folder.h"
 #include "package/temporary_file.h"
 #include "platform/errors.h"
@@ -8,8 +9,8 @@
 #include "platform/phase/phase_marks.h"
 #include "platform/resources.h"
 #include "platform/system.h"
+#include "platform/text_rules.h"
 #include "startup/release_facts.h"
-#include "startup/run_log.h"
 #include "startup/startup_settings.h"
 
 namespace velt {
@@ -37,8 +38,8 @@ bool WriteAndFlush(platform::RawHandle file, const uint8_t* data, uint32_t size)
       return false;
     }
     if (written != chunk) {
-      Log({"writing the new data file: ", DecimalText(done + written), " of ", DecimalText(size),
-           " bytes written (the disk is full)"});
+      Log({"writing the new data file: ", platform::DecimalText(done + written), " of ",
+           platform::DecimalText(size), " bytes written (the disk is full)"});
       return false;
     }
     done += chunk;
@@ -113,8 +114,8 @@ InstallOutcome ReplaceInFolder(const InstallFolder& folder,
     }
     platform::Sleep(kPackageRetryDelayMs);  // after every failed attempt, as the version test
   }
-  LogFailure({"replacing ", destination, ", refused ", DecimalText(kPackageAttempts), " times ",
-              DecimalText(kPackageRetryDelayMs), " ms apart; the last"},
+  LogFailure({"replacing ", destination, ", refused ", platform::DecimalText(kPackageAttempts),
+              " times ", platform::DecimalText(kPackageRetryDelayMs), " ms apart; the last"},
              error);
   if (RunLogRequested())
     NoteFileHolders(NameFileHolders(destination));
@@ -181,7 +182,7 @@ InstallOutcome InstallResourceFile(const std::string& name,
     return outcome;
   }
   NotePackageWritten();
-  Log({"installed ", destination, " (", DecimalText(resource.size()), " bytes)"});
+  Log({"installed ", destination, " (", platform::DecimalText(resource.size()), " bytes)"});
   return outcome;
 }
 

@@ -6,6 +6,7 @@
 #include "platform/errors.h"
 #include "platform/files.h"
 #include "platform/process.h"
+#include "platform/text_rules.h"
 #include "startup/startup_settings.h"
 
 namespace velt {
@@ -19,8 +20,8 @@ bool ReachedAsSpelled(const InstallFolder& folder, const std::string& spelled) {
   std::string reached;
   if (!platform::GetFinalPathNameByHandle(folder.handle(), &reached))
     return platform::GetLastError() == platform::kErrorCallNotImplemented;
-  return AsciiLowercase(WithoutTrailingBackslash(reached)) ==
-         AsciiLowercase(WithoutTrailingBackslash(spelled));
+  return platform::AsciiLowercase(WithoutTrailingBackslash(reached)) ==
+         platform::AsciiLowercase(WithoutTrailingBackslash(spelled));
 }
 
 // Whether `token` is granted every right in `desired` on `object`; false when

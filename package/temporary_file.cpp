@@ -1,7 +1,7 @@
 #include "package/temporary_file.h"
 
+#include "deployment/run_log.h"
 #include "platform/errors.h"
-#include "startup/run_log.h"
 #include "startup/startup_settings.h"
 
 namespace velt {
@@ -42,9 +42,8 @@ bool IsPlainFile(uint32_t attributes) {
 // Deletes the plain file `leftover` of the folder through its own handle,
 // opened relative to the folder's.
 void RemoveLeftover(const InstallFolder& folder, const std::string& leftover) {
-  platform::ScopedHandle file =
-      platform::OpenInFolder(folder.handle(), leftover, platform::InFolderAccess::kDelete,
-                             platform::FileShare::kNone);
+  platform::ScopedHandle file = platform::OpenInFolder(
+      folder.handle(), leftover, platform::InFolderAccess::kDelete, platform::FileShare::kNone);
   uint32_t attributes = 0;
   if (file.IsValid() && platform::GetFileAttributesByHandle(file.Get(), &attributes) &&
       IsPlainFile(attributes) && folder.Holds(file.Get(), leftover) &&

@@ -1,6 +1,6 @@
 #!/bin/bash
 # Checks that no include points up a layer. Layers, top to bottom:
-#   driver, package, language, sysinfo, startup, platform
+#   driver, package, language, sysinfo, startup, deployment, platform
 # (platform/win32 and platform/fake implement platform; tools and tests sit
 # outside the stack, but only driver/tests/ may include the driver). A folder
 # may include its own headers and any lower layer's.
@@ -8,7 +8,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-layers=(driver package language sysinfo startup platform)
+layers=(driver package language sysinfo startup deployment platform)
 rank() {
   local i
   for i in "${!layers[@]}"; do

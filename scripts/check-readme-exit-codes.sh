@@ -1,13 +1,13 @@
 #!/bin/bash
 # Checks the README's deployment contract against the program: the exit-code
 # table, the winget ExpectedReturnCodes block and the Intune / Configuration
-# Manager table list exactly the codes of startup/exit_codes.h, and every
+# Manager table list exactly the codes of deployment/exit_codes.h, and every
 # end-to-end test the exit-code table names exists in tests/e2e/.
 # Prints each mismatch and exits 1 when there is one.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-codes=$(grep -oE '= [0-9]+,' startup/exit_codes.h | grep -oE '[0-9]+' | sort -n | tr '\n' ' ')
+codes=$(grep -oE '= [0-9]+,' deployment/exit_codes.h | grep -oE '[0-9]+' | sort -n | tr '\n' ' ')
 nonzero=$(tr ' ' '\n' <<<"$codes" | grep -vx 0 | grep . | tr '\n' ' ')
 
 # The lines of README.md from the heading `$1` up to the next heading of any level.
@@ -22,7 +22,7 @@ row_codes() {
 bad=0
 expect() {  # what, listed, wanted
   if [ "$2" != "$3" ]; then
-    echo "README: $1 lists [$2], startup/exit_codes.h has [$3]" >&2
+    echo "README: $1 lists [$2], deployment/exit_codes.h has [$3]" >&2
     bad=1
   fi
 }

@@ -1,9 +1,9 @@
 #include "startup/product_folder.h"
 
+#include "deployment/run_log.h"
 #include "platform/errors.h"
 #include "platform/files.h"
 #include "startup/install_environment.h"
-#include "startup/run_log.h"
 
 namespace velt {
 namespace {

@@ -3,11 +3,11 @@
 #include <memory>
 #include <vector>
 
+#include "deployment/command_switches.h"
+#include "deployment/error_box.h"
 #include "platform/registry.h"
 #include "platform/system.h"
 #include "platform/ui.h"
-#include "startup/command_switches.h"
-#include "startup/error_box.h"
 #include "startup/update_constants.h"
 
 namespace velt {
@@ -37,42 +37,6 @@ bool IsCyrillicLocale(uint32_t lcid) {
       return true;
   }
   return false;
-}
-
-std::string AsciiLowercase(const std::string& text) {
-  std::string result = text;
-  for (char& c : result) {
-    if (c >= 'A' && c <= 'Z')
-      c = static_cast<char>(c - 'A' + 'a');
-  }
-  return result;
-}
-
-bool SameAsciiText(const std::string& first, const std::string& second) {
-  if (first.size() != second.size())
-    return false;
-  for (size_t i = 0; i < first.size(); ++i) {
-    const char one = first[i] >= 'A' && first[i] <= 'Z' ? first[i] - 'A' + 'a' : first[i];
-    const char other = second[i] >= 'A' && second[i] <= 'Z' ? second[i] - 'A' + 'a' : second[i];
-    if (one != other)
-      return false;
-  }
-  return true;
-}
-
-std::string LowercaseArgument(int index) {
-  const std::vector<std::string>& words = ProcessCommandSwitches().words;
-  if (index < 1 || static_cast<size_t>(index) > words.size())
-    return std::string();
-  return AsciiLowercase(words[index - 1]);
-}
-
-bool ModestAsked() {
-  return LowercaseArgument(1) == "modest";
-}
-
-bool RunAppAsked() {
-  return LowercaseArgument(2) == "runapp";
 }
 
 void StartStartupSettings(WindowsBitnessProbe is_64bit_windows) {

@@ -29,19 +29,6 @@ void EndStartupSettings();
 
 // True for the seven Cyrillic-script locale identifiers (whole-LCID comparison).
 bool IsCyrillicLocale(uint32_t lcid);
-// Lowercases A to Z only.
-std::string AsciiLowercase(const std::string& text);
-// Whether the texts are equal when A to Z are lowercased (paths, names).
-bool SameAsciiText(const std::string& first, const std::string& second);
-// The command-line argument at `index` (1 = first after the program name,
-// deployment switches not counted), A-Z lowercased; empty when missing.
-std::string LowercaseArgument(int index);
-// The silent mode: "modest" is the first argument. Read from the command line
-// itself, so it holds before the modules start and after they end.
-bool ModestAsked();
-// "runapp" is the second argument (it counts only after "modest").
-bool RunAppAsked();
-
 // The shared registry accessor; exists between start and end of this module.
 platform::TRegistry& Registry();
 

@@ -14,9 +14,9 @@
 #include <set>
 #include <string>
 
+#include "deployment/exit_codes.h"
 #include "driver/tests/sweep_world.h"
 #include "driver/tests/truth_table.h"
-#include "startup/exit_codes.h"
 
 namespace velt_test {
 namespace {

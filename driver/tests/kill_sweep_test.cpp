@@ -20,8 +20,8 @@
 #include <string>
 #include <vector>
 
+#include "deployment/exit_codes.h"
 #include "driver/tests/sweep_world.h"
-#include "startup/exit_codes.h"
 
 namespace velt_test {
 namespace {

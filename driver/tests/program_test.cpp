@@ -1,10 +1,10 @@
 // The whole program on the fake machine: module order and the top-level report.
 #include <gtest/gtest.h>
 
+#include "deployment/exit_codes.h"
 #include "driver/program.h"
 #include "driver/top_level_error.h"
 #include "platform/fake/fake_platform.h"
-#include "startup/exit_codes.h"
 
 namespace {
 

@@ -7,9 +7,9 @@
 
 #include <utility>
 
+#include "deployment/command_switches.h"
+#include "deployment/single_copy_guard.h"
 #include "driver/tests/deployment_fixture.h"
-#include "startup/command_switches.h"
-#include "startup/single_copy_guard.h"
 
 namespace velt_test {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "startup/exit_codes.h"
+#include "deployment/exit_codes.h"
 
 namespace velt_test {
 namespace {

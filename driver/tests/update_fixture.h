@@ -8,13 +8,13 @@
 
 #include <gtest/gtest.h>
 
+#include "deployment/exit_codes.h"
 #include "driver/program.h"
 #include "driver/update_sequence.h"
 #include "language/language.h"
 #include "platform/fake/fake_platform.h"
 #include "platform/registry.h"
 #include "platform/ui.h"
-#include "startup/exit_codes.h"
 #include "startup/install_environment.h"
 #include "startup/startup_settings.h"
 #include "startup/update_constants.h"

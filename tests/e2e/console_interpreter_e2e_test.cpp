@@ -4,7 +4,7 @@
 // description the updater builds stays what the system's own cmd.exe gives.
 #include <string>
 
-#include "startup/exit_codes.h"
+#include "deployment/exit_codes.h"
 #include "tests/e2e/e2e_files.h"
 #include "tests/e2e/e2e_harness.h"
 #include "tests/e2e/reported_windows.h"

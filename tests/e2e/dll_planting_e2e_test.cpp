@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "startup/exit_codes.h"
+#include "deployment/exit_codes.h"
 #include "tests/e2e/e2e_files.h"
 #include "tests/e2e/e2e_harness.h"
 

@@ -3,7 +3,7 @@
 // installation.
 #include <string>
 
-#include "startup/exit_codes.h"
+#include "deployment/exit_codes.h"
 #include "tests/common/spare_drive.h"
 #include "tests/e2e/e2e_files.h"
 #include "tests/e2e/e2e_harness.h"

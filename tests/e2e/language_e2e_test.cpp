@@ -4,7 +4,7 @@
 // LANG=ru_RU.UTF-8 LC_ALL=ru_RU.UTF-8); it is skipped in any other locale.
 #include <string>
 
-#include "startup/exit_codes.h"
+#include "deployment/exit_codes.h"
 #include "tests/common/unix_symlink.h"
 #include "tests/e2e/e2e_files.h"
 #include "tests/e2e/e2e_harness.h"

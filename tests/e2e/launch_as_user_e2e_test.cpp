@@ -8,7 +8,7 @@
 // with the user's unelevated (linked) token (desktop_shell.h).
 #include <string>
 
-#include "startup/exit_codes.h"
+#include "deployment/exit_codes.h"
 #include "tests/e2e/desktop_shell.h"
 #include "tests/e2e/e2e_files.h"
 #include "tests/e2e/e2e_harness.h"

@@ -6,7 +6,7 @@
 // or deleted.
 #include <string>
 
-#include "startup/exit_codes.h"
+#include "deployment/exit_codes.h"
 #include "tests/common/unix_symlink.h"
 #include "tests/e2e/e2e_files.h"
 #include "tests/e2e/e2e_harness.h"

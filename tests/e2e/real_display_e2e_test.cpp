@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "startup/exit_codes.h"
+#include "deployment/exit_codes.h"
 #include "tests/common/unix_symlink.h"
 #include "tests/e2e/drawn_box.h"
 #include "tests/e2e/e2e_files.h"

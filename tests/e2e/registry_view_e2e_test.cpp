@@ -7,7 +7,7 @@
 // Velt installer left its entry.
 #include <string>
 
-#include "startup/exit_codes.h"
+#include "deployment/exit_codes.h"
 #include "tests/e2e/e2e_harness.h"
 #include "tests/e2e/e2e_registry.h"
 #include "tests/e2e/reported_windows.h"

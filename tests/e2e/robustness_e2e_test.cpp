@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "startup/exit_codes.h"
+#include "deployment/exit_codes.h"
 #include "tests/e2e/e2e_files.h"
 #include "tests/e2e/e2e_harness.h"
 #include "tests/e2e/e2e_registry.h"

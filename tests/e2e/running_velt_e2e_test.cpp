@@ -2,7 +2,7 @@
 // keeps open stops the update with "filecantopen".
 #include <string>
 
-#include "startup/exit_codes.h"
+#include "deployment/exit_codes.h"
 #include "tests/e2e/e2e_harness.h"
 #include "tests/e2e/e2e_texts.h"
 

@@ -4,7 +4,7 @@
 // Wine); skipped in any other locale.
 #include <string>
 
-#include "startup/exit_codes.h"
+#include "deployment/exit_codes.h"
 #include "tests/e2e/e2e_harness.h"
 
 namespace velt::e2e {

@@ -1,8 +1,10 @@
 // Start-up facts, the bilingual box, the settings key and command-line words.
 #include <gtest/gtest.h>
 
+#include "deployment/command_switches.h"
 #include "platform/fake/fake_platform.h"
 #include "platform/system.h"
+#include "platform/text_rules.h"
 #include "startup/startup_settings.h"
 #include "startup/update_constants.h"
 #include "sysinfo/os_description.h"
@@ -79,7 +81,7 @@ TEST_F(StartupSettingsTest, FirstArgumentIsLowercasedOnlyForAsciiLetters) {
   EXPECT_EQ(velt::LowercaseArgument(2), "runapp");
   EXPECT_EQ(velt::LowercaseArgument(3), "");
   // Bytes above 127 (Cyrillic letters in Windows-1251) stay as they are.
-  EXPECT_EQ(velt::AsciiLowercase("AZ\xC0\xDF"), "az\xC0\xDF");
+  EXPECT_EQ(platform::AsciiLowercase("AZ\xC0\xDF"), "az\xC0\xDF");
 }
 
 TEST_F(StartupSettingsTest, NoArgumentsGiveAnEmptyFirstArgument) {

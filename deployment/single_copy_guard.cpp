@@ -1,4 +1,4 @@
-#include "startup/single_copy_guard.h"
+#include "deployment/single_copy_guard.h"
 
 #include "platform/errors.h"
 #include "platform/guard_mutex.h"

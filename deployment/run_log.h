@@ -40,8 +40,6 @@ void Log(std::initializer_list<std::string_view> parts);
 void LogEvenAfterAFailedWrite(std::initializer_list<std::string_view> parts);
 // Logs the parts joined, then ": error <code> (<the system's text>)".
 void LogFailure(std::initializer_list<std::string_view> what, uint32_t error);
-// `value` in decimal, for logged texts.
-std::string DecimalText(int64_t value);
 
 // Facts of the last line, noted where they become known.
 void NoteInstalledVersion(int32_t version);

@@ -1,7 +1,7 @@
-#include "startup/command_switches.h"
+#include "deployment/command_switches.h"
 
 #include "platform/system.h"
-#include "startup/startup_settings.h"
+#include "platform/text_rules.h"
 
 namespace velt {
 namespace {
@@ -18,7 +18,7 @@ bool HaveParsed = false;
 CommandSwitches ParseCommandSwitches(const std::string& command_line) {
   CommandSwitches switches;
   for (std::string& word : platform::SplitCommandLine(command_line)) {
-    const std::string lowercase = AsciiLowercase(word);
+    const std::string lowercase = platform::AsciiLowercase(word);
     const bool log_switch = lowercase.compare(0, sizeof(kLogSwitch) - 1, kLogSwitch) == 0;
     if (log_switch && lowercase.size() > sizeof(kLogSwitch) - 1) {
       switches.log_path = word.substr(sizeof(kLogSwitch) - 1);
@@ -42,6 +42,21 @@ const CommandSwitches& ProcessCommandSwitches() {
     HaveParsed = true;
   }
   return Parsed;
+}
+
+std::string LowercaseArgument(int index) {
+  const std::vector<std::string>& words = ProcessCommandSwitches().words;
+  if (index < 1 || static_cast<size_t>(index) > words.size())
+    return std::string();
+  return platform::AsciiLowercase(words[index - 1]);
+}
+
+bool ModestAsked() {
+  return LowercaseArgument(1) == "modest";
+}
+
+bool RunAppAsked() {
+  return LowercaseArgument(2) == "runapp";
 }
 
 }  // namespace velt

@@ -1,9 +1,10 @@
-#include "startup/run_log.h"
+#include "deployment/run_log.h"
 
+#include "deployment/command_switches.h"
+#include "deployment/exit_codes.h"
 #include "platform/files.h"
 #include "platform/log_text.h"
-#include "startup/command_switches.h"
-#include "startup/exit_codes.h"
+#include "platform/text_rules.h"
 
 namespace velt {
 namespace {
@@ -166,25 +167,12 @@ void LogFailure(std::initializer_list<std::string_view> what, uint32_t error) {
   if (State == LogState::kOff || State == LogState::kBroken)
     return;
   const std::string text = platform::SystemErrorText(error);
-  Log({Joined(what), ": error ", DecimalText(error), text.empty() ? "" : " (", text,
+  Log({Joined(what), ": error ", platform::DecimalText(error), text.empty() ? "" : " (", text,
        text.empty() ? "" : ")"});
 }
 
-std::string DecimalText(int64_t value) {
-  uint64_t rest = value < 0 ? 0 - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
-  char text[24];  // 20 digits at most, and the sign
-  char* start = text + sizeof(text);
-  do {
-    *--start = static_cast<char>('0' + rest % 10);
-    rest /= 10;
-  } while (rest != 0);
-  if (value < 0)
-    *--start = '-';
-  return std::string(start, text + sizeof(text));
-}
-
 void NoteInstalledVersion(int32_t version) {
-  InstalledVersion = DecimalText(version);
+  InstalledVersion = platform::DecimalText(version);
 }
 
 void NoteFileHolders(const std::string& holders) {
@@ -197,8 +185,9 @@ void NotePackageWritten() {
 
 std::string FinalLogLine(int exit_code, int32_t carried) {
   return Joined({"velt-update result=", ResultWord(exit_code, PackageWritten),
-                 " exit=", DecimalText(exit_code), " installed=", InstalledVersion, " carried=",
-                 DecimalText(carried), " holder=", platform::AnsiToUtf8(OneLine(Holders))});
+                 " exit=", platform::DecimalText(exit_code), " installed=", InstalledVersion,
+                 " carried=", platform::DecimalText(carried),
+                 " holder=", platform::AnsiToUtf8(OneLine(Holders))});
 }
 
 bool RunLogWriting() {
@@ -207,7 +196,7 @@ bool RunLogWriting() {
 
 void FinishRunLog(int exit_code, int32_t carried) {
   if (State == LogState::kWriting)
-    Log({"the run ends with exit code ", DecimalText(exit_code)});
+    Log({"the run ends with exit code ", platform::DecimalText(exit_code)});
   if (State == LogState::kBroken) {
     // Whatever a failed write left, the last line starts a line of its own,
     // after one that says lines are missing.

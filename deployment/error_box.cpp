@@ -1,9 +1,8 @@
-#include "startup/error_box.h"
+#include "deployment/error_box.h"
 
+#include "deployment/command_switches.h"
+#include "deployment/run_log.h"
 #include "platform/ui.h"
-#include "startup/command_switches.h"
-#include "startup/run_log.h"
-#include "startup/startup_settings.h"
 
 namespace velt {
 

@@ -30,4 +30,13 @@ CommandSwitches ParseCommandSwitches(const std::string& command_line);
 // only if the command line is another one.
 const CommandSwitches& ProcessCommandSwitches();
 
+// The command-line argument at `index` (1 = first after the program name,
+// deployment switches not counted), A-Z lowercased; empty when missing.
+std::string LowercaseArgument(int index);
+// The silent mode: "modest" is the first argument. Read from the command line
+// itself, so it holds before the modules start and after they end.
+bool ModestAsked();
+// "runapp" is the second argument (it counts only after "modest").
+bool RunAppAsked();
+
 }  // namespace velt

@@ -1,10 +1,11 @@
-#include "package/file_holders.h"
+#include "deployment/file_holders.h"
 
 #include <vector>
 
+#include "deployment/run_log.h"
 #include "platform/errors.h"
 #include "platform/restart_manager.h"
-#include "startup/run_log.h"
+#include "platform/text_rules.h"
 
 namespace velt {
 namespace {
@@ -78,7 +79,7 @@ std::string NameFileHolders(const std::string& path) {
   std::string holders;
   for (const platform::RmProcess& process : processes) {
     const std::string holder =
-        SafeName(process.app_name) + "[" + DecimalText(process.process_id) + "]";
+        SafeName(process.app_name) + "[" + platform::DecimalText(process.process_id) + "]";
     Log({"Restart Manager: ", path, " is used by ", holder});
     if (!holders.empty())
       holders += ", ";
