@@ -4,7 +4,7 @@
 #include "deployment/exit_codes.h"
 #include "deployment/file_holders.h"
 #include "deployment/run_log.h"
-#include "driver/gather_environment.h"
+#include "startup/gather_environment.h"
 #include "driver/running_velt.h"
 #include "language/language.h"
 #include "language/messages.h"

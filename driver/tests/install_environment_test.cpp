@@ -1,8 +1,8 @@
 // Where the installation is found, and what the environment step refuses.
 #include <gtest/gtest.h>
 
-#include "driver/gather_environment.h"
-#include "driver/uninstall_entry.h"
+#include "startup/gather_environment.h"
+#include "startup/uninstall_entry.h"
 #include "platform/fake/fake_platform.h"
 #include "platform/tregistry.h"
 #include "startup/install_environment.h"

@@ -1,4 +1,4 @@
-#include "driver/uninstall_entry.h"
+#include "startup/uninstall_entry.h"
 
 #include "startup/startup_settings.h"
 

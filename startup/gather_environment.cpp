@@ -1,7 +1,7 @@
-#include "driver/gather_environment.h"
+#include "startup/gather_environment.h"
 
 #include "deployment/run_log.h"
-#include "driver/uninstall_entry.h"
+#include "startup/uninstall_entry.h"
 #include "platform/system.h"
 #include "startup/install_environment.h"
 #include "startup/startup_settings.h"
