@@ -8,8 +8,11 @@ target_link_libraries(velt_platform_fake PUBLIC velt_core)
 
 # The contract suite (tests/contract) runs here over the fake and in the
 # Windows-side tests over Win32.
-file(GLOB VELT_UNIT_TEST_SOURCES CONFIGURE_DEPENDS tests/unit/*.cpp driver/tests/*.cpp
-  tests/contract/*.cpp tests/contract/fake/*.cpp)
+# Each module's tests stand beside it in <module>/tests/ (its Windows-side ones
+# in <module>/tests/win32/, built by the win32 preset).
+file(GLOB VELT_UNIT_TEST_SOURCES CONFIGURE_DEPENDS driver/tests/*.cpp package/tests/*.cpp
+  language/tests/*.cpp startup/tests/*.cpp sysinfo/tests/*.cpp deployment/tests/*.cpp
+  tools/payload/tests/*.cpp tests/contract/*.cpp tests/contract/fake/*.cpp)
 # A developer may build a subset of the unit tests: -DVELT_UNIT_TEST_FILTER=regex.
 set(VELT_UNIT_TEST_FILTER "" CACHE STRING "Regex selecting unit test sources (empty: all)")
 if(VELT_UNIT_TEST_FILTER)

@@ -1,6 +1,7 @@
 # Windows-side tests, run under Wine through CMAKE_CROSSCOMPILING_EMULATOR
-# (scripts/wine-run.sh) as 32-bit processes in a 64-bit prefix: the platform
-# tests (tests/win), the end-to-end tests (tests/e2e) and the helper programs
+# (scripts/wine-run.sh) as 32-bit processes in a 64-bit prefix: the Win32
+# layer's and the modules' Windows-side tests (platform/win32/tests,
+# <module>/tests/win32), the end-to-end tests (tests/e2e) and the helper programs
 # they drive (tools/win/<name>/).
 #
 # All Wine tests share one prefix and its registry, so they run serially and
@@ -160,7 +161,9 @@ endfunction()
 
 # With the contract suite (tests/contract) over Win32; over the fake it runs in
 # the native unit tests.
-file(GLOB VELT_WIN_TEST_SOURCES CONFIGURE_DEPENDS tests/win/*.cpp tests/win/*.rc
+file(GLOB VELT_WIN_TEST_SOURCES CONFIGURE_DEPENDS platform/win32/tests/*.cpp
+  platform/win32/tests/*.rc driver/tests/win32/*.cpp package/tests/win32/*.cpp
+  startup/tests/win32/*.cpp sysinfo/tests/win32/*.cpp
   tests/contract/*.cpp tests/contract/win32/*.cpp)
 if(VELT_WIN_TEST_SOURCES)
   velt_add_wine_test_binary(velt_win_tests win ${VELT_WIN_TEST_SOURCES})

@@ -31,7 +31,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/e2e/message_box_answerer.h"
+#include "tools/win/common/message_box_answerer.h"
 #include "tests/e2e/stand_in_process.h"
 
 namespace velt::e2e {

@@ -26,7 +26,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/e2e/message_box_answerer.h"
+#include "tools/win/common/message_box_answerer.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
 // The payload checksum on the host, where xxHash takes its SSE2 path, against
-// values computed with xxhsum (tests/win repeats them on the product's i686
+// values computed with xxhsum (package/tests/win32 repeats them on the product's i686
 // compiler, where it takes the scalar path).
 #include <gtest/gtest.h>
 
-#include "tests/unit/payload_checksum_vectors.h"
+#include "package/tests/payload_checksum_vectors.h"
 
 namespace velt_test {
 namespace {

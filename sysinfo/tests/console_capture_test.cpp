@@ -7,7 +7,7 @@
 #include "platform/fake/fake_platform.h"
 #include "platform/files.h"
 #include "sysinfo/console_capture.h"
-#include "tests/unit/sysinfo_test_support.h"
+#include "sysinfo/tests/sysinfo_test_support.h"
 
 namespace {
 

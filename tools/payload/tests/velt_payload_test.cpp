@@ -5,7 +5,7 @@
 #include <string>
 
 #include "package/package_format.h"
-#include "package_test_support.h"
+#include "package/tests/package_test_support.h"
 
 namespace velt_test {
 namespace {

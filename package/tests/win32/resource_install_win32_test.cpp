@@ -14,7 +14,7 @@
 
 namespace {
 
-// The test binary carries VELTTEST/COK (tests/win/platform_resources_test.rc).
+// The test binary carries VELTTEST/COK (platform/win32/tests/resources_win32_test.rc).
 const char kResourceBytes[] = "vtup\x2A";
 
 class PackageFilesTest : public ::testing::Test {

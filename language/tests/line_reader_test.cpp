@@ -1,7 +1,7 @@
 // The language file's line rules: line ends, dropped CRs, the 0x1A end of text,
 // header matching and blank lines.
-#include "language/header_match.h"
 #include "language/line_reader.h"
+#include "language/header_match.h"
 #include "language_fixture.h"
 
 namespace velt_test {

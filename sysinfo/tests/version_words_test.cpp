@@ -6,8 +6,8 @@
 #include "platform/fake/fake_platform.h"
 #include "startup/startup_settings.h"
 #include "sysinfo/os_description.h"
+#include "sysinfo/tests/sysinfo_test_support.h"
 #include "sysinfo/version_facts.h"
-#include "tests/unit/sysinfo_test_support.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include "platform/fake/fake_platform.h"
 #include "startup/startup_settings.h"
 #include "sysinfo/os_description.h"
-#include "tests/unit/sysinfo_test_support.h"
+#include "sysinfo/tests/sysinfo_test_support.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 // values computed with xxhsum.
 #include <gtest/gtest.h>
 
-#include "tests/unit/payload_checksum_vectors.h"
+#include "package/tests/payload_checksum_vectors.h"
 
 namespace velt_test {
 namespace {
