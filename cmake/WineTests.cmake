@@ -165,6 +165,8 @@ file(GLOB VELT_WIN_TEST_SOURCES CONFIGURE_DEPENDS platform/win32/tests/*.cpp
   platform/win32/tests/*.rc driver/tests/win32/*.cpp package/tests/win32/*.cpp
   startup/tests/win32/*.cpp sysinfo/tests/win32/*.cpp
   tests/contract/*.cpp tests/contract/win32/*.cpp)
+# Also in the native unit tests: xxHash's scalar path here, its SSE2 path there.
+list(APPEND VELT_WIN_TEST_SOURCES package/tests/payload_checksum_test.cpp)
 if(VELT_WIN_TEST_SOURCES)
   velt_add_wine_test_binary(velt_win_tests win ${VELT_WIN_TEST_SOURCES})
   velt_add_wine_test_run(NAME velt_win_tests.RussianLocaleEnvironment TARGET velt_win_tests

@@ -1,6 +1,6 @@
-// The payload checksum on the host, where xxHash takes its SSE2 path, against
-// values computed with xxhsum (package/tests/win32 repeats them on the product's i686
-// compiler, where it takes the scalar path).
+// The payload checksum against values computed with xxhsum, compiled into both
+// test binaries: on the host, where xxHash takes its SSE2 path, and by the
+// product's i686 compiler (run under Wine), where it takes the scalar path.
 #include <gtest/gtest.h>
 
 #include "package/tests/payload_checksum_vectors.h"
