@@ -162,9 +162,9 @@ endfunction()
 # With the contract suite (tests/contract) over Win32; over the fake it runs in
 # the native unit tests.
 file(GLOB VELT_WIN_TEST_SOURCES CONFIGURE_DEPENDS platform/win32/tests/*.cpp
-  platform/win32/tests/*.rc driver/tests/win32/*.cpp package/tests/win32/*.cpp
+  driver/tests/win32/*.cpp package/tests/win32/*.cpp
   startup/tests/win32/*.cpp sysinfo/tests/win32/*.cpp
-  tests/contract/*.cpp tests/contract/win32/*.cpp)
+  tests/contract/*.cpp tests/contract/win32/*.cpp tests/contract/win32/*.rc)
 # Also in the native unit tests: xxHash's scalar path here, its SSE2 path there.
 list(APPEND VELT_WIN_TEST_SOURCES package/tests/payload_checksum_test.cpp)
 if(VELT_WIN_TEST_SOURCES)

@@ -14,7 +14,7 @@
 
 namespace {
 
-// The test binary carries VELTTEST/COK (platform/win32/tests/resources_win32_test.rc).
+// The test binary carries VELTTEST/COK (tests/contract/win32/resources_contract_test.rc).
 const char kResourceBytes[] = "vtup\x2A";
 
 class PackageFilesTest : public ::testing::Test {

@@ -1,4 +1,4 @@
-// The executable's own resources (see platform_resources_test.rc).
+// The executable's own resources (see tests/contract/win32/resources_contract_test.rc).
 #include <gtest/gtest.h>
 
 #include <string>
