@@ -69,6 +69,11 @@ std::string TokenHolder(void* token);
 std::string ProcessTokenHolder(uint32_t process_id);
 std::string OwnTokenHolder();
 
+// The resource VELTTEST of type COK in Russian, not the neutral language,
+// holding "vtup\x2A\0payload": compiled into the Win32 test binary
+// (win32/resources_contract_test.rc), put in the fake's world.
+void CarryTestResource();
+
 // Paths compare without regard to case: the fake keeps them lowercase.
 inline std::string Lower(std::string text) {
   for (char& c : text)

@@ -128,4 +128,8 @@ std::string OwnTokenHolder() {
   return "S-1-5-21-1000, elevated";
 }
 
+void CarryTestResource() {
+  fake::World().resources[{"VELTTEST", "COK"}] = std::string("vtup\x2A\0payload", 13);
+}
+
 }  // namespace velt::contract

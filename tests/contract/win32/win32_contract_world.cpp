@@ -246,4 +246,7 @@ std::string OwnTokenHolder() {
   return ProcessTokenHolder(GetCurrentProcessId());
 }
 
+// Compiled in: win32/resources_contract_test.rc.
+void CarryTestResource() {}
+
 }  // namespace velt::contract

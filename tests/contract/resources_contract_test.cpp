@@ -1,13 +1,22 @@
-// The executable's own resources (see tests/contract/win32/resources_contract_test.rc).
-#include <gtest/gtest.h>
-
+// The executable's own resources, found as the installer finds the payload it
+// carries: by name and type in any case, whatever their language.
 #include <string>
 
 #include "platform/resources.h"
+#include "tests/contract/contract_world.h"
 
+namespace velt::contract {
 namespace {
 
-TEST(ResourceTest, LoadsAResourceOfAnotherLanguageByNameAndTypeInAnyCase) {
+class ResourcesContract : public ContractTest {
+ protected:
+  void SetUp() override {
+    ContractTest::SetUp();
+    CarryTestResource();
+  }
+};
+
+TEST_F(ResourcesContract, LoadsAResourceOfAnotherLanguageByNameAndTypeInAnyCase) {
   platform::ScopedResource resource;
   ASSERT_TRUE(resource.Load("velttest", "cok"));
   ASSERT_NE(resource.data(), nullptr);
@@ -18,7 +27,7 @@ TEST(ResourceTest, LoadsAResourceOfAnotherLanguageByNameAndTypeInAnyCase) {
   EXPECT_EQ(upper.size(), 13u);
 }
 
-TEST(ResourceTest, AMissingResourceFailsAndHoldsNothing) {
+TEST_F(ResourcesContract, AMissingResourceFailsAndHoldsNothing) {
   platform::ScopedResource resource;
   EXPECT_FALSE(resource.Load("NOSUCHRES", "COK"));
   EXPECT_EQ(resource.data(), nullptr);
@@ -32,3 +41,4 @@ TEST(ResourceTest, AMissingResourceFailsAndHoldsNothing) {
 }
 
 }  // namespace
+}  // namespace velt::contract
