@@ -172,15 +172,25 @@ std::string SystemErrorText(uint32_t error) {
 }
 
 std::string AnsiToUtf8(const std::string& text) {
-  // The fake's code page is ISO 8859-1: each byte is the code point.
+  // The fake's code page is Windows-1252: Latin-1 but for 0x80 to 0x9F, where
+  // it has letters and signs (unassigned bytes keep their own code point).
+  static const uint16_t kHigh[32] = {0x20AC, 0x81,   0x201A, 0x192,  0x201E, 0x2026, 0x2020, 0x2021,
+                                     0x2C6,  0x2030, 0x160,  0x2039, 0x152,  0x8D,   0x17D,  0x8F,
+                                     0x90,   0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                     0x2DC,  0x2122, 0x161,  0x203A, 0x153,  0x9D,   0x17E,  0x178};
   std::string utf8;
   for (char c : text) {
     const unsigned char byte = static_cast<unsigned char>(c);
-    if (byte < 0x80) {
+    const uint16_t code = byte >= 0x80 && byte < 0xA0 ? kHigh[byte - 0x80] : byte;
+    if (code < 0x80) {
       utf8 += c;
+    } else if (code < 0x800) {
+      utf8 += static_cast<char>(0xC0 | (code >> 6));
+      utf8 += static_cast<char>(0x80 | (code & 0x3F));
     } else {
-      utf8 += static_cast<char>(0xC0 | (byte >> 6));
-      utf8 += static_cast<char>(0x80 | (byte & 0x3F));
+      utf8 += static_cast<char>(0xE0 | (code >> 12));
+      utf8 += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+      utf8 += static_cast<char>(0x80 | (code & 0x3F));
     }
   }
   return utf8;

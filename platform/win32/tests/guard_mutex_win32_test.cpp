@@ -231,20 +231,4 @@ TEST(RestartManagerTest, CallsSucceedOrFailCleanlyAndNameOnlyWhatHoldsTheFile) {
       started, session, registered, listed, users.size(), ended);
 }
 
-TEST(LogTextTest, ErrorTextsEndWithoutALineBreakAndAnsiBecomesUtf8) {
-  const std::string denied = platform::SystemErrorText(ERROR_ACCESS_DENIED);
-  EXPECT_FALSE(denied.empty());
-  EXPECT_EQ(denied.find_first_of("\r\n"), std::string::npos) << denied;
-  EXPECT_EQ(platform::SystemErrorText(0x2FFFFFFF), "");  // no such message
-
-  EXPECT_EQ(platform::AnsiToUtf8("C:\\Logs\\x.log"), "C:\\Logs\\x.log");
-  EXPECT_EQ(platform::AnsiToUtf8(""), "");
-  if (::GetACP() == 1252) {
-    EXPECT_EQ(platform::AnsiToUtf8("caf\xE9 \x80"), "caf\xC3\xA9 \xE2\x82\xAC");
-  }
-  const platform::LocalTime now = platform::GetLocalTime();
-  EXPECT_GE(now.year, 2024);
-  EXPECT_TRUE(now.month >= 1 && now.month <= 12 && now.hour < 24 && now.milliseconds < 1000);
-}
-
 }  // namespace
