@@ -167,31 +167,6 @@ TEST(GuardMutexTest, APrivateNamespaceIsUsedWhereTheSystemHasOne) {
   EXPECT_EQ(created, platform::kErrorAlreadyExists);
 }
 
-// The log's access check: what the user's linked token may do, as the
-// security descriptors say. Windows refuses an unelevated user the system
-// folder; Wine gives every file a descriptor from its Unix mode and its
-// linked token still holds the Administrators group.
-TEST(StarterAccessTest, TheLinkedTokenIsCheckedAgainstTheDescriptors) {
-  platform::ScopedHandle token = platform::GetLinkedToken(platform::OpenOwnToken().Get());
-  std::printf("[ wine     ] linked token: %s (error %lu)\n", token.IsValid() ? "had" : "none",
-              ::GetLastError());
-  ASSERT_TRUE(token.IsValid()) << "every program here runs elevated with a split token";
-  char temp[MAX_PATH];
-  ASSERT_GT(::GetTempPathA(MAX_PATH, temp), 0u);
-  char system[MAX_PATH];
-  ASSERT_GT(::GetSystemDirectoryA(system, MAX_PATH), 0u);
-  for (const std::string& folder : {std::string(temp), std::string(system)}) {
-    platform::ScopedHandle security = platform::OpenToReadSecurity(folder);
-    ASSERT_TRUE(security.IsValid()) << folder << ": " << ::GetLastError();
-    bool granted = false;
-    ASSERT_TRUE(
-        platform::CheckTokenAccess(security.Get(), token.Get(), platform::kFileAddFile, &granted))
-        << ::GetLastError();
-    std::printf("[ wine     ] the linked token may create a file in %s: %s\n", folder.c_str(),
-                granted ? "yes" : "no");
-  }
-}
-
 TEST(RestartManagerTest, CallsSucceedOrFailCleanlyAndNameOnlyWhatHoldsTheFile) {
   char folder[MAX_PATH];
   ASSERT_GT(::GetTempPathA(MAX_PATH, folder), 0u);

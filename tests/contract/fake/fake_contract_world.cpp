@@ -3,6 +3,7 @@
 // Windows reports them.
 #include <cctype>
 
+#include "platform/access.h"
 #include "platform/fake/fake_platform.h"
 #include "tests/contract/contract_world.h"
 
@@ -25,6 +26,10 @@ void BeginTest() {
   tokens["process"] = {fake::kUserSid, 1, true, platform::kHighIntegrity, "process linked"};
   tokens["process linked"] = {fake::kUserSid, 1, false, platform::kMediumIntegrity, ""};
   tokens["shell"] = tokens["process"];
+  // An ordinary user may not write in the system folder.
+  fake::AddDirectory(fake::World().system_directory);
+  fake::FindEntry(fake::World().system_directory)->denied_to_user =
+      platform::kFileAddFile | platform::kFileDeleteChild | platform::kDelete;
 }
 
 void EndTest() {
