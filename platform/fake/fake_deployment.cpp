@@ -125,6 +125,10 @@ uint32_t RmGetList(uint32_t session, std::vector<RmProcess>* processes) {
     return kErrorInvalidHandle;
   std::vector<RmProcess> users;
   for (const std::string& path : found->second) {
+    if (fake::OpenByThisProcess(path)) {
+      const std::string& module = World().module_file_name;
+      users.push_back({World().process_id, module.substr(module.find_last_of('\\') + 1)});
+    }
     auto listed = World().file_users.find(path);
     if (listed != World().file_users.end())
       users.insert(users.end(), listed->second.begin(), listed->second.end());

@@ -241,8 +241,9 @@ struct FakeWorld {
   bool private_namespaces = false;
 
   // Restart Manager: whether the system has one, the processes that use each
-  // file (by normalized path), and the sessions started and not yet ended
-  // (session id -> the normalized paths registered in it).
+  // file (by normalized path) besides this one while it holds the file open,
+  // and the sessions started and not yet ended (session id -> the normalized
+  // paths registered in it).
   bool restart_manager_available = true;
   std::map<std::string, std::vector<platform::RmProcess>> file_users;
   std::map<uint32_t, std::vector<std::string>> rm_sessions;
@@ -260,6 +261,7 @@ struct FakeWorld {
   bool is_admin = true;
   std::string command_line = "velt-update.exe";
   std::string module_file_name = "C:\\Temp\\velt-update.exe";
+  uint32_t process_id = 1200;
   std::map<std::string, std::string> environment;  // by uppercase name
   bool version_ex_works = true;                    // extended record available
   bool version_plain_works = true;

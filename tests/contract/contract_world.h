@@ -68,6 +68,8 @@ uint32_t ProcessWithToken();
 std::string TokenHolder(void* token);
 std::string ProcessTokenHolder(uint32_t process_id);
 std::string OwnTokenHolder();
+// This process's id.
+uint32_t OwnProcessId();
 
 // The resource VELTTEST of type COK in Russian, not the neutral language,
 // holding "vtup\x2A\0payload": compiled into the Win32 test binary

@@ -167,43 +167,4 @@ TEST(GuardMutexTest, APrivateNamespaceIsUsedWhereTheSystemHasOne) {
   EXPECT_EQ(created, platform::kErrorAlreadyExists);
 }
 
-TEST(RestartManagerTest, CallsSucceedOrFailCleanlyAndNameOnlyWhatHoldsTheFile) {
-  char folder[MAX_PATH];
-  ASSERT_GT(::GetTempPathA(MAX_PATH, folder), 0u);
-  const std::string path = std::string(folder) + "velt-rm-test.dat";
-  HANDLE held = ::CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_FLAG_DELETE_ON_CLOSE, nullptr);
-  ASSERT_NE(held, INVALID_HANDLE_VALUE);
-
-  uint32_t session = 0;
-  const uint32_t started = platform::RmStartSession(&session);
-  if (started == platform::kErrorCallNotImplemented) {
-    ::CloseHandle(held);
-    GTEST_SKIP() << "no Restart Manager on this system";
-  }
-  ASSERT_EQ(started, platform::kErrorSuccess);
-  const uint32_t registered = platform::RmRegisterFile(session, path);
-  std::vector<platform::RmProcess> users = {{1, "untouched"}};
-  const uint32_t listed = platform::RmGetList(session, &users);
-  const uint32_t ended = platform::RmEndSession(session);
-  ::CloseHandle(held);
-
-  EXPECT_EQ(registered, platform::kErrorSuccess);
-  ASSERT_EQ(listed, platform::kErrorSuccess);
-  EXPECT_EQ(ended, platform::kErrorSuccess);
-  // Windows names this process, which holds the file, and only it. Wine's stub
-  // names nobody; either way the list given before is gone.
-  if (velt::test::UnderWine()) {
-    EXPECT_TRUE(users.empty()) << users.front().app_name;
-  } else {
-    ASSERT_EQ(users.size(), 1u);
-    EXPECT_EQ(users[0].process_id, ::GetCurrentProcessId());
-    EXPECT_FALSE(users[0].app_name.empty());
-  }
-  std::printf(
-      "[ wine     ] Restart Manager: RmStartSession %u (session %u), RmRegisterResources "
-      "%u, RmGetList %u naming %zu processes, RmEndSession %u\n",
-      started, session, registered, listed, users.size(), ended);
-}
-
 }  // namespace

@@ -133,6 +133,10 @@ std::string OwnTokenHolder() {
   return "S-1-5-21-1000, elevated";
 }
 
+uint32_t OwnProcessId() {
+  return fake::World().process_id;
+}
+
 void CarryTestResource() {
   fake::World().resources[{"VELTTEST", "COK"}] = std::string("vtup\x2A\0payload", 13);
 }

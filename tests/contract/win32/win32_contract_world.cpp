@@ -246,6 +246,10 @@ std::string OwnTokenHolder() {
   return ProcessTokenHolder(GetCurrentProcessId());
 }
 
+uint32_t OwnProcessId() {
+  return GetCurrentProcessId();
+}
+
 // Compiled in: win32/resources_contract_test.rc.
 void CarryTestResource() {}
 
