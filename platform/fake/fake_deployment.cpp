@@ -27,6 +27,19 @@ const fake::FakeWorld::NamedObject* Named(const std::string& name) {
   return found == World().named_objects.end() ? nullptr : &found->second;
 }
 
+// The error an open of the mutex `name` meets, `other` being another's object
+// of that name: another kind of object, or an access list that keeps this
+// thread out; 0 when it may be opened (or made).
+uint32_t OpenError(const std::string& name, const fake::FakeWorld::NamedObject* other) {
+  const bool unelevated = World().thread_without_administrators;
+  if (other != nullptr && !other->mutex)
+    return kErrorInvalidHandle;
+  if (other != nullptr ? other->refuses_access || (unelevated && other->administrators_own)
+                       : unelevated && HeldHere(name))
+    return kErrorAccessDenied;
+  return 0;
+}
+
 ScopedHandle MutexHandle(const std::string& name) {
   FakeHandle handle;
   handle.kind = FakeHandle::kMutex;
@@ -68,8 +81,8 @@ ScopedHandle CreateAdminOnlyMutex(const std::string& name, uint32_t* last_error)
     return ScopedHandle();
   }
   const fake::FakeWorld::NamedObject* other = Named(name);
-  if (other != nullptr && (!other->mutex || other->refuses_access)) {
-    *last_error = World().last_error = other->mutex ? kErrorAccessDenied : kErrorInvalidHandle;
+  if (const uint32_t refused = OpenError(name, other)) {
+    *last_error = World().last_error = refused;
     return ScopedHandle();
   }
   *last_error = World().last_error = other || HeldHere(name) ? kErrorAlreadyExists : 0;
@@ -82,8 +95,8 @@ ScopedHandle OpenMutexToReadOwner(const std::string& name) {
   const fake::FakeWorld::NamedObject* other = Named(name);
   if (other == nullptr && !HeldHere(name))
     return (fake::Fail(kErrorFileNotFound), ScopedHandle());
-  if (other != nullptr && (!other->mutex || other->refuses_access))
-    return (fake::Fail(other->mutex ? kErrorAccessDenied : kErrorInvalidHandle), ScopedHandle());
+  if (const uint32_t refused = OpenError(name, other))
+    return (fake::Fail(refused), ScopedHandle());
   return MutexHandle(name);
 }
 

@@ -239,6 +239,11 @@ struct FakeWorld {
   std::map<std::string, NamedObject> named_objects;
   // The system offers private namespaces (Windows Vista and later, not Wine).
   bool private_namespaces = false;
+  // This thread impersonates a token like this process's whose Administrators
+  // group is for denying only: no administrator, and kept out of mutexes owned
+  // by Administrators or SYSTEM (this process's guards among them), whose
+  // access lists admit only those.
+  bool thread_without_administrators = false;
 
   // Restart Manager: whether the system has one, the processes that use each
   // file (by normalized path) besides this one while it holds the file open,

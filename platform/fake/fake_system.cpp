@@ -26,7 +26,8 @@ uint32_t GetTickCount() {
 }
 
 bool IsUserAnAdmin() {
-  return World().is_admin && !fake::NextFault("CheckTokenMembership", fake::kFaultError);
+  return World().is_admin && !World().thread_without_administrators &&
+         !fake::NextFault("CheckTokenMembership", fake::kFaultError);
 }
 
 void Sleep(uint32_t milliseconds) {

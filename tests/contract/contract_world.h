@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace velt::contract {
@@ -71,6 +72,19 @@ std::string OwnTokenHolder();
 // This process's id.
 uint32_t OwnProcessId();
 
+// A kernel object made under `name` ("Global\\...") by a program of this
+// user before the guard: an event, or a mutex with default security (whose
+// owner is what the maker's token gives). Closed at the end.
+enum class Squatter { kEvent, kMutexOfDefaultSecurity };
+void MakeSquatter(const std::string& name, Squatter kind);
+// The owner and access list of a kernel object opened with READ_CONTROL, in
+// the access lists' text form with generic rights: "O:BAD:P(A;;GA;;;BA)".
+std::string KernelObjectSecurity(void* object);
+// Runs `action` on this thread impersonating a token like this process's
+// whose Administrators group is for denying only, as an unelevated
+// administrator's programs run.
+void AsUnelevated(const std::function<void()>& action);
+
 // The resource VELTTEST of type COK in Russian, not the neutral language,
 // holding "vtup\x2A\0payload": compiled into the Win32 test binary
 // (win32/resources_contract_test.rc), put in the fake's world.
@@ -81,6 +95,10 @@ inline std::string Lower(std::string text) {
   for (char& c : text)
     c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
   return text;
+}
+// A kernel object's name of `stem` that no other test uses.
+inline std::string ObjectName(const std::string& stem) {
+  return stem + "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name();
 }
 // `folder` and `name` joined by exactly one backslash.
 inline std::string Joined(const std::string& folder, const std::string& name) {

@@ -13,13 +13,8 @@ namespace {
 
 class ProcessContract : public ContractTest {};
 
-std::string UniqueName(const std::string& stem) {
-  return stem + "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name() + "_" +
-         std::to_string(reinterpret_cast<uintptr_t>(&stem));
-}
-
 TEST_F(ProcessContract, ASecondMappingOfTheSameNameReportsAlreadyExists) {
-  const std::string name = UniqueName("velt_contract_memfile");
+  const std::string name = ObjectName("velt_contract_memfile");
   uint32_t error = 99;
   {
     platform::ScopedHandle first = platform::CreateFileMapping(name, 4096, &error);

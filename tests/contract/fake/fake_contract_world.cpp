@@ -26,6 +26,7 @@ void BeginTest() {
   tokens["process"] = {fake::kUserSid, 1, true, platform::kHighIntegrity, "process linked"};
   tokens["process linked"] = {fake::kUserSid, 1, false, platform::kMediumIntegrity, ""};
   tokens["shell"] = tokens["process"];
+  fake::World().private_namespaces = true;
   // An ordinary user may not write in the system folder.
   fake::AddDirectory(fake::World().system_directory);
   fake::FindEntry(fake::World().system_directory)->denied_to_user =
@@ -139,6 +140,30 @@ uint32_t OwnProcessId() {
 
 void CarryTestResource() {
   fake::World().resources[{"VELTTEST", "COK"}] = std::string("vtup\x2A\0payload", 13);
+}
+
+void MakeSquatter(const std::string& name, Squatter kind) {
+  // Windows gives an elevated administrator's objects the Administrators group
+  // as their owner.
+  fake::World().named_objects[name] = {kind == Squatter::kMutexOfDefaultSecurity, true, false};
+}
+
+// The fake's mutexes are this process's guards, made as CreateAdminOnlyMutex
+// makes them, or other programs' objects, known by their owner alone.
+std::string KernelObjectSecurity(void* object) {
+  auto mutex = fake::World().handles.find(reinterpret_cast<uintptr_t>(object));
+  if (mutex == fake::World().handles.end() || mutex->second.kind != fake::FakeHandle::kMutex)
+    return "<unreadable>";
+  auto other = fake::World().named_objects.find(mutex->second.path);
+  if (other == fake::World().named_objects.end())
+    return "O:BAD:P(A;;GA;;;BA)(A;;GA;;;SY)";
+  return std::string("O:") + (other->second.administrators_own ? "BA" : fake::kUserSid);
+}
+
+void AsUnelevated(const std::function<void()>& action) {
+  fake::World().thread_without_administrators = true;
+  action();
+  fake::World().thread_without_administrators = false;
 }
 
 }  // namespace velt::contract

@@ -4,6 +4,7 @@
 // link under Wine). On Windows the suite runs elevated, as the updater does.
 #include <windows.h>
 
+#include <aclapi.h>
 #include <sddl.h>
 
 #include <iostream>
@@ -30,6 +31,7 @@ struct Made {
   std::unique_ptr<test::LetterlessFolder> letterless;
   HANDLE child = nullptr;  // ProcessWithToken's, suspended
   DWORD child_id = 0;
+  std::vector<HANDLE> objects;  // closed at the end
 };
 Made made;
 int counter = 0;
@@ -47,6 +49,45 @@ void DeleteKey(HKEY root, const std::string& path, REGSAM view) {
   RegDeleteKeyExA(root, path.c_str(), view, 0);
 }
 
+// "BA" and "SY" for the Administrators group and SYSTEM, else the SID.
+std::string SidText(PSID sid) {
+  for (auto [type, abbreviation] :
+       {std::pair{WinBuiltinAdministratorsSid, "BA"}, std::pair{WinLocalSystemSid, "SY"}}) {
+    BYTE known[SECURITY_MAX_SID_SIZE];
+    DWORD size = sizeof(known);
+    if (CreateWellKnownSid(type, nullptr, known, &size) && EqualSid(sid, known))
+      return abbreviation;
+  }
+  char* text = nullptr;
+  if (!ConvertSidToStringSidA(sid, &text))
+    return "?";
+  const std::string sid_text = text;
+  LocalFree(text);
+  return sid_text;
+}
+
+// A token like this process's with the Administrators group for denying only,
+// to impersonate; null on failure.
+HANDLE UnelevatedImpersonationToken() {
+  BYTE administrators[SECURITY_MAX_SID_SIZE];
+  DWORD size = sizeof(administrators);
+  HANDLE own = nullptr;
+  HANDLE restricted = nullptr;
+  HANDLE impersonation = nullptr;
+  SID_AND_ATTRIBUTES disabled = {administrators, 0};
+  if (CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, administrators, &size) &&
+      OpenProcessToken(GetCurrentProcess(), TOKEN_ALL_ACCESS, &own) &&
+      CreateRestrictedToken(own, 0, 1, &disabled, 0, nullptr, 0, nullptr, &restricted)) {
+    DuplicateTokenEx(restricted, TOKEN_ALL_ACCESS, nullptr, SecurityImpersonation,
+                     TokenImpersonation, &impersonation);
+  }
+  if (own != nullptr)
+    CloseHandle(own);
+  if (restricted != nullptr)
+    CloseHandle(restricted);
+  return impersonation;
+}
+
 }  // namespace
 
 void BeginTest() {
@@ -54,6 +95,8 @@ void BeginTest() {
 }
 
 void EndTest() {
+  for (HANDLE object : made.objects)
+    CloseHandle(object);
   if (made.child != nullptr) {
     TerminateProcess(made.child, 0);
     WaitForSingleObject(made.child, 5000);
@@ -252,5 +295,51 @@ uint32_t OwnProcessId() {
 
 // Compiled in: win32/resources_contract_test.rc.
 void CarryTestResource() {}
+
+void MakeSquatter(const std::string& name, Squatter kind) {
+  HANDLE object = kind == Squatter::kEvent ? CreateEventA(nullptr, TRUE, FALSE, name.c_str())
+                                           : CreateMutexA(nullptr, FALSE, name.c_str());
+  ASSERT_NE(object, nullptr) << name << ": error " << GetLastError();
+  made.objects.push_back(object);
+}
+
+std::string KernelObjectSecurity(void* object) {
+  PSID owner = nullptr;
+  PACL dacl = nullptr;
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  if (GetSecurityInfo(object, SE_KERNEL_OBJECT,
+                      OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, &owner, nullptr,
+                      &dacl, nullptr, &descriptor) != ERROR_SUCCESS) {
+    return "<unreadable: error " + std::to_string(GetLastError()) + ">";
+  }
+  SECURITY_DESCRIPTOR_CONTROL control = 0;
+  DWORD revision = 0;
+  GetSecurityDescriptorControl(descriptor, &control, &revision);
+  std::string text = "O:" + SidText(owner) + "D:" + ((control & SE_DACL_PROTECTED) ? "P" : "");
+  for (WORD i = 0; dacl != nullptr && i < dacl->AceCount; ++i) {
+    ACCESS_ALLOWED_ACE* ace = nullptr;
+    if (!GetAce(dacl, i, reinterpret_cast<void**>(&ace)))
+      break;
+    // The system may keep a generic right or map it to the mutex's own.
+    const bool all =
+        (ace->Mask & GENERIC_ALL) != 0 || (ace->Mask & MUTEX_ALL_ACCESS) == MUTEX_ALL_ACCESS;
+    text += std::string("(") + (ace->Header.AceType == ACCESS_ALLOWED_ACE_TYPE ? "A" : "?") + ";;" +
+            (all ? "GA" : std::to_string(ace->Mask)) + ";;;" + SidText(&ace->SidStart) + ")";
+  }
+  LocalFree(descriptor);
+  return text;
+}
+
+void AsUnelevated(const std::function<void()>& action) {
+  HANDLE token = UnelevatedImpersonationToken();
+  ASSERT_NE(token, nullptr) << "error " << GetLastError();
+  const bool impersonating = SetThreadToken(nullptr, token);
+  EXPECT_TRUE(impersonating) << "error " << GetLastError();
+  if (impersonating) {
+    action();
+    RevertToSelf();
+  }
+  CloseHandle(token);
+}
 
 }  // namespace velt::contract
