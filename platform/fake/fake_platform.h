@@ -195,7 +195,8 @@ struct FakeWorld {
   // Called while a box is shown (before it returns), e.g. to inspect state.
   std::function<void(const MessageBoxRecord&)> on_box;
 
-  // Windows by class name, posts, launches, created processes.
+  // Windows by class name (a post to any other fails), posts, launches,
+  // created processes.
   std::map<std::string, void*> windows;
   std::vector<PostRecord> posts;
   std::vector<LaunchRecord> launches;

@@ -48,6 +48,11 @@ WindowHandle FindWindow(const std::string& class_name) {
 bool PostMessage(WindowHandle window, uint32_t message, uintptr_t wparam, intptr_t lparam) {
   if (fake::Faulted("PostMessage", fake::kFaultsOfCalls))
     return false;
+  bool exists = false;
+  for (const auto& [name, known] : World().windows)
+    exists = exists || known == window;
+  if (!exists)
+    return fake::Fail(1400);  // ERROR_INVALID_WINDOW_HANDLE: no such window (any more)
   World().posts.push_back({window, message, wparam, lparam});
   return true;
 }

@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace velt::contract {
 
@@ -84,6 +85,20 @@ std::string KernelObjectSecurity(void* object);
 // whose Administrators group is for denying only, as an unelevated
 // administrator's programs run.
 void AsUnelevated(const std::function<void()>& action);
+
+// A hidden top-level window of the class `class_name`, as the installed
+// program's main window; destroyed at the end unless DestroyTestWindow was.
+void* NewWindow(const std::string& class_name);
+void DestroyTestWindow(void* window);
+// The first message posted to `window` and not yet taken, as
+// "<message> <wparam> <lparam>" in decimal; empty when there is none.
+std::string TakePostedMessage(void* window);
+// The next message boxes of this process are answered with `buttons`
+// (kIdYes, kIdNo, kIdOk), one a box in order, as a user presses them: by the
+// fake's world, under Win32 by a thread of the test that finds each box.
+void AnswerBoxes(const std::vector<int>& buttons);
+// The boxes answered so far, each as "<caption>: <text> [<buttons' ids>]".
+std::vector<std::string> AnsweredBoxes();
 
 // The resource VELTTEST of type COK in Russian, not the neutral language,
 // holding "vtup\x2A\0payload": compiled into the Win32 test binary

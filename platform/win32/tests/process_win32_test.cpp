@@ -1,5 +1,4 @@
-// Child processes, waits, the shell and top-level windows (named mappings and
-// tokens: tests/contract).
+// Child processes, waits and the shell (named mappings and tokens: tests/contract).
 #include <gtest/gtest.h>
 
 #include <string>
@@ -8,7 +7,6 @@
 #include "platform/files.h"
 #include "platform/process.h"
 #include "platform/system.h"
-#include "platform/ui.h"
 #include "platform/win32/win32_api.h"
 
 namespace {
@@ -85,44 +83,6 @@ TEST(ShellExecuteTest, ReportsSuccessAboveThirtyTwoAndFailureBelow) {
 // kinds without a split only the fake shows (launch_and_examination_test.cpp).
 TEST(ElevationTest, UnderWineEveryProgramIsElevatedAboveItsUsersRights) {
   EXPECT_EQ(platform::GetProcessElevation(), platform::Elevation::kSplit);
-}
-
-// A hidden top-level window of a private class, as the installed program's
-// main window would be found and asked to quit.
-class WindowTest : public ::testing::Test {
- protected:
-  static constexpr const char* kClass = "VeltPlatformTestWindow";
-  void SetUp() override {
-    WNDCLASSA window_class = {};
-    window_class.lpfnWndProc = ::DefWindowProcA;
-    window_class.hInstance = ::GetModuleHandleA(nullptr);
-    window_class.lpszClassName = kClass;
-    ::RegisterClassA(&window_class);
-    window_ = ::CreateWindowExA(0, kClass, "Velt", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr,
-                                nullptr, ::GetModuleHandleA(nullptr), nullptr);
-    ASSERT_NE(window_, nullptr);
-  }
-  void TearDown() override {
-    if (window_ != nullptr)
-      ::DestroyWindow(window_);
-  }
-  HWND window_ = nullptr;
-};
-
-TEST_F(WindowTest, FindsTheWindowByClassAndPostsQuitToIt) {
-  EXPECT_EQ(platform::FindWindow(kClass), window_);
-  EXPECT_EQ(platform::FindWindow("VeltNoSuchWindowClass"), nullptr);
-  ASSERT_TRUE(platform::PostMessage(window_, platform::kWmQuit, 3, 4));
-  MSG message;
-  ASSERT_TRUE(::PeekMessageA(&message, window_, 0, 0, PM_REMOVE));
-  EXPECT_EQ(message.message, static_cast<UINT>(WM_QUIT));
-  EXPECT_EQ(message.wParam, 3u);
-  EXPECT_EQ(message.lParam, 4);
-  HWND destroyed = window_;
-  ::DestroyWindow(window_);
-  window_ = nullptr;
-  EXPECT_EQ(platform::FindWindow(kClass), nullptr);
-  EXPECT_FALSE(platform::PostMessage(destroyed, platform::kWmQuit, 0, 0));
 }
 
 }  // namespace

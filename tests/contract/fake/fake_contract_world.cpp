@@ -5,6 +5,7 @@
 
 #include "platform/access.h"
 #include "platform/fake/fake_platform.h"
+#include "platform/ui.h"
 #include "tests/contract/contract_world.h"
 
 namespace velt::contract {
@@ -164,6 +165,46 @@ void AsUnelevated(const std::function<void()>& action) {
   fake::World().thread_without_administrators = true;
   action();
   fake::World().thread_without_administrators = false;
+}
+
+void* NewWindow(const std::string& class_name) {
+  void* window = reinterpret_cast<void*>(static_cast<uintptr_t>(0x10000 + 16 * ++counter));
+  fake::World().windows[class_name] = window;
+  return window;
+}
+
+void DestroyTestWindow(void* window) {
+  std::erase_if(fake::World().windows,
+                [window](const auto& named) { return named.second == window; });
+}
+
+std::string TakePostedMessage(void* window) {
+  auto& posts = fake::World().posts;
+  for (auto post = posts.begin(); post != posts.end(); ++post) {
+    if (post->window == window) {
+      const std::string taken = std::to_string(post->message) + " " + std::to_string(post->wparam) +
+                                " " + std::to_string(post->lparam);
+      posts.erase(post);
+      return taken;
+    }
+  }
+  return "";
+}
+
+void AnswerBoxes(const std::vector<int>& buttons) {
+  fake::World().box_answers.assign(buttons.begin(), buttons.end());
+}
+
+std::vector<std::string> AnsweredBoxes() {
+  std::vector<std::string> boxes;
+  for (const fake::MessageBoxRecord& box : fake::World().boxes) {
+    const uint32_t buttons = box.style & 0xF;
+    boxes.push_back(box.caption + ": " + box.text +
+                    (buttons == platform::kMbYesNo ? " [6 7]"
+                     : buttons == platform::kMbOk  ? " [1]"
+                                                   : " [?]"));
+  }
+  return boxes;
 }
 
 }  // namespace velt::contract

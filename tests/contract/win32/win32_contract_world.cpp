@@ -7,8 +7,10 @@
 #include <aclapi.h>
 #include <sddl.h>
 
+#include <atomic>
 #include <iostream>
 #include <memory>
+#include <thread>
 #include <vector>
 
 #include "tests/common/letterless_folder.h"
@@ -17,6 +19,7 @@
 #include "tests/common/unix_symlink.h"
 #include "tests/contract/contract_world.h"
 #include "tools/win/common/linked_token.h"
+#include "tools/win/common/message_box_answerer.h"
 
 namespace velt::contract {
 namespace {
@@ -32,8 +35,19 @@ struct Made {
   HANDLE child = nullptr;  // ProcessWithToken's, suspended
   DWORD child_id = 0;
   std::vector<HANDLE> objects;  // closed at the end
+  std::vector<HWND> windows;
 };
 Made made;
+// AnswerBoxes' thread, pressing the buttons until told to stop.
+std::unique_ptr<e2e::MessageBoxAnswerer> answerer;
+std::thread answering;
+std::atomic<bool> stop_answering{false};
+
+void StopAnswering() {
+  stop_answering = true;
+  if (answering.joinable())
+    answering.join();
+}
 int counter = 0;
 
 std::string Unique(const std::string& stem) {
@@ -95,6 +109,10 @@ void BeginTest() {
 }
 
 void EndTest() {
+  StopAnswering();
+  answerer.reset();
+  for (HWND window : made.windows)
+    DestroyWindow(window);
   for (HANDLE object : made.objects)
     CloseHandle(object);
   if (made.child != nullptr) {
@@ -340,6 +358,63 @@ void AsUnelevated(const std::function<void()>& action) {
     RevertToSelf();
   }
   CloseHandle(token);
+}
+
+void* NewWindow(const std::string& class_name) {
+  WNDCLASSA window_class = {};
+  window_class.lpfnWndProc = DefWindowProcA;
+  window_class.hInstance = GetModuleHandleA(nullptr);
+  window_class.lpszClassName = class_name.c_str();
+  RegisterClassA(&window_class);
+  HWND window = CreateWindowExA(0, class_name.c_str(), "Velt", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100,
+                                nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+  if (window != nullptr)
+    made.windows.push_back(window);
+  return window;
+}
+
+void DestroyTestWindow(void* window) {
+  DestroyWindow(static_cast<HWND>(window));
+  std::erase(made.windows, static_cast<HWND>(window));
+}
+
+std::string TakePostedMessage(void* window) {
+  MSG message;
+  if (!PeekMessageA(&message, static_cast<HWND>(window), 0, 0, PM_REMOVE))
+    return "";
+  return std::to_string(message.message) + " " + std::to_string(message.wParam) + " " +
+         std::to_string(message.lParam);
+}
+
+void AnswerBoxes(const std::vector<int>& buttons) {
+  StopAnswering();
+  answerer = std::make_unique<e2e::MessageBoxAnswerer>(GetCurrentProcessId(), buttons);
+  stop_answering = false;
+  answering = std::thread([count = buttons.size()] {
+    for (const DWORD start = GetTickCount();
+         answerer->boxes().size() < count && !stop_answering && GetTickCount() - start < 30000;) {
+      if (!answerer->AnswerPending())
+        Sleep(10);
+    }
+  });
+}
+
+std::vector<std::string> AnsweredBoxes() {
+  StopAnswering();
+  if (!answerer)
+    return {};
+  std::vector<std::string> boxes;
+  for (const e2e::SeenBox& box : answerer->boxes()) {
+    std::string buttons;
+    for (int id : box.buttons) {
+      if (!buttons.empty())
+        buttons += ' ';
+      buttons += std::to_string(id);
+    }
+    boxes.push_back(e2e::ToCodePage(box.caption, CP_ACP) + ": " +
+                    e2e::ToCodePage(box.text, CP_ACP) + " [" + buttons + "]");
+  }
+  return boxes;
 }
 
 }  // namespace velt::contract
