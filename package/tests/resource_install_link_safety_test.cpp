@@ -110,12 +110,12 @@ TEST_F(LinkSafetyTest, ANewFileMadeOutsideTheOpenedFolderIsRefusedUnwritten) {
 
 TEST_F(LinkSafetyTest, ALinkAtTheNewFilesNameIsNeverOpened) {
   // The name comes from the generator seeded at start-up: plant a link there.
-  velt::StartStartupSettings(velt::DescribeWindowsIs64Bit);
+  velt::StartStartupSettings();
   std::string name = "vtup.cok.";
   for (int i = 0; i < 8; ++i)
     name += static_cast<char>('a' + velt::Random(26));
   velt::EndStartupSettings();
-  velt::StartStartupSettings(velt::DescribeWindowsIs64Bit);
+  velt::StartStartupSettings();
   fake::AddLink(std::string(kFolder) + "\\" + name + ".tmp", kVictim, kWineFileLink);
   ExpectRefusedAndVictimWhole();
   EXPECT_FALSE(fake::Exists(kDestination));

@@ -62,7 +62,7 @@ TEST(UnusualVolumeTest, AnInstallationNoDriveLetterReachesIsHeldReadAndUpdated) 
   }
   std::printf("[ wine     ] the folder's final path by Win32 itself: \"%s\"\n", reached.c_str());
 
-  velt::StartStartupSettings(velt::DescribeWindowsIs64Bit);
+  velt::StartStartupSettings();
   velt::SetProgramNames();
   velt::StartInstallEnvironment();
   velt::StartLanguage();
