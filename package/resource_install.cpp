@@ -2,7 +2,7 @@
 
 #include "deployment/file_holders.h"
 #include "deployment/run_log.h"
-#include "package/install_folder.h"
+#include "startup/install_folder.h"
 #include "package/temporary_file.h"
 #include "platform/errors.h"
 #include "platform/files.h"

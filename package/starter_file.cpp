@@ -1,6 +1,6 @@
 #include "package/starter_file.h"
 
-#include "package/install_folder.h"
+#include "startup/install_folder.h"
 #include "package/temporary_file.h"
 #include "platform/access.h"
 #include "platform/errors.h"

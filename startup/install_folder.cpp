@@ -1,4 +1,4 @@
-#include "package/install_folder.h"
+#include "startup/install_folder.h"
 
 #include "platform/errors.h"
 #include "platform/files.h"
