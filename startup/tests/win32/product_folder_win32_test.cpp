@@ -79,8 +79,7 @@ TEST(UnusualVolumeTest, AnInstallationNoDriveLetterReachesIsHeldReadAndUpdated) 
   EXPECT_EQ(line, "[langcode]");
   velt::CloseLineReader(reader);
 
-  EXPECT_TRUE(
-      velt::InstallResourceFile("velttest", "cok", folder + "vtup.cok", velt::HeldProductFolder()));
+  EXPECT_TRUE(velt::InstallResourceFile("velttest", "cok", velt::HeldProductFolder(), "vtup.cok"));
   EXPECT_EQ(Bytes(folder + "vtup.cok").substr(0, 5), "vtup\x2A");
   EXPECT_EQ(Bytes(folder + "vtup.cok.abcdefgh.tmp"), "<missing>");
 
