@@ -76,8 +76,10 @@ function(velt_add_host_tool name)
     file(GLOB dir_headers CONFIGURE_DEPENDS ${dir}/*.h)
     list(APPEND headers ${dir_headers})
   endforeach()
-  # The payload's format takes the version byte's place from the release facts.
-  list(APPEND headers ${CMAKE_SOURCE_DIR}/startup/release_facts.h)
+  # The payload's format takes the version byte's place from the release facts;
+  # the tools share the platform's text rules.
+  list(APPEND headers ${CMAKE_SOURCE_DIR}/startup/release_facts.h
+    ${CMAKE_SOURCE_DIR}/platform/text_rules.h)
   list(REMOVE_DUPLICATES headers)
   add_custom_command(OUTPUT ${output}
     COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/host

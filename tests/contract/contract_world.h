@@ -15,6 +15,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/text_rules.h"
+
 namespace velt::contract {
 
 // Starts a test on a fresh world; EndTest removes what it made.
@@ -70,10 +72,8 @@ std::string ProcessTokenHolder(uint32_t process_id);
 std::string OwnTokenHolder();
 
 // Paths compare without regard to case: the fake keeps them lowercase.
-inline std::string Lower(std::string text) {
-  for (char& c : text)
-    c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-  return text;
+inline std::string Lower(const std::string& text) {
+  return platform::AsciiLowercase(text);
 }
 // `folder` and `name` joined by exactly one backslash.
 inline std::string Joined(const std::string& folder, const std::string& name) {
