@@ -2,8 +2,9 @@
 #
 # Builds the host tool velt-payload with the host's compiler (also in cross
 # builds), generates the deterministic sample payload (or takes the file given by
-# -DVELT_PAYLOAD=path), checks it as a build step (layout and version byte: a
-# failing check fails the build), and generates the source that records the
+# -DVELT_PAYLOAD=path), checks its layout as a build step (a failing check fails
+# the build; its version byte is read once, by the configuration:
+# cmake/ReleaseOptions.cmake), and generates the source that records the
 # payload's size and XXH3-128 digest (computed by velt-payload) for the
 # installer's self-check. Needs cmake/XXHash.cmake included first.
 #
@@ -13,11 +14,12 @@
 #
 # The same file runs in script mode (cmake -P) for the build steps:
 #   -DVELT_PAYLOAD_STEP=check  -DTOOL= -DPAYLOAD= -DVERSION= -DSTAMP=
+# (VERSION only names the update in the message of a failing check)
 #   -DVELT_PAYLOAD_STEP=digest -DTOOL= -DPAYLOAD= -DOUTPUT=
 
 if(CMAKE_SCRIPT_MODE_FILE)
   if(VELT_PAYLOAD_STEP STREQUAL "check")
-    execute_process(COMMAND "${TOOL}" check --version "${VERSION}" "${PAYLOAD}"
+    execute_process(COMMAND "${TOOL}" inspect "${PAYLOAD}"
       RESULT_VARIABLE result ERROR_VARIABLE error OUTPUT_QUIET)
     if(NOT result EQUAL 0)
       string(STRIP "${error}" error)
