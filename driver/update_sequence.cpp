@@ -18,7 +18,6 @@
 #include "platform/ui.h"
 #include "startup/gather_environment.h"
 #include "startup/install_environment.h"
-#include "startup/product_folder.h"
 #include "startup/release_facts.h"
 #include "startup/startup_settings.h"
 #include "startup/update_constants.h"

@@ -3,7 +3,7 @@
 // it cannot be swapped for a link either, and files are renamed into it through
 // the handle, never through its path. Names in it are checked to be no links
 // before anything is replaced. The installation folder is one, held once
-// (startup/product_folder.h); the run log's folder is another.
+// (startup/install_environment.h); the run log's folder is another.
 #pragma once
 
 #include <string>

@@ -12,7 +12,6 @@
 #include "language/language_state.h"
 #include "package/resource_install.h"
 #include "startup/install_environment.h"
-#include "startup/product_folder.h"
 #include "startup/startup_settings.h"
 #include "startup/update_constants.h"
 #include "sysinfo/os_description.h"
