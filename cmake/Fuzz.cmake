@@ -19,9 +19,7 @@ set(VELT_SANITIZERS -fsanitize=address,undefined -fno-sanitize-recover=undefined
   -fno-omit-frame-pointer)
 
 file(GLOB VELT_FAKE_SOURCES CONFIGURE_DEPENDS platform/fake/*.cpp)
-add_library(velt_platform_fake STATIC ${VELT_FAKE_SOURCES})
-target_link_libraries(velt_core PUBLIC velt_platform_fake)
-target_link_libraries(velt_platform_fake PUBLIC velt_core)
+add_library(velt_platform_fake STATIC ${VELT_FAKE_SOURCES} ${VELT_PLATFORM_COMMON_SOURCES})
 foreach(library velt_core velt_platform_fake)
   target_compile_options(${library} PRIVATE -fsanitize=fuzzer-no-link ${VELT_SANITIZERS})
 endforeach()

@@ -1,10 +1,10 @@
 # Native build: the core over the in-memory fake platform, with unit tests.
 find_package(GTest REQUIRED)
 
+# The platform's implementation over the in-memory fake, with the platform's
+# shared code; what uses the core links it after the core.
 file(GLOB VELT_FAKE_SOURCES CONFIGURE_DEPENDS platform/fake/*.cpp)
-add_library(velt_platform_fake STATIC ${VELT_FAKE_SOURCES})
-target_link_libraries(velt_core PUBLIC velt_platform_fake)
-target_link_libraries(velt_platform_fake PUBLIC velt_core)
+add_library(velt_platform_fake STATIC ${VELT_FAKE_SOURCES} ${VELT_PLATFORM_COMMON_SOURCES})
 
 # The contract suite (tests/contract) runs here over the fake and in the
 # Windows-side tests over Win32.
@@ -25,8 +25,6 @@ target_compile_definitions(velt_unit_tests PRIVATE
   VELT_PAYLOAD_FILE="${VELT_PAYLOAD_FILE}")
 include(GoogleTest)
 gtest_discover_tests(velt_unit_tests DISCOVERY_TIMEOUT 60 PROPERTIES LABELS unit)
-
-include(cmake/NativeTools.cmake OPTIONAL)
 
 # No include points up a layer (driver, package, language, sysinfo, startup, platform).
 add_test(NAME layers.includes COMMAND bash ${CMAKE_SOURCE_DIR}/scripts/check-layers.sh)

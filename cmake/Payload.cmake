@@ -2,8 +2,9 @@
 #
 # Builds the host tool velt-payload with the host's compiler (also in cross
 # builds), generates the deterministic sample payload (or takes the file given by
-# -DVELT_PAYLOAD=path), checks it as a build step (layout and version byte: a
-# failing check fails the build), and generates the source that records the
+# -DVELT_PAYLOAD=path), checks its layout as a build step (a failing check fails
+# the build; its version byte is read once, by the configuration:
+# cmake/ReleaseOptions.cmake), and generates the source that records the
 # payload's size and XXH3-128 digest (computed by velt-payload) for the
 # installer's self-check. Needs cmake/XXHash.cmake included first.
 #
@@ -13,11 +14,12 @@
 #
 # The same file runs in script mode (cmake -P) for the build steps:
 #   -DVELT_PAYLOAD_STEP=check  -DTOOL= -DPAYLOAD= -DVERSION= -DSTAMP=
+# (VERSION only names the update in the message of a failing check)
 #   -DVELT_PAYLOAD_STEP=digest -DTOOL= -DPAYLOAD= -DOUTPUT=
 
 if(CMAKE_SCRIPT_MODE_FILE)
   if(VELT_PAYLOAD_STEP STREQUAL "check")
-    execute_process(COMMAND "${TOOL}" check --version "${VERSION}" "${PAYLOAD}"
+    execute_process(COMMAND "${TOOL}" inspect "${PAYLOAD}"
       RESULT_VARIABLE result ERROR_VARIABLE error OUTPUT_QUIET)
     if(NOT result EQUAL 0)
       string(STRIP "${error}" error)
@@ -76,8 +78,10 @@ function(velt_add_host_tool name)
     file(GLOB dir_headers CONFIGURE_DEPENDS ${dir}/*.h)
     list(APPEND headers ${dir_headers})
   endforeach()
-  # The payload's format takes the version byte's place from the release facts.
-  list(APPEND headers ${CMAKE_SOURCE_DIR}/startup/release_facts.h)
+  # The payload's format takes the version byte's place from the release facts;
+  # the tools share the platform's text rules.
+  list(APPEND headers ${CMAKE_SOURCE_DIR}/startup/release_facts.h
+    ${CMAKE_SOURCE_DIR}/platform/text_rules.h)
   list(REMOVE_DUPLICATES headers)
   add_custom_command(OUTPUT ${output}
     COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/host

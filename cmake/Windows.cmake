@@ -7,12 +7,13 @@ if(CMAKE_SIZEOF_VOID_P EQUAL 8)
   list(APPEND VELT_LINK_FLAGS -Wl,--high-entropy-va)
 endif()
 
+# The platform's Win32 implementation, with the platform's shared code; what
+# uses the core links it after the core.
 file(GLOB VELT_WIN32_SOURCES CONFIGURE_DEPENDS platform/win32/*.cpp)
-add_library(velt_platform_win32 STATIC ${VELT_WIN32_SOURCES})
+add_library(velt_platform_win32 STATIC ${VELT_WIN32_SOURCES} ${VELT_PLATFORM_COMMON_SOURCES})
 target_compile_definitions(velt_platform_win32 PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX)
 # user32 and shell32 are loaded on first use (platform/win32/system_library.h).
-target_link_libraries(velt_platform_win32 PUBLIC velt_core advapi32)
-target_link_libraries(velt_core PUBLIC velt_platform_win32)
+target_link_libraries(velt_platform_win32 PUBLIC advapi32)
 
 include(cmake/ProductBuild.cmake)
 
@@ -32,6 +33,6 @@ target_link_libraries(velt-update PRIVATE velt_core velt_platform_win32)
 target_compile_options(velt-update PRIVATE ${VELT_PRODUCT_COMPILE_OPTIONS})
 target_link_options(velt-update PRIVATE ${VELT_LINK_FLAGS} ${VELT_PRODUCT_LINK_OPTIONS})
 
-include(cmake/ProductChecks.cmake OPTIONAL)
+include(cmake/ProductChecks.cmake)
 
 include(cmake/WineTests.cmake)

@@ -17,7 +17,9 @@ set(VELT_GTEST_FAILED "\\[==========\\] 0 tests from;\\[  FAILED  \\]")
 set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
 set(gtest_disable_pthreads ON CACHE BOOL "" FORCE)
-add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+set(VELT_GTEST_SOURCE_DIR /usr/src/googletest CACHE PATH
+  "GoogleTest's sources, built with the cross compiler for the Windows-side tests")
+add_subdirectory(${VELT_GTEST_SOURCE_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 
 set(VELT_TOOLS_DIR ${CMAKE_BINARY_DIR}/tools)
 set(VELT_WINE_PREFIX_FIXTURE velt_wine_prefix)

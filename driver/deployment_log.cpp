@@ -9,12 +9,9 @@
 #include "platform/text_rules.h"
 #include "startup/startup_settings.h"
 #include "startup/update_constants.h"
-#include "sysinfo/os_description.h"
 
 namespace velt {
 namespace {
-
-std::string WindowsDescription;
 
 // What the command line asked for, in the program's own words: no text the
 // starter wrote reaches the log.
@@ -37,11 +34,6 @@ std::string UnderstoodCommandLine() {
 }
 
 }  // namespace
-
-bool DescribeWindowsKeepingText() {
-  WindowsDescription = DescribeWindows();
-  return Is64BitWindows;
-}
 
 int RefuseUnknownSwitch() {
   const std::string& word = ProcessCommandSwitches().refused_word;

@@ -7,10 +7,6 @@
 
 namespace velt {
 
-// The start-up probe of whether Windows is 64-bit (DescribeWindowsIs64Bit),
-// keeping the system's description for the log's heading.
-bool DescribeWindowsKeepingText();
-
 // A switch on the command line nobody knows: says so in a bilingual box
 // naming it, unless "/SUPPRESSMSGBOXES" was given, and returns the exit code.
 // Nothing else is done: no guard, no log. Needs the modules started.

@@ -21,7 +21,7 @@ namespace velt {
 
 void StartModules() {
   StartSystemDescription();
-  StartStartupSettings(DescribeWindowsKeepingText);
+  StartStartupSettings();
   StartLanguage();
   StartInstallEnvironment();
   StartUpdateDriver();

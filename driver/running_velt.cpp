@@ -8,7 +8,6 @@
 #include "platform/system.h"
 #include "platform/ui.h"
 #include "startup/install_environment.h"
-#include "startup/product_folder.h"
 #include "startup/startup_settings.h"
 #include "startup/update_constants.h"
 

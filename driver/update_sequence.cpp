@@ -4,7 +4,6 @@
 #include "deployment/exit_codes.h"
 #include "deployment/file_holders.h"
 #include "deployment/run_log.h"
-#include "startup/gather_environment.h"
 #include "driver/running_velt.h"
 #include "language/language.h"
 #include "language/messages.h"
@@ -17,8 +16,8 @@
 #include "platform/phase/phase_marks.h"
 #include "platform/text_rules.h"
 #include "platform/ui.h"
+#include "startup/gather_environment.h"
 #include "startup/install_environment.h"
-#include "startup/product_folder.h"
 #include "startup/release_facts.h"
 #include "startup/startup_settings.h"
 #include "startup/update_constants.h"
@@ -62,7 +61,7 @@ void ShowFileInUse(const std::string& package_path) {
 bool InstalledVersionAllowsUpdate(const std::string& package_path, int* exit_code) {
   int32_t installed = 0;
   uint32_t error = 0;
-  if (!ReadInstalledVersion(HeldProductFolder(), package_path, &installed, &error)) {
+  if (!ReadInstalledVersion(HeldProductFolder().handle(), package_path, &installed, &error)) {
     // Held by another process, a later try may succeed; refused for good, not.
     const bool held = platform::RefusalMayClear(error);
     // Asked while the file is still held, before the box waits for the user.
@@ -95,7 +94,7 @@ void LogInstalledVersionWithoutTest(const std::string& package_path, InstalledPa
   int32_t installed = 0;
   if (found == InstalledPackage::kNone) {
     Log({"no installed ", PackageFileName});
-  } else if (ReadInstalledVersionOnce(HeldProductFolder(), package_path, &installed)) {
+  } else if (ReadInstalledVersionOnce(HeldProductFolder().handle(), package_path, &installed)) {
     NoteInstalledVersion(installed);
     Log({"installed ", PackageFileName, " version ", platform::DecimalText(installed),
          " (read for the log; the silent mode makes no version test), carried ",
@@ -130,7 +129,7 @@ void RecordInstallationSize() {
   registry.OpenKey(platform::HkeyLocalMachine(), UninstallKeyPath + ProductName, true);
   VELT_PHASE_MARK("folder_size");
   // Only the folder held since the start is measured, through its handle.
-  int32_t size_kb = ProductFolderStillHeld() ? GetFolderSizeKB(HeldProductFolder()) : -1;
+  int32_t size_kb = ProductFolderStillHeld() ? GetFolderSizeKB(HeldProductFolder().handle()) : -1;
   VELT_PHASE_MARK("folder_size_done");
   if (size_kb != -1) {
     registry.WriteInteger("EstimatedSize", size_kb);
@@ -198,7 +197,7 @@ int RunUpdate() {
   Log({ModestMode ? "silent mode (modest)" : "interactive mode"});
   const std::string package_path = ProductFolder + PackageFileName;
   int exit_code = kExitOk;
-  const InstalledPackage found = FindInstalledPackage(HeldProductFolder(), package_path);
+  const InstalledPackage found = FindInstalledPackage(HeldProductFolder().handle(), package_path);
   if (found == InstalledPackage::kLink)
     Log({"the installed ", PackageFileName, " is a link: its version is not read"});
   if (ModestMode) {
@@ -213,7 +212,7 @@ int RunUpdate() {
 
   VELT_PHASE_MARK("install");
   const InstallOutcome installed = InstallResourceFile(kPackageResourceName, kPackageResourceType,
-                                                       package_path, HeldProductFolder());
+                                                       HeldProductFolder(), PackageFileName);
   VELT_PHASE_MARK("install_done");
   const bool written = installed.written;
   if (installed.held)

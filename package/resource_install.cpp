@@ -2,7 +2,6 @@
 
 #include "deployment/file_holders.h"
 #include "deployment/run_log.h"
-#include "package/install_folder.h"
 #include "package/temporary_file.h"
 #include "platform/errors.h"
 #include "platform/files.h"
@@ -10,6 +9,7 @@
 #include "platform/resources.h"
 #include "platform/system.h"
 #include "platform/text_rules.h"
+#include "startup/install_folder.h"
 #include "startup/release_facts.h"
 #include "startup/startup_settings.h"
 
@@ -96,7 +96,7 @@ InstallOutcome ReplaceInFolder(const InstallFolder& folder,
   uint32_t error = 0;
   bool seen_held = false;  // the last refusal came from a holder, not the rename
   for (int attempt = 1; attempt <= kPackageAttempts; ++attempt) {
-    if (!folder.StillNoLink() || !folder.NameIsNoLink(name)) {
+    if (!folder.StillReached() || !folder.NameIsNoLink(name)) {
       Log({"replacing ", destination, ": it or its folder is a link, or cannot be examined"});
       return {};
     }
@@ -122,21 +122,14 @@ InstallOutcome ReplaceInFolder(const InstallFolder& folder,
   return {false, seen_held || platform::RefusalMayClear(error)};
 }
 
-// Writes `size` bytes as `name` in `folder_path`; see InstallResourceFile.
-InstallOutcome InstallBytes(const std::string& folder_path,
+// Writes `size` bytes as `name` in `folder`; see InstallResourceFile.
+InstallOutcome InstallBytes(const InstallFolder& folder,
                             const std::string& name,
                             const uint8_t* data,
-                            uint32_t size,
-                            platform::RawHandle held_folder) {
-  InstallFolder folder;
-  if (!folder.Open(folder_path) || !folder.NameIsNoLink(name)) {
-    Log({"installing into ", folder_path, ": the folder or ", name,
-         " is a link, or cannot be opened"});
-    return {};
-  }
-  if (platform::IsValidRawHandle(held_folder) &&
-      !platform::SameFileObject(folder.handle(), held_folder)) {
-    Log({"installing into ", folder_path, ": not the installation folder held since the start"});
+                            uint32_t size) {
+  if (!folder.StillReached() || !folder.NameIsNoLink(name)) {
+    Log({"installing into ", folder.path(), ": the folder is no longer the one held, or ", name,
+         " is a link, or either cannot be examined"});
     return {};
   }
   RemoveEarlierTemporaryFiles(folder, name);
@@ -163,19 +156,16 @@ InstallOutcome InstallBytes(const std::string& folder_path,
 
 InstallOutcome InstallResourceFile(const std::string& name,
                                    const std::string& type,
-                                   const std::string& destination,
-                                   platform::RawHandle held_folder) {
+                                   const InstallFolder& folder,
+                                   const std::string& file_name) {
   platform::ScopedResource resource;
-  const size_t slash = destination.rfind('\\');
-  const std::string folder = slash == std::string::npos ? "" : destination.substr(0, slash + 1);
-  const std::string file_name = destination.substr(slash == std::string::npos ? 0 : slash + 1);
+  const std::string destination = folder.path() + file_name;
   if (!resource.Load(name, type)) {
     LogFailure({"loading the carried resource ", name, "/", type}, platform::GetLastError());
     ReportInstallFailure(destination);
     return {};
   }
-  const InstallOutcome outcome =
-      InstallBytes(folder, file_name, resource.data(), resource.size(), held_folder);
+  const InstallOutcome outcome = InstallBytes(folder, file_name, resource.data(), resource.size());
   if (!outcome.written) {
     if (!outcome.held)
       ReportInstallFailure(destination);

@@ -5,13 +5,14 @@
 // written, replaced or deleted: the folder is held open (so it cannot be swapped
 // for a link), the new file is created only where no name exists yet, the
 // replacement and any clean-up go through handles, and a link at the
-// destination's name, or the folder being a link, fails the installation.
+// destination's name, or a folder that its path no longer reaches, fails the
+// installation.
 #pragma once
 
 #include <cstdint>
 #include <string>
 
-#include "platform/handles.h"
+#include "startup/install_folder.h"
 
 namespace velt {
 
@@ -24,18 +25,18 @@ struct InstallOutcome {
   explicit operator bool() const { return written; }
 };
 
-// Writes the resource `name` of type `type` (matched without regard to case) to
-// `destination`. With a valid `held_folder`, the destination's folder must be
-// that very folder, open as `held_folder`. Only refusals that waiting may
-// clear (platform::RefusalMayClear) are waited out, within the retry budget.
-// When the old file stays held, nothing is shown; on any other failure
-// (resource missing, a link at the destination or the folder, another folder
-// than the one held, short write, flush or replacement failing) it shows the
-// bilingual "Can't install file <destination>" box. Either way it deletes the
-// file it created and leaves the destination as it was.
+// Writes the resource `name` of type `type` (matched without regard to case) as
+// `file_name` in `folder`, which must still be the folder it opened or held
+// (InstallFolder::StillReached). Only refusals that waiting may clear
+// (platform::RefusalMayClear) are waited out, within the retry budget. When
+// the old file stays held, nothing is shown; on any other failure (resource
+// missing, a link at the name, the folder no longer reached by its path,
+// short write, flush or replacement failing) it shows the bilingual "Can't
+// install file <folder><file_name>" box. Either way it deletes the file it
+// created and leaves the old one as it was.
 InstallOutcome InstallResourceFile(const std::string& name,
                                    const std::string& type,
-                                   const std::string& destination,
-                                   platform::RawHandle held_folder = nullptr);
+                                   const InstallFolder& folder,
+                                   const std::string& file_name);
 
 }  // namespace velt

@@ -1,12 +1,12 @@
 #include "package/starter_file.h"
 
-#include "package/install_folder.h"
 #include "package/temporary_file.h"
 #include "platform/access.h"
 #include "platform/errors.h"
 #include "platform/files.h"
 #include "platform/process.h"
 #include "platform/text_rules.h"
+#include "startup/install_folder.h"
 #include "startup/startup_settings.h"
 
 namespace velt {
@@ -80,7 +80,7 @@ platform::ScopedHandle CreateFileForStarter(const std::string& path) {
   platform::ScopedHandle file = CreateTemporaryFile(folder, name, platform::FileShare::kRead);
   if (!file.IsValid())
     return file;
-  if (!folder.StillNoLink() || !platform::RenameFileByHandle(file.Get(), folder.handle(), name)) {
+  if (!folder.StillReached() || !platform::RenameFileByHandle(file.Get(), folder.handle(), name)) {
     platform::SetDeleteOnClose(file.Get());  // only the file made here goes
     file.Reset();
   }

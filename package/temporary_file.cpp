@@ -2,6 +2,7 @@
 
 #include "deployment/run_log.h"
 #include "platform/errors.h"
+#include "platform/text_rules.h"
 #include "startup/startup_settings.h"
 
 namespace velt {
@@ -9,10 +10,6 @@ namespace {
 
 constexpr int kTemporaryNameLetters = 8;
 constexpr char kTemporaryExtension[] = ".tmp";
-
-char LowercaseLetter(char c) {
-  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
 
 // Whether `entry` is "<name>.<8 letters a to z>.tmp", as CreateTemporaryFile
 // names its files (`name` and the extension without regard to ASCII case).
@@ -27,7 +24,8 @@ bool IsTemporaryName(const std::string& entry, const std::string& name) {
                           : extension < sizeof(kTemporaryExtension) - 1
                               ? kTemporaryExtension[extension]
                               : 0;
-    const bool fits = expected != 0 ? LowercaseLetter(entry[i]) == LowercaseLetter(expected)
+    const bool fits = expected != 0 ? platform::AsciiLowercaseChar(entry[i]) ==
+                                          platform::AsciiLowercaseChar(expected)
                                     : entry[i] >= 'a' && entry[i] <= 'z';
     if (!fits)
       return false;

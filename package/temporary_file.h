@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "package/install_folder.h"
+#include "startup/install_folder.h"
 #include "platform/files.h"
 
 namespace velt {

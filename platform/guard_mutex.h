@@ -14,7 +14,7 @@ namespace platform {
 
 // ClosePrivateNamespace without destroying the namespace. Platform-specific.
 bool ClosePrivateNamespace(RawHandle space);
-struct PrivateNamespaceTraits {
+struct PrivateNamespaceTraits : RawHandleTraits {
   static void Close(RawHandle h) { ClosePrivateNamespace(h); }
 };
 using ScopedPrivateNamespace = ScopedGeneric<PrivateNamespaceTraits>;

@@ -22,14 +22,23 @@ bool FindClose(RawHandle handle);
 // Calls `close` with `handle`, leaving the thread's last error as it was.
 void CloseKeepingLastError(void (*close)(RawHandle), RawHandle handle);
 
+// The owner of one kind of handle: `Traits` names the raw type it takes
+// (Traits::Raw), which values count as nothing (Traits::IsValid) and how one is
+// closed (Traits::Close, given it as RawHandle). An owner takes its own kind
+// only: a value of another type (a registry key for a kernel handle's owner,
+// say) does not convert into it.
 template <typename Traits>
 class ScopedGeneric {
  public:
+  using Raw = typename Traits::Raw;
+
   ScopedGeneric() = default;
-  explicit ScopedGeneric(RawHandle raw) : raw_(IsValidRawHandle(raw) ? raw : nullptr) {}
+  explicit ScopedGeneric(Raw raw) : raw_(Traits::IsValid(raw) ? raw : nullptr) {}
+  template <typename Other>
+  explicit ScopedGeneric(Other) = delete;
   ScopedGeneric(const ScopedGeneric&) = delete;
   ScopedGeneric& operator=(const ScopedGeneric&) = delete;
-  ScopedGeneric(ScopedGeneric&& other) noexcept : raw_(other.Release()) {}
+  ScopedGeneric(ScopedGeneric&& other) noexcept : raw_(other.raw_) { other.raw_ = nullptr; }
   ScopedGeneric& operator=(ScopedGeneric&& other) noexcept {
     if (this != &other)
       Reset(other.Release());
@@ -38,26 +47,35 @@ class ScopedGeneric {
   ~ScopedGeneric() { Reset(); }
 
   bool IsValid() const { return raw_ != nullptr; }
-  RawHandle Get() const { return raw_; }
+  Raw Get() const { return static_cast<Raw>(raw_); }
   // Closes the owned handle (if any) and takes ownership of `raw`. The
   // thread's last error stays what it was: a failure reported after a reset
   // tells its own error, not the close's.
-  void Reset(RawHandle raw = nullptr) {
+  void Reset(Raw raw = Raw()) {
     if (raw_ != nullptr)
       CloseKeepingLastError(&Traits::Close, raw_);
-    raw_ = IsValidRawHandle(raw) ? raw : nullptr;
+    raw_ = Traits::IsValid(raw) ? raw : nullptr;
   }
+  template <typename Other>
+  void Reset(Other) = delete;
   // Gives up ownership without closing.
-  RawHandle Release() { return std::exchange(raw_, nullptr); }
+  Raw Release() { return static_cast<Raw>(std::exchange(raw_, nullptr)); }
 
  private:
   RawHandle raw_ = nullptr;
 };
 
-struct KernelHandleTraits {
+// Traits of the handle kinds whose raw type is RawHandle, where nullptr and
+// the invalid handle value both count as nothing.
+struct RawHandleTraits {
+  using Raw = RawHandle;
+  static bool IsValid(RawHandle h) { return IsValidRawHandle(h); }
+};
+
+struct KernelHandleTraits : RawHandleTraits {
   static void Close(RawHandle h) { CloseHandle(h); }
 };
-struct FindHandleTraits {
+struct FindHandleTraits : RawHandleTraits {
   static void Close(RawHandle h) { FindClose(h); }
 };
 

@@ -9,7 +9,10 @@
 
 namespace platform {
 
-using RegKey = RawHandle;
+// A registry key: a type of its own, so that no owner of other handles takes
+// one, nor a key's owner another handle.
+struct RegKeyObject;
+using RegKey = RegKeyObject*;
 inline RegKey HkeyCurrentUser() {
   return reinterpret_cast<RegKey>(static_cast<intptr_t>(0x80000001L));
 }
@@ -46,7 +49,9 @@ long RegSetValueEx(RegKey key, const std::string& name, uint32_t type, const std
 long RegCloseKey(RegKey key);
 
 struct RegKeyTraits {
-  static void Close(RegKey key) { RegCloseKey(key); }
+  using Raw = RegKey;
+  static bool IsValid(RegKey key) { return key != nullptr; }
+  static void Close(RawHandle key) { RegCloseKey(static_cast<RegKey>(key)); }
 };
 // An open registry key, closed exactly once by its owner.
 using ScopedRegKey = ScopedGeneric<RegKeyTraits>;

@@ -1,15 +1,19 @@
 #include "startup/install_environment.h"
 
-#include "startup/product_folder.h"
-
 namespace velt {
 
 std::string ProductFolder;
 std::string UninstallKeyPath;
 bool IsAdmin = true;
 
+namespace {
+
+InstallFolder Held;
+
+}  // namespace
+
 void StartInstallEnvironment() {
-  ReleaseProductFolder();
+  Held = InstallFolder();
   ProductFolder.clear();
   UninstallKeyPath.clear();
   IsAdmin = true;
@@ -22,6 +26,23 @@ void EndInstallEnvironment() {
 void AddTrailingBackslash(std::string& path) {
   if (!path.empty() && path.back() != '\\')
     path += '\\';
+}
+
+bool HoldProductFolder() {
+  // An empty ProductFolder is the current directory.
+  if (!Held.Hold(ProductFolder.empty() ? std::string(".") : ProductFolder))
+    return false;
+  if (Held.FinalPathKnown())
+    ProductFolder = Held.path();
+  return true;
+}
+
+bool ProductFolderStillHeld() {
+  return Held.StillReached();
+}
+
+const InstallFolder& HeldProductFolder() {
+  return Held;
 }
 
 }  // namespace velt

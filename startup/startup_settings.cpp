@@ -9,12 +9,14 @@
 #include "platform/system.h"
 #include "platform/ui.h"
 #include "startup/update_constants.h"
+#include "sysinfo/os_description.h"
 
 namespace velt {
 
 uint32_t UserLcid = 0;
 bool CyrillicLocale = false;
 std::string FirstArgument;
+std::string WindowsDescription;
 
 const char kSettingsKeyPrefix[] = "Software\\Kolm\\";
 const char kSystemKeyPrefix[] = "Software\\Microsoft\\Windows\\CurrentVersion\\";
@@ -39,21 +41,22 @@ bool IsCyrillicLocale(uint32_t lcid) {
   return false;
 }
 
-void StartStartupSettings(WindowsBitnessProbe is_64bit_windows) {
+void StartStartupSettings() {
   int64_t counter = 0;
   RandomSeed = platform::QueryPerformanceCounter(&counter) ? static_cast<uint32_t>(counter)
                                                            : platform::GetTickCount();
   UserLcid = platform::GetUserDefaultLcid();
   CyrillicLocale = IsCyrillicLocale(UserLcid);
-  const bool windows_is_64bit = is_64bit_windows();
+  WindowsDescription = DescribeWindows();
   SharedRegistry = std::make_unique<platform::TRegistry>(
-      windows_is_64bit ? platform::kKeyAllAccess | platform::kKeyWow64_64Key
-                       : platform::kKeyAllAccess);
+      Is64BitWindows ? platform::kKeyAllAccess | platform::kKeyWow64_64Key
+                     : platform::kKeyAllAccess);
   FirstArgument = LowercaseArgument(1);
 }
 
 void EndStartupSettings() {
   SharedRegistry.reset();
+  WindowsDescription.clear();
   UserLcid = 0;
   CyrillicLocale = false;
   FirstArgument.clear();

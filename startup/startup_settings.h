@@ -1,5 +1,5 @@
-// Start-up facts read by the whole program (the user's locale, the first
-// command-line argument), the shared registry accessor, the seeded random
+// Start-up facts read by the whole program (the user's locale, the system's
+// description, the first command-line argument), the shared registry accessor, the seeded random
 // generator, the per-user settings key and the built-in bilingual error box.
 #pragma once
 
@@ -17,13 +17,14 @@ extern std::string FirstArgument;  // first command-line argument, A-Z lowercase
 extern const char kSettingsKeyPrefix[];  // "Software\\Kolm\\"
 extern const char kSystemKeyPrefix[];    // "Software\\Microsoft\\Windows\\CurrentVersion\\"
 
-// Tells whether Windows is 64-bit (the system description's flag).
-using WindowsBitnessProbe = bool (*)();
+// The running system's description (DescribeWindows), made once at start-up;
+// the run log's heading names it.
+extern std::string WindowsDescription;
 
-// Runs once before the language, environment and driver modules start. Calls
-// `is_64bit_windows` once, after reading the locale, to choose the shared
-// registry object's view.
-void StartStartupSettings(WindowsBitnessProbe is_64bit_windows);
+// Runs once before the language, environment and driver modules start. After
+// reading the locale it describes the system once, whose Is64BitWindows
+// chooses the shared registry object's view.
+void StartStartupSettings();
 // Frees the shared registry object.
 void EndStartupSettings();
 

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "platform/registry.h"
+#include "platform/text_rules.h"
 #include "sysinfo/version_facts.h"
 
 namespace velt {
@@ -24,14 +25,6 @@ constexpr uint32_t kProductOptionsBuffer = 256;
 
 std::string UpToFirstNul(const std::string& text) {
   return text.substr(0, text.find('\0'));
-}
-
-std::string AsciiUppercase(std::string text) {
-  for (char& c : text) {
-    if (c >= 'a' && c <= 'z')
-      c = static_cast<char>(c - 'a' + 'A');
-  }
-  return text;
 }
 
 std::string WorkstationEdition(const VersionFacts& facts) {
@@ -128,7 +121,7 @@ std::string ProductOptionsWords() {
       platform::RegQueryValueEx(key.Get(), "ProductType", &type, &data, kProductOptionsBuffer);
   if (result != 0 || type != platform::kRegSz)
     return "";
-  std::string value = AsciiUppercase(UpToFirstNul(data));
+  std::string value = platform::AsciiUppercase(UpToFirstNul(data));
   if (value == "WINNT")
     return "Workstation";
   if (value == "LANMANNT")

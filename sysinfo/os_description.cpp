@@ -96,9 +96,4 @@ std::string DescribeWindows() {
   return description;
 }
 
-bool DescribeWindowsIs64Bit() {
-  DescribeWindows();
-  return Is64BitWindows;
-}
-
 }  // namespace velt

@@ -23,8 +23,4 @@ bool ReadWindowsVersion(std::string* product, std::string* service_pack);
 // blank; "unknown" when ReadWindowsVersion fails. Sets Is64BitWindows on success.
 std::string DescribeWindows();
 
-// Describes the running system and returns Is64BitWindows: the probe start-up
-// takes to choose the shared registry object's view.
-bool DescribeWindowsIs64Bit();
-
 }  // namespace velt

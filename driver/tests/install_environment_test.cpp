@@ -1,12 +1,12 @@
 // Where the installation is found, and what the environment step refuses.
 #include <gtest/gtest.h>
 
-#include "startup/gather_environment.h"
-#include "startup/uninstall_entry.h"
 #include "platform/fake/fake_platform.h"
 #include "platform/tregistry.h"
+#include "startup/gather_environment.h"
 #include "startup/install_environment.h"
 #include "startup/startup_settings.h"
+#include "startup/uninstall_entry.h"
 #include "startup/update_constants.h"
 #include "sysinfo/os_description.h"
 
@@ -30,7 +30,7 @@ class InstallEnvironmentTest : public ::testing::Test {
   }
   bool Gather() {
     velt::StartSystemDescription();
-    velt::StartStartupSettings(velt::DescribeWindowsIs64Bit);
+    velt::StartStartupSettings();
     velt::StartInstallEnvironment();
     velt::SetBuildConstants();
     velt::SetProgramNames();

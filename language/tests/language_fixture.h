@@ -50,7 +50,7 @@ class LanguageTest : public ::testing::Test {
   void SetUp() override {
     fake::ResetWorld();
     fake::World().lcid = 1033;
-    velt::StartStartupSettings(velt::DescribeWindowsIs64Bit);
+    velt::StartStartupSettings();
     velt::SetProgramNames();
     velt::StartLanguage();
     velt::ProductFolder = "C:\\Program Files\\Velt\\";

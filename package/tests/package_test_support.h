@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "package/resource_install.h"
 #include "platform/fake/fake_platform.h"
 #include "startup/startup_settings.h"
 #include "startup/update_constants.h"
@@ -34,6 +35,19 @@ class PackageTest : public ::testing::Test {
     EXPECT_EQ(fake::World().loaded_resources, 0) << "resources left loaded";
   }
 };
+
+// InstallResourceFile of `name`/`type` as the last component of `destination`
+// into the folder before it, opened as an install folder first: a folder that
+// cannot be opened, or is a link, fails the installation with its box, as a
+// folder its path no longer reaches does.
+inline velt::InstallOutcome InstallResourceAt(const std::string& name,
+                                              const std::string& type,
+                                              const std::string& destination) {
+  const size_t slash = destination.rfind('\\');
+  velt::InstallFolder folder;
+  folder.Open(destination.substr(0, slash + 1));
+  return velt::InstallResourceFile(name, type, folder, destination.substr(slash + 1));
+}
 
 inline void PutU32(std::string* bytes, size_t at, uint32_t value) {
   for (int i = 0; i < 4; ++i)

@@ -35,7 +35,7 @@ class LinkSafetyTest : public PackageTest {
   }
 
   void ExpectRefusedAndVictimWhole(const std::string& destination = kDestination) {
-    EXPECT_FALSE(velt::InstallResourceFile("vtup", "cok", destination));
+    EXPECT_FALSE(InstallResourceAt("vtup", "cok", destination));
     ASSERT_EQ(fake::World().boxes.size(), 1u);
     EXPECT_EQ(fake::World().boxes[0].text, "Can't install file " + destination);
     EXPECT_EQ(fake::FileData(kVictim), kVictimData);
@@ -110,12 +110,12 @@ TEST_F(LinkSafetyTest, ANewFileMadeOutsideTheOpenedFolderIsRefusedUnwritten) {
 
 TEST_F(LinkSafetyTest, ALinkAtTheNewFilesNameIsNeverOpened) {
   // The name comes from the generator seeded at start-up: plant a link there.
-  velt::StartStartupSettings(velt::DescribeWindowsIs64Bit);
+  velt::StartStartupSettings();
   std::string name = "vtup.cok.";
   for (int i = 0; i < 8; ++i)
     name += static_cast<char>('a' + velt::Random(26));
   velt::EndStartupSettings();
-  velt::StartStartupSettings(velt::DescribeWindowsIs64Bit);
+  velt::StartStartupSettings();
   fake::AddLink(std::string(kFolder) + "\\" + name + ".tmp", kVictim, kWineFileLink);
   ExpectRefusedAndVictimWhole();
   EXPECT_FALSE(fake::Exists(kDestination));
@@ -148,7 +148,7 @@ TEST_F(LinkSafetyTest, EarlierTemporaryFilesGoButNeverThroughALink) {
   fake::AddLink(folder + "vtup.cok.windlink.tmp", kVictim, kWindowsFileLink);
   fake::FindEntry(folder + "vtup.cok.heldfile.tmp")->held_until_ms = 1 << 30;
 
-  EXPECT_TRUE(velt::InstallResourceFile("vtup", "cok", kDestination));
+  EXPECT_TRUE(InstallResourceAt("vtup", "cok", kDestination));
   EXPECT_EQ(fake::FileData(kVictim), kVictimData);
   std::vector<std::string> expected = {"vtup.cok"};
   for (const std::string& name : staying)
@@ -164,7 +164,7 @@ TEST_F(LinkSafetyTest, EarlierTemporaryFilesGoButNeverThroughALink) {
 TEST_F(LinkSafetyTest, NothingIsDeletedByName) {
   fake::AddFile(kDestination, "old");
   fake::FindEntry(kDestination)->held_until_ms = 1 << 30;  // held beyond the budget
-  EXPECT_FALSE(velt::InstallResourceFile("vtup", "cok", kDestination));
+  EXPECT_FALSE(InstallResourceAt("vtup", "cok", kDestination));
   EXPECT_EQ(fake::FileData(kDestination), "old");
   EXPECT_EQ(fake::FilesBelow(kFolder).size(), 1u) << "the new file was left behind";
   for (const fake::FaultCall& call : fake::World().faults.calls)

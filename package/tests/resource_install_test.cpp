@@ -25,7 +25,7 @@ class InstallTest : public PackageTest {
     fake::World().resources[{"VTUP", "COK"}] = payload_;
   }
 
-  bool Install() { return velt::InstallResourceFile("vtup", "cok", kDestination).written; }
+  bool Install() { return InstallResourceAt("vtup", "cok", kDestination).written; }
 
   // Names in the folder other than the destination's: files left behind.
   static std::vector<std::string> LeftBehind() {
@@ -67,7 +67,7 @@ TEST_F(InstallTest, AFolderAtADriveRootTakesTheFile) {
   for (const char* destination : {"C:\\vtup.cok", "X:\\vtup.cok"}) {
     SCOPED_TRACE(destination);
     fake::AddFile(destination, kOldData);
-    EXPECT_TRUE(velt::InstallResourceFile("vtup", "cok", destination));
+    EXPECT_TRUE(InstallResourceAt("vtup", "cok", destination));
     EXPECT_EQ(fake::FileData(destination), payload_);
   }
   EXPECT_TRUE(fake::World().boxes.empty());
@@ -131,7 +131,7 @@ TEST_F(InstallTest, DestinationHeldBeyondBudgetFails) {
     fake::AddFile(kDestination, kOldData);
     fake::FindEntry(kDestination)->held_until_ms = delete_pending ? -1 : 16 * 256 + 1;
     fake::FindEntry(kDestination)->delete_pending = delete_pending;
-    const velt::InstallOutcome outcome = velt::InstallResourceFile("vtup", "cok", kDestination);
+    const velt::InstallOutcome outcome = InstallResourceAt("vtup", "cok", kDestination);
     EXPECT_FALSE(outcome.written);
     EXPECT_TRUE(outcome.held);
     ExpectFailureLeftOldFile(false);
@@ -150,7 +150,7 @@ TEST_F(InstallTest, RefusedReplacementOfAFreeDestinationFailsWithoutWaiting) {
     fake::World().boxes.clear();
     fake::AddFile(kDestination, kOldData, read_only ? platform::kAttrReadOnly : 0);
     fake::FindEntry(kDestination)->denied_to_process = read_only ? 0 : platform::kDelete;
-    const velt::InstallOutcome outcome = velt::InstallResourceFile("vtup", "cok", kDestination);
+    const velt::InstallOutcome outcome = InstallResourceAt("vtup", "cok", kDestination);
     EXPECT_FALSE(outcome.written || outcome.held);
     ExpectFailureLeftOldFile();
     EXPECT_TRUE(fake::World().sleeps.empty());
@@ -217,7 +217,7 @@ TEST_F(InstallTest, RussianBoxOnCyrillicLocale) {
 }
 
 TEST_F(InstallTest, MissingFolderFails) {
-  EXPECT_FALSE(velt::InstallResourceFile("vtup", "cok", "C:\\Nowhere\\vtup.cok"));
+  EXPECT_FALSE(InstallResourceAt("vtup", "cok", "C:\\Nowhere\\vtup.cok"));
   EXPECT_FALSE(fake::Exists("C:\\Nowhere\\vtup.cok"));
   EXPECT_EQ(fake::World().boxes.size(), 1u);
 }

@@ -6,6 +6,7 @@
 #include "platform/errors.h"
 #include "platform/fake/fake_internal.h"
 #include "platform/files.h"
+#include "platform/text_rules.h"
 
 namespace platform {
 namespace {
@@ -29,8 +30,7 @@ bool WildcardMatch(const char* mask, const char* name) {
   }
   if (*name == '\0')
     return false;
-  if (*mask != '?' && std::tolower(static_cast<unsigned char>(*mask)) !=
-                          std::tolower(static_cast<unsigned char>(*name)))
+  if (*mask != '?' && platform::AsciiLowercaseChar(*mask) != platform::AsciiLowercaseChar(*name))
     return false;
   return WildcardMatch(mask + 1, name + 1);
 }

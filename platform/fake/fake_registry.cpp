@@ -4,23 +4,18 @@
 #include "platform/errors.h"
 #include "platform/fake/fake_platform.h"
 #include "platform/registry.h"
+#include "platform/text_rules.h"
 
 namespace platform {
 namespace {
 
 using fake::World;
 
-std::string Lower(std::string text) {
-  for (char& c : text)
-    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return text;
-}
-
 // The stored path of a root or open key plus a sub-key; empty when `root` is
 // neither a predefined root nor an open key. Opens from a predefined root are
 // redirected as WOW64 would (see FakeWorld::registry).
 std::string KeyPath(RegKey root, const std::string& sub_key, uint32_t access) {
-  std::string sub = Lower(sub_key);
+  std::string sub = platform::AsciiLowercase(sub_key);
   while (!sub.empty() && sub.front() == '\\')
     sub.erase(0, 1);
   while (!sub.empty() && sub.back() == '\\')
@@ -49,7 +44,8 @@ RegKey NewKey(const std::string& path, uint32_t access) {
 // "<stored path of the open key>:<value name>", what a value call acts on.
 std::string ValueSubject(RegKey key, const std::string& name) {
   auto it = World().open_keys.find(reinterpret_cast<uintptr_t>(key));
-  return (it == World().open_keys.end() ? std::string() : it->second) + ":" + Lower(name);
+  return (it == World().open_keys.end() ? std::string() : it->second) + ":" +
+         platform::AsciiLowercase(name);
 }
 
 fake::FakeKey* OpenedKey(RegKey key) {
@@ -112,7 +108,7 @@ long RegQueryValueEx(RegKey key,
   fake::FakeKey* opened = OpenedKey(key);
   if (!opened)
     return 6;
-  auto it = opened->values.find(Lower(name));
+  auto it = opened->values.find(platform::AsciiLowercase(name));
   if (it == opened->values.end())
     return kErrorFileNotFound;
   if (data && it->second.data.size() > max_size)
@@ -135,7 +131,7 @@ long RegSetValueEx(RegKey key, const std::string& name, uint32_t type, const std
     return 6;
   if ((World().open_key_access[reinterpret_cast<uintptr_t>(key)] & kKeySetValue) == 0)
     return kErrorAccessDenied;
-  fake::FakeValue& value = opened->values[Lower(name)];
+  fake::FakeValue& value = opened->values[platform::AsciiLowercase(name)];
   value.name = name;
   value.type = type;
   value.data = data;

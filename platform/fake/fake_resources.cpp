@@ -1,19 +1,10 @@
 // Fake resources of the executable.
-#include <cctype>
 
 #include "platform/fake/fake_platform.h"
 #include "platform/resources.h"
+#include "platform/text_rules.h"
 
 namespace platform {
-namespace {
-
-std::string Upper(std::string text) {
-  for (char& c : text)
-    c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return text;
-}
-
-}  // namespace
 
 ScopedResource::~ScopedResource() {
   if (loaded_)
@@ -27,10 +18,10 @@ bool ScopedResource::Load(const std::string& name, const std::string& type) {
   loaded_ = nullptr;
   data_ = nullptr;
   size_ = 0;
-  if (fake::NextFault("LoadResource", fake::kFaultError, Upper(name)) != 0)
+  if (fake::NextFault("LoadResource", fake::kFaultError, platform::AsciiUppercase(name)) != 0)
     return false;
   auto& resources = fake::World().resources;
-  auto it = resources.find({Upper(name), Upper(type)});
+  auto it = resources.find({platform::AsciiUppercase(name), platform::AsciiUppercase(type)});
   if (it == resources.end())
     return false;
   fake::World().loaded_resources++;

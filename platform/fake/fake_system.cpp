@@ -4,6 +4,7 @@
 
 #include "platform/fake/fake_platform.h"
 #include "platform/system.h"
+#include "platform/text_rules.h"
 
 namespace platform {
 
@@ -45,9 +46,7 @@ std::string GetModuleFileName() {
 }
 
 uint32_t GetEnvironmentVariable(const std::string& name, char* buffer, uint32_t size) {
-  std::string key = name;
-  for (char& c : key)
-    c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  const std::string key = platform::AsciiUppercase(name);
   auto it = World().environment.find(key);
   if (it == World().environment.end()) {
     World().last_error = 203;  // ERROR_ENVVAR_NOT_FOUND

@@ -6,15 +6,10 @@
 #include "platform/fake/fake_platform.h"
 #include "platform/registry.h"
 #include "platform/system.h"
+#include "platform/text_rules.h"
 
 namespace fake {
 namespace {
-
-std::string Lower(std::string text) {
-  for (char& c : text)
-    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return text;
-}
 
 std::string LastComponent(const std::string& path) {
   size_t slash = path.find_last_of("\\/");
@@ -22,7 +17,7 @@ std::string LastComponent(const std::string& path) {
 }
 
 std::string RegistryPath(const std::string& key, const std::string& view) {
-  std::string path = Lower(key);
+  std::string path = platform::AsciiLowercase(key);
   while (!path.empty() && path.back() == '\\')
     path.pop_back();
   return RedirectedRegistryPath(
@@ -132,7 +127,7 @@ std::string FullPath(const std::string& raw) {
 }
 
 std::string NormalizePath(const std::string& raw) {
-  return Lower(FullPath(raw));
+  return platform::AsciiLowercase(FullPath(raw));
 }
 
 std::string ResolvePath(const std::string& normalized, bool follow_last) {
@@ -173,8 +168,7 @@ std::string SpelledPath(const std::string& normalized) {
       end = normalized.size();
     auto it = World().entries.find(normalized.substr(0, end));
     if (start == 0)
-      spelled = static_cast<char>(std::toupper(static_cast<unsigned char>(normalized[0]))) +
-                normalized.substr(1, end - 1);
+      spelled = platform::AsciiUppercaseChar(normalized[0]) + normalized.substr(1, end - 1);
     else
       spelled += "\\" + (it == World().entries.end() ? normalized.substr(start, end - start)
                                                      : it->second.name);
@@ -270,7 +264,8 @@ void SetRegValue(const std::string& key,
                  const std::string& data,
                  const std::string& view) {
   AddRegKey(key, view);
-  FakeValue& value = World().registry[RegistryPath(key, view)].values[Lower(name)];
+  FakeValue& value =
+      World().registry[RegistryPath(key, view)].values[platform::AsciiLowercase(name)];
   value.name = name;
   value.type = type;
   value.data = data;
@@ -299,7 +294,7 @@ const FakeValue* GetRegValue(const std::string& key,
   auto it = World().registry.find(RegistryPath(key, view));
   if (it == World().registry.end())
     return nullptr;
-  auto value = it->second.values.find(Lower(name));
+  auto value = it->second.values.find(platform::AsciiLowercase(name));
   return value == it->second.values.end() ? nullptr : &value->second;
 }
 

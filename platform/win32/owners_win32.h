@@ -16,7 +16,7 @@ inline ProcessInfo OwnProcessInformation(const PROCESS_INFORMATION& created) {
   return owned;
 }
 
-struct SidTraits {
+struct SidTraits : RawHandleTraits {
   static void Close(RawHandle sid) { ::FreeSid(sid); }
 };
 // A SID from AllocateAndInitializeSid, freed exactly once.

@@ -12,13 +12,17 @@ HKEY ToHkey(RegKey key) {
   return reinterpret_cast<HKEY>(key);
 }
 
+RegKey FromHkey(HKEY key) {
+  return reinterpret_cast<RegKey>(key);
+}
+
 }  // namespace
 
 long RegOpenKeyEx(RegKey root, const std::string& sub_key, uint32_t access, RegKey* result) {
   HKEY opened = nullptr;
   const LONG status = ::RegOpenKeyExA(ToHkey(root), sub_key.c_str(), 0, access, &opened);
   if (status == ERROR_SUCCESS)
-    *result = opened;
+    *result = FromHkey(opened);
   return status;
 }
 
@@ -27,7 +31,7 @@ long RegCreateKeyEx(RegKey root, const std::string& sub_key, uint32_t access, Re
   const LONG status = ::RegCreateKeyExA(ToHkey(root), sub_key.c_str(), 0, nullptr,
                                         REG_OPTION_NON_VOLATILE, access, nullptr, &opened, nullptr);
   if (status == ERROR_SUCCESS)
-    *result = opened;
+    *result = FromHkey(opened);
   return status;
 }
 

@@ -20,7 +20,7 @@ class StartupSettingsTest : public ::testing::Test {
   }
   void Start() {
     velt::StartSystemDescription();
-    velt::StartStartupSettings(velt::DescribeWindowsIs64Bit);
+    velt::StartStartupSettings();
     velt::SetBuildConstants();
     velt::SetProgramNames();
   }

@@ -34,7 +34,7 @@ TEST(RegistryViewTest, StartUpChoosesTheAccessMaskFromTheDescription) {
     fake::World().version = c.version;
     fake::World().native_architecture = c.architecture;
     velt::StartSystemDescription();
-    velt::StartStartupSettings(velt::DescribeWindowsIs64Bit);
+    velt::StartStartupSettings();
     EXPECT_EQ(velt::Registry().Access(), c.access)
         << c.version.major << "." << c.version.minor << " arch " << c.architecture;
     EXPECT_EQ(velt::Is64BitWindows, c.access == 0xF013F);

@@ -31,7 +31,7 @@ class NtVersionWordsTest : public ::testing::Test {
  protected:
   void SetUp() override {
     fake::ResetWorld();
-    velt::StartStartupSettings(velt::DescribeWindowsIs64Bit);
+    velt::StartStartupSettings();
   }
   void TearDown() override { velt::EndStartupSettings(); }
 };

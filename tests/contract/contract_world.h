@@ -17,6 +17,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/text_rules.h"
+
 namespace velt::contract {
 
 // Starts a test on a fresh world; EndTest removes what it made.
@@ -106,10 +108,8 @@ std::vector<std::string> AnsweredBoxes();
 void CarryTestResource();
 
 // Paths compare without regard to case: the fake keeps them lowercase.
-inline std::string Lower(std::string text) {
-  for (char& c : text)
-    c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-  return text;
+inline std::string Lower(const std::string& text) {
+  return platform::AsciiLowercase(text);
 }
 // A kernel object's name of `stem` that no other test uses.
 inline std::string ObjectName(const std::string& stem) {

@@ -2,6 +2,7 @@
 // limits of queries, access, and the views a 32-bit process on 64-bit Windows
 // reaches (HKLM\Software redirected to WOW6432Node, HKCU\Software shared).
 #include <string>
+#include <type_traits>
 
 #include "platform/errors.h"
 #include "platform/registry.h"
@@ -10,6 +11,11 @@
 
 namespace velt::contract {
 namespace {
+
+// A key's owner takes keys only, and no other owner takes a key.
+static_assert(std::is_constructible_v<platform::ScopedRegKey, platform::RegKey>);
+static_assert(!std::is_constructible_v<platform::ScopedRegKey, platform::RawHandle>);
+static_assert(!std::is_constructible_v<platform::ScopedHandle, platform::RegKey>);
 
 using platform::RegKey;
 

@@ -1,4 +1,5 @@
 #include "tests/e2e/e2e_files.h"
+#include "platform/text_rules.h"
 
 #include <windows.h>
 
@@ -150,10 +151,7 @@ unsigned long long FolderBytes(const std::string& folder) {
 namespace velt::e2e {
 
 std::string AsciiLower(std::string text) {
-  for (char& c : text)
-    if (c >= 'A' && c <= 'Z')
-      c = static_cast<char>(c - 'A' + 'a');
-  return text;
+  return platform::AsciiLowercase(text);
 }
 
 }  // namespace velt::e2e

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "platform/blank.h"  // what a blank is
+#include "platform/text_rules.h"
 
 namespace velt_fuzz {
 
@@ -52,13 +53,7 @@ class LanguageFileModel {
   }
 
  private:
-  static std::string Lower(std::string text) {
-    for (char& c : text) {
-      if (c >= 'A' && c <= 'Z')
-        c = static_cast<char>(c - 'A' + 'a');
-    }
-    return text;
-  }
+  static std::string Lower(const std::string& text) { return platform::AsciiLowercase(text); }
 
   static bool NamesKey(const std::string& line, const std::string& key) {
     if (line.empty() || line[0] != '[')

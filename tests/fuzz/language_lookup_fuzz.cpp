@@ -136,7 +136,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   fake::ResetWorld();
   fake::World().lcid = cyrillic ? 1049 : 1033;
-  velt::StartStartupSettings(velt::DescribeWindowsIs64Bit);
+  velt::StartStartupSettings();
   velt::SetProgramNames();
   velt::StartLanguage();
   velt::ProductFolder = "C:\\Program Files\\Velt\\";

@@ -25,6 +25,7 @@
 
 #include "icon_group.h"
 #include "pe_image.h"
+#include "platform/text_rules.h"
 #include "version_info.h"
 
 namespace {
@@ -46,7 +47,7 @@ void Expect(bool ok, const std::string& rule) {
 
 std::string Lower(std::string text) {
   for (char& c : text)
-    c = static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
+    c = platform::AsciiLowercaseChar(c);
   return text;
 }
 

@@ -69,12 +69,20 @@ class PackageFilesTest : public ::testing::Test {
     CloseHandle(file);
   }
 
+  // Installs the test binary's resource as "vtup.cok" in the folder, opened as
+  // an install folder.
+  velt::InstallOutcome Install() {
+    velt::InstallFolder folder;
+    folder.Open(folder_);
+    return velt::InstallResourceFile("velttest", "cok", folder, "vtup.cok");
+  }
+
   std::string folder_;
 };
 
 TEST_F(PackageFilesTest, WritesResourceOverExistingFile) {
   WriteFile("vtup.cok", "old package, longer than the new one");
-  EXPECT_TRUE(velt::InstallResourceFile("velttest", "cok", folder_ + "vtup.cok"));
+  EXPECT_TRUE(Install());
   EXPECT_EQ(ReadFile("vtup.cok"), std::string(kResourceBytes) + std::string(1, '\0') + "payload");
   WIN32_FIND_DATAA left;
   EXPECT_EQ(FindFirstFileA((folder_ + "vtup.cok.*.tmp").c_str(), &left), INVALID_HANDLE_VALUE)
@@ -91,7 +99,7 @@ TEST_F(PackageFilesTest, WaitsUntilAnotherHolderLetsGo) {
     CloseHandle(held);
   });
   const DWORD start = GetTickCount();
-  const bool written = velt::InstallResourceFile("velttest", "cok", folder_ + "vtup.cok").written;
+  const bool written = Install().written;
   const DWORD elapsed = GetTickCount() - start;
   release.join();
   EXPECT_TRUE(written);

@@ -12,7 +12,6 @@
 #include "language/language_state.h"
 #include "package/resource_install.h"
 #include "startup/install_environment.h"
-#include "startup/product_folder.h"
 #include "startup/startup_settings.h"
 #include "startup/update_constants.h"
 #include "sysinfo/os_description.h"
@@ -62,7 +61,7 @@ TEST(UnusualVolumeTest, AnInstallationNoDriveLetterReachesIsHeldReadAndUpdated) 
   }
   std::printf("[ wine     ] the folder's final path by Win32 itself: \"%s\"\n", reached.c_str());
 
-  velt::StartStartupSettings(velt::DescribeWindowsIs64Bit);
+  velt::StartStartupSettings();
   velt::SetProgramNames();
   velt::StartInstallEnvironment();
   velt::StartLanguage();
@@ -79,8 +78,7 @@ TEST(UnusualVolumeTest, AnInstallationNoDriveLetterReachesIsHeldReadAndUpdated) 
   EXPECT_EQ(line, "[langcode]");
   velt::CloseLineReader(reader);
 
-  EXPECT_TRUE(
-      velt::InstallResourceFile("velttest", "cok", folder + "vtup.cok", velt::HeldProductFolder()));
+  EXPECT_TRUE(velt::InstallResourceFile("velttest", "cok", velt::HeldProductFolder(), "vtup.cok"));
   EXPECT_EQ(Bytes(folder + "vtup.cok").substr(0, 5), "vtup\x2A");
   EXPECT_EQ(Bytes(folder + "vtup.cok.abcdefgh.tmp"), "<missing>");
 

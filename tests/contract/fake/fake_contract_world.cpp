@@ -5,6 +5,7 @@
 
 #include "platform/access.h"
 #include "platform/fake/fake_platform.h"
+#include "platform/text_rules.h"
 #include "platform/ui.h"
 #include "tests/contract/contract_world.h"
 
@@ -105,9 +106,7 @@ std::string NewKeyPath() {
 }
 
 void SetEnvironment(const std::string& name, const char* value) {
-  std::string key = name;
-  for (char& c : key)
-    c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  const std::string key = platform::AsciiUppercase(name);
   if (value == nullptr)
     fake::World().environment.erase(key);
   else

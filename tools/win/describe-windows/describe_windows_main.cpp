@@ -37,7 +37,7 @@ void PrintTrueVersion() {
 
 int main() {
   velt::StartSystemDescription();
-  velt::StartStartupSettings(velt::DescribeWindowsIs64Bit);
+  velt::StartStartupSettings();
   const bool start_up_flag = velt::Is64BitWindows;
   std::printf("description=%s\n", velt::DescribeWindows().c_str());
   std::printf("is64=%d\n", start_up_flag ? 1 : 0);

@@ -1,8 +1,9 @@
-// The folder a file is installed into, held open for the whole installation:
+// A folder files are installed into, held open for the whole installation:
 // while the handle is open the folder cannot be renamed, moved or deleted, so
 // it cannot be swapped for a link either, and files are renamed into it through
 // the handle, never through its path. Names in it are checked to be no links
-// before anything is replaced.
+// before anything is replaced. The installation folder is one, held once
+// (startup/install_environment.h); the run log's folder is another.
 #pragma once
 
 #include <string>
@@ -17,22 +18,35 @@ class InstallFolder {
   // be opened or is itself a link (a symbolic link, junction or other reparse
   // point); nothing is held then.
   bool Open(const std::string& folder);
+  // Holds `folder`: links on the way and at its own name are followed, and
+  // path() becomes the final path the handle reaches, in which no component is
+  // a link. Where the system cannot give it (before Windows Vista, a volume no
+  // drive letter reaches, some network paths) the path stays as given and the
+  // held folder's identity (volume and file index) is the truth. False when it
+  // cannot be opened or its path does not reach it; nothing is held then.
+  bool Hold(const std::string& folder);
 
   platform::RawHandle handle() const { return handle_.Get(); }
   // The folder's path with a trailing backslash.
   const std::string& path() const { return path_; }
+  // Whether path() is the final path the handle reaches.
+  bool FinalPathKnown() const { return !final_path_.empty(); }
 
-  // True when the folder's path still reaches no link.
-  bool StillNoLink() const;
+  // True while path() still reaches this very folder (same volume and file
+  // index), and no link.
+  bool StillReached() const;
   // True when nothing is called `name` in the folder, or a file that is no link
   // and really lies in this folder.
   bool NameIsNoLink(const std::string& name) const;
   // True when the open file `file` really lies in this folder as `name`. Where
-  // the system cannot tell the path a handle reaches (before Windows Vista),
-  // the checks of the names stand alone and this is true.
+  // the system cannot tell the path a handle reaches, the checks of the names
+  // stand alone and this is true.
   bool Holds(platform::RawHandle file, const std::string& name) const;
 
  private:
+  // Forgets what was held; `folder` becomes path(), with a trailing backslash.
+  void Reset(const std::string& folder);
+
   platform::ScopedHandle handle_;
   std::string path_;
   std::string final_path_;  // the path the handle reaches; empty when unknown

@@ -1,9 +1,9 @@
-#include "package/install_folder.h"
+#include "startup/install_folder.h"
 
+#include "deployment/run_log.h"
 #include "platform/errors.h"
 #include "platform/files.h"
 #include "platform/text_rules.h"
-#include "startup/startup_settings.h"
 
 namespace velt {
 namespace {
@@ -18,12 +18,16 @@ bool IsLink(uint32_t attributes) {
 
 }  // namespace
 
-bool InstallFolder::Open(const std::string& folder) {
+void InstallFolder::Reset(const std::string& folder) {
   handle_.Reset();
   path_ = folder.empty() ? std::string(".") : WithoutTrailingBackslash(folder);
   if (path_.back() != '\\')
     path_ += '\\';
   final_path_.clear();
+}
+
+bool InstallFolder::Open(const std::string& folder) {
+  Reset(folder);
   platform::ScopedHandle opened = platform::OpenFolder(path_);
   uint32_t attributes = 0;
   if (!opened.IsValid() || !platform::GetFileAttributesByHandle(opened.Get(), &attributes) ||
@@ -34,13 +38,36 @@ bool InstallFolder::Open(const std::string& folder) {
   if (platform::GetFinalPathNameByHandle(opened.Get(), &final_path))
     final_path_ = WithoutTrailingBackslash(final_path);
   handle_ = std::move(opened);
-  return StillNoLink();
+  return StillReached();
 }
 
-bool InstallFolder::StillNoLink() const {
-  const uint32_t attributes = platform::GetFileAttributes(WithoutTrailingBackslash(path_));
-  return handle_.IsValid() && attributes != platform::kInvalidFileAttributes &&
-         (attributes & platform::kAttrDirectory) != 0 && !IsLink(attributes);
+bool InstallFolder::Hold(const std::string& folder) {
+  Reset(folder);
+  platform::ScopedHandle held = platform::HoldFolder(path_);
+  if (!held.IsValid())
+    return false;
+  std::string final_path;
+  if (platform::GetFinalPathNameByHandle(held.Get(), &final_path)) {
+    final_path_ = WithoutTrailingBackslash(final_path);
+    path_ = final_path_.back() == '\\' ? final_path_ : final_path_ + '\\';
+  } else {
+    LogFailure({"the final path of ", path_, " (kept as found)"}, platform::GetLastError());
+  }
+  handle_ = std::move(held);
+  if (StillReached())
+    return true;
+  handle_.Reset();
+  return false;
+}
+
+bool InstallFolder::StillReached() const {
+  if (!handle_.IsValid())
+    return false;
+  platform::ScopedHandle examined = platform::OpenForExamination(path_);
+  platform::FileInformation information;
+  return examined.IsValid() && platform::GetFileInformation(examined.Get(), &information) &&
+         (information.attributes & platform::kAttrDirectory) != 0 &&
+         !IsLink(information.attributes) && platform::SameFileObject(examined.Get(), handle_.Get());
 }
 
 bool InstallFolder::NameIsNoLink(const std::string& name) const {
