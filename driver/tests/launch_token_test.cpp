@@ -83,10 +83,12 @@ class LaunchTokenTest : public DeploymentTest {
       EXPECT_EQ(launches[0].as_user ? launches[0].token : launches[0].verb, c.started_with);
     }
     EXPECT_EQ(Boxes().size(), c.box ? 1u : 0u);
-    if (c.box && !Boxes().empty())
+    if (c.box && !Boxes().empty()) {
       EXPECT_EQ(Boxes()[0].text, kCannotStart);
-    if (*c.why != '\0')
+    }
+    if (*c.why != '\0') {
       EXPECT_TRUE(Logged(std::string("Velt is not started: ") + c.why));
+    }
     EXPECT_EQ(fake::OpenHandleCount(), 0);
   }
 };

@@ -1,7 +1,6 @@
 // The contract suite's world over the in-memory fake: a fresh fake machine per
 // test, arranged as Wine presents its default one, with links reported as
 // Windows reports them.
-#include <cctype>
 
 #include "platform/access.h"
 #include "platform/fake/fake_platform.h"
