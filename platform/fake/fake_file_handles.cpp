@@ -105,7 +105,8 @@ ScopedHandle OpenForExamination(const std::string& path) {
 }
 
 std::string GetFullPathName(const std::string& path) {
-  if (path.empty() || fake::Faulted("GetFullPathName", fake::kFaultError, fake::NormalizePath(path)))
+  if (path.empty() ||
+      fake::Faulted("GetFullPathName", fake::kFaultError, fake::NormalizePath(path)))
     return (Fail(kErrorPathNotFound), std::string());
   const std::string full = fake::FullPath(path);
   return full.size() == 2 ? full + "\\" : full;

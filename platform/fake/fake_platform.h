@@ -112,6 +112,7 @@ struct ProcessRecord {
   int show_window = 0;
   std::string current_directory;
   void* std_output = nullptr;  // the pipe end given as standard output, or null
+  uint32_t exit_code = 0;      // what the process ends with (on_create_process may set it)
 };
 
 // An open handle of this process.
@@ -127,17 +128,22 @@ struct FakeHandle {
     kPipe,
     kMutex,
     kNamespace,
-    kToken
+    kToken,
+    kEvent
   } kind = kFile;
   // Files and folders: the normalized path the handle really reaches (links
   // resolved); mappings and mutexes: the name; pipes: the pipe's id; tokens:
-  // the token's name in FakeWorld::tokens.
+  // the token's name in FakeWorld::tokens; processes: the program's
+  // normalized path.
   std::string path;
   bool write = false;
   bool share_read = false;
   bool share_delete = true;      // folders: false pins the folder
   bool can_delete = false;       // opened with kWriteDelete
   bool delete_on_close = false;  // SetDeleteOnClose
+  bool inheritable = false;      // a child started with inheritance inherits it
+  bool signalled = false;        // events
+  uint32_t exit_code = 0;        // processes: every created process has ended
   uint64_t position = 0;
   uint64_t id = 0;  // files and folders: the id of the entry opened (0: a drive root)
   std::vector<platform::FindData> listing;  // finds: remaining entries
@@ -203,7 +209,10 @@ struct FakeWorld {
   std::vector<ProcessRecord> processes;
   // Runs "inside" a created process (e.g. writes its standard output with
   // WriteToPipe). Return false to make the creation fail.
-  std::function<bool(const ProcessRecord&)> on_create_process;
+  std::function<bool(ProcessRecord&)> on_create_process;
+  // Programs of the system folder that are there without being among
+  // `entries`; a program elsewhere must be a file to start.
+  std::vector<std::string> system_programs = {"cmd.exe"};
   // Anonymous pipes by id: the bytes written and not yet read, and which ends
   // are open. A read of an empty pipe whose write end is still open would
   // block forever: it fails and sets `pipe_read_would_block`.
@@ -259,7 +268,8 @@ struct FakeWorld {
   int64_t now_ms = 0;
   std::vector<uint32_t> sleeps;
   bool has_performance_counter = true;
-  int64_t performance_counter = 0x123456789ALL;
+  int64_t performance_counter = 0x123456789ALL;  // at now_ms 0; it advances with now_ms
+  int64_t performance_frequency = 10000000;      // counts a second
   uint32_t tick_count = 4242;
 
   // User, process and system.

@@ -58,6 +58,24 @@ RawHandle NewHandle(FakeHandle::Kind kind, const std::string& path, bool write =
   return fake::NewHandle(handle);
 }
 
+// Whether `path` names a program: a file of the world, or one of the system
+// folder's programs, by its full path or, as the shell finds them, by its name.
+bool ProgramExists(const std::string& path) {
+  const fake::FakeEntry* entry =
+      fake::FindEntry(fake::ResolvePath(fake::NormalizePath(path), true));
+  if (entry != nullptr && !entry->directory)
+    return true;
+  const std::string& system = World().system_directory;
+  for (const std::string& name : World().system_programs) {
+    if (!system.empty() &&
+        (fake::NormalizePath(path) == fake::NormalizePath(system + "\\" + name) ||
+         fake::NormalizePath(system + "\\" + path) == fake::NormalizePath(system + "\\" + name))) {
+      return true;
+    }
+  }
+  return false;
+}
+
 }  // namespace
 
 ScopedHandle CreateFileMapping(const std::string& name, uint32_t, uint32_t* last_error) {
@@ -87,7 +105,7 @@ intptr_t ShellExecute(const std::string& verb,
                       int show) {
   World().launches.push_back(
       {verb, file, parameters, directory, show, World().current_directory, false, ""});
-  if (fake::Faulted("ShellExecute", fake::kFaultsOfCalls, file))
+  if (fake::Faulted("ShellExecute", fake::kFaultsOfCalls, file) || !ProgramExists(file))
     return 2;  // SE_ERR_FNF: below 32 is failure
   return 42;
 }
@@ -99,6 +117,7 @@ bool CreateOutputPipe(ScopedHandle* read_end, ScopedHandle* write_end) {
   World().pipes[id];
   read_end->Reset(NewHandle(FakeHandle::kPipe, id, false));
   write_end->Reset(NewHandle(FakeHandle::kPipe, id, true));
+  fake::LookupHandle(write_end->Get(), FakeHandle::kPipe)->inheritable = true;
   return true;
 }
 
@@ -119,18 +138,26 @@ bool CreateProcess(const std::string& application,
   World().processes.push_back(record);
   if (fake::Faulted("CreateProcess", fake::kFaultsOfCalls, application))
     return false;
-  if (World().on_create_process && !World().on_create_process(record))
+  if (!ProgramExists(application) ||
+      (World().on_create_process && !World().on_create_process(record)))
     return Fail(kErrorFileNotFound);
-  info->process.Reset(NewHandle(FakeHandle::kProcess, ""));
+  info->process.Reset(NewHandle(FakeHandle::kProcess, fake::NormalizePath(application)));
+  fake::LookupHandle(info->process.Get(), FakeHandle::kProcess)->exit_code = record.exit_code;
   info->thread.Reset(NewHandle(FakeHandle::kThread, ""));
   return true;
 }
 
-uint32_t WaitForSingleObject(RawHandle handle, uint32_t) {
+uint32_t WaitForSingleObject(RawHandle handle, uint32_t milliseconds) {
   auto it = World().handles.find(reinterpret_cast<uintptr_t>(handle));
   if (it == World().handles.end() || fake::Faulted("WaitForSingleObject", fake::kFaultError))
     return kWaitFailed;
-  return 0;
+  // Processes have ended; an event waits until it is signalled or the time is up.
+  if (it->second.kind != FakeHandle::kEvent || it->second.signalled)
+    return 0;
+  if (milliseconds == kInfinite)
+    return kWaitFailed;  // nothing would ever signal it
+  World().now_ms += milliseconds;
+  return 0x102;  // WAIT_TIMEOUT
 }
 
 Elevation GetProcessElevation() {

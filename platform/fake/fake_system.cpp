@@ -18,7 +18,7 @@ bool QueryPerformanceCounter(int64_t* count) {
   if (!World().has_performance_counter ||
       fake::NextFault("QueryPerformanceCounter", fake::kFaultError))
     return false;
-  *count = World().performance_counter;
+  *count = World().performance_counter + World().now_ms * World().performance_frequency / 1000;
   return true;
 }
 

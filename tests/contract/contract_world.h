@@ -102,6 +102,28 @@ void AnswerBoxes(const std::vector<int>& buttons);
 // The boxes answered so far, each as "<caption>: <text> [<buttons' ids>]".
 std::vector<std::string> AnsweredBoxes();
 
+// What the platform's interface does not ask of handles and processes:
+// whether a child started with inheritance inherits `handle`, and the code a
+// process the test started ended with. A command of the system's interpreter
+// ("cmd.exe /c ver", "cmd.exe /c exit <n>") runs as Windows runs it; the
+// fake's world knows these two.
+bool HandleInheritable(void* handle);
+uint32_t ProcessExitCode(void* process);
+// An event that no one has signalled, closed at the end; SignalEvent signals it.
+void* NewEvent();
+void SignalEvent(void* event);
+// Another program moves `from` to `to`, or removes the empty folder `folder`,
+// by its name; false when the system refuses.
+bool MovedByAnotherProgram(const std::string& from, const std::string& to);
+bool RemovedByAnotherProgram(const std::string& folder);
+// The high-resolution counter's counts a second.
+int64_t CounterFrequency();
+// A Russian system (the user's locale 1049, code pages 1251 and 866): the
+// fake's world is told so and true comes back; under Win32 the locale is the
+// one Wine was started in, and true only when that is Russian
+// (LANG=ru_RU.UTF-8).
+bool RussianSystem();
+
 // The resource VELTTEST of type COK in Russian, not the neutral language,
 // holding "vtup\x2A\0payload": compiled into the Win32 test binary
 // (win32/resources_contract_test.rc), put in the fake's world.

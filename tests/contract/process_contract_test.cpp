@@ -1,9 +1,10 @@
-// Named mappings, elevation, the tokens a program is started with and what
-// they tell.
+// Named mappings, child processes and their output, waits, the shell,
+// elevation, the tokens a program is started with and what they tell.
 #include <cstdint>
 #include <string>
 
 #include "platform/errors.h"
+#include "platform/files.h"
 #include "platform/process.h"
 #include "platform/system.h"
 #include "tests/contract/contract_world.h"
@@ -11,7 +12,67 @@
 namespace velt::contract {
 namespace {
 
-class ProcessContract : public ContractTest {};
+class ProcessContract : public ContractTest {
+ protected:
+  static std::string Interpreter() { return platform::GetSystemDirectory() + "\\cmd.exe"; }
+};
+
+// As the system's description is taken: the console's output comes through a
+// pipe whose write end alone the child inherits.
+TEST_F(ProcessContract, ACommandInAHiddenConsoleWritesToAnInheritedPipe) {
+  platform::ScopedHandle reader;
+  platform::ScopedHandle writer;
+  ASSERT_TRUE(platform::CreateOutputPipe(&reader, &writer));
+  EXPECT_TRUE(HandleInheritable(writer.Get()));
+  EXPECT_FALSE(HandleInheritable(reader.Get()));
+
+  platform::ProcessInfo info;
+  ASSERT_TRUE(platform::CreateProcess(
+      Interpreter(), "\"" + Interpreter() + "\" /c ver", platform::GetSystemDirectory(),
+      platform::kCreateNewConsole | platform::kCreateNewProcessGroup, platform::kSwHide,
+      writer.Get(), &info))
+      << platform::GetLastError();
+  writer.Reset();
+  std::string output;
+  char buffer[512];
+  uint32_t read = 0;
+  while (platform::ReadFile(reader.Get(), buffer, sizeof(buffer), &read) && read > 0)
+    output.append(buffer, read);
+  EXPECT_EQ(platform::WaitForSingleObject(info.process.Get(), 30000), 0u);
+  EXPECT_EQ(ProcessExitCode(info.process.Get()), 0u);
+  EXPECT_NE(output.find("Windows"), std::string::npos) << output;
+}
+
+TEST_F(ProcessContract, ExitCodesComeBackAndAMissingProgramStartsNothing) {
+  platform::ProcessInfo info;
+  ASSERT_TRUE(platform::CreateProcess(Interpreter(), "cmd.exe /c exit 7", "", 0, platform::kSwHide,
+                                      nullptr, &info));
+  EXPECT_EQ(platform::WaitForSingleObject(info.process.Get(), platform::kInfinite), 0u);
+  EXPECT_EQ(ProcessExitCode(info.process.Get()), 7u);
+
+  platform::ProcessInfo missing;
+  EXPECT_FALSE(platform::CreateProcess(Joined(NewFolder(), "velt_no_such_program.exe"), "x", "", 0,
+                                       platform::kSwHide, nullptr, &missing));
+  EXPECT_EQ(platform::GetLastError(), platform::kErrorFileNotFound);
+  EXPECT_FALSE(missing.process.IsValid());
+  EXPECT_FALSE(missing.thread.IsValid());
+}
+
+TEST_F(ProcessContract, AWaitTimesOutUntilTheObjectIsSignalled) {
+  void* event = NewEvent();
+  EXPECT_EQ(platform::WaitForSingleObject(event, 20), 0x102u);  // WAIT_TIMEOUT
+  SignalEvent(event);
+  EXPECT_EQ(platform::WaitForSingleObject(event, 0), 0u);
+  EXPECT_EQ(platform::WaitForSingleObject(nullptr, 0), platform::kWaitFailed);
+}
+
+// The shell's answer is a number: above 32 it started the program.
+TEST_F(ProcessContract, TheShellReportsSuccessAboveThirtyTwoAndFailureBelow) {
+  EXPECT_LE(platform::ShellExecute("open", Joined(NewFolder(), "velt.exe"), "", "",
+                                   platform::kSwShowNormal),
+            32);
+  EXPECT_GT(platform::ShellExecute("open", "cmd.exe", "/c exit 0", "", platform::kSwHide), 32);
+}
 
 TEST_F(ProcessContract, ASecondMappingOfTheSameNameReportsAlreadyExists) {
   const std::string name = ObjectName("velt_contract_memfile");
@@ -30,14 +91,14 @@ TEST_F(ProcessContract, ASecondMappingOfTheSameNameReportsAlreadyExists) {
   EXPECT_EQ(error, platform::kErrorSuccess);
 }
 
-// The updater runs elevated (its manifest requires an administrator): above its
-// user's ordinary rights where a linked token exists (as under Wine, where every
-// program has one), else with them. Either way its token can be examined, and
-// it can take another process's token to start a program as that user: the
-// token it takes speaks for that process's user, unelevated as that process
-// runs, not for this elevated one.
+// The suite runs as the updater does (its manifest requires an administrator):
+// above its user's ordinary rights, with the unelevated half linked (as Windows
+// with UAC on runs it, and Wine every program; the kinds without a split only
+// the fake's other worlds show). It can take another process's token to start a program as that
+// user: the token it takes speaks for that process's user, unelevated as that process runs, not for
+// this elevated one.
 TEST_F(ProcessContract, ATokenForLaunchIsTakenFromAnotherProcess) {
-  EXPECT_NE(platform::GetProcessElevation(), platform::Elevation::kUnknown);
+  EXPECT_EQ(platform::GetProcessElevation(), platform::Elevation::kSplit);
   EXPECT_TRUE(platform::IsUserAnAdmin());
   const uint32_t other = ProcessWithToken();
   ASSERT_NE(other, 0u);

@@ -2,7 +2,13 @@
 // test, arranged as Wine presents its default one, with links reported as
 // Windows reports them.
 
+#include <algorithm>
+#include <string>
+#include <utility>
+#include <vector>
+
 #include "platform/access.h"
+#include "platform/fake/fake_internal.h"
 #include "platform/fake/fake_platform.h"
 #include "platform/text_rules.h"
 #include "platform/ui.h"
@@ -12,6 +18,18 @@ namespace velt::contract {
 namespace {
 
 int counter = 0;
+std::vector<void*> made_objects;  // closed at the end
+
+// The system's interpreter, as far as the tests start it.
+bool RunInterpreter(fake::ProcessRecord& process) {
+  const std::string command = platform::AsciiLowercase(process.command_line);
+  if (command.find("/c ver") != std::string::npos && process.std_output != nullptr)
+    fake::WriteToPipe(process.std_output, "\r\nMicrosoft Windows [Version 6.1.7601]\r\n");
+  const size_t exit = command.find("/c exit ");
+  if (exit != std::string::npos)
+    process.exit_code = static_cast<uint32_t>(std::stoul(command.substr(exit + 8)));
+  return true;
+}
 
 }  // namespace
 
@@ -28,6 +46,10 @@ void BeginTest() {
   tokens["process linked"] = {fake::kUserSid, 1, false, platform::kMediumIntegrity, ""};
   tokens["shell"] = tokens["process"];
   fake::World().private_namespaces = true;
+  fake::World().on_create_process = RunInterpreter;
+  fake::AddFile(fake::World().module_file_name, "MZ");
+  fake::World().system_metrics[0] = 1024;  // SM_CXSCREEN
+  fake::World().system_metrics[1] = 768;   // SM_CYSCREEN
   // An ordinary user may not write in the system folder.
   fake::AddDirectory(fake::World().system_directory);
   fake::FindEntry(fake::World().system_directory)->denied_to_user =
@@ -35,6 +57,9 @@ void BeginTest() {
 }
 
 void EndTest() {
+  for (void* object : made_objects)
+    platform::CloseHandle(object);
+  made_objects.clear();
   EXPECT_EQ(fake::OpenHandleCount(), 0) << "handles left open";
   EXPECT_EQ(fake::OpenRegistryKeyCount(), 0) << "registry keys left open";
 }
@@ -135,6 +160,80 @@ std::string OwnTokenHolder() {
 
 uint32_t OwnProcessId() {
   return fake::World().process_id;
+}
+
+bool HandleInheritable(void* handle) {
+  auto it = fake::World().handles.find(reinterpret_cast<uintptr_t>(handle));
+  return it != fake::World().handles.end() && it->second.inheritable;
+}
+
+uint32_t ProcessExitCode(void* process) {
+  const fake::FakeHandle* handle = fake::LookupHandle(process, fake::FakeHandle::kProcess);
+  return handle != nullptr ? handle->exit_code : 259;  // STILL_ACTIVE
+}
+
+void* NewEvent() {
+  fake::FakeHandle event;
+  event.kind = fake::FakeHandle::kEvent;
+  void* made = fake::NewHandle(event);
+  made_objects.push_back(made);
+  return made;
+}
+
+void SignalEvent(void* event) {
+  fake::LookupHandle(event, fake::FakeHandle::kEvent)->signalled = true;
+}
+
+bool MovedByAnotherProgram(const std::string& from, const std::string& to) {
+  const std::string source = fake::NormalizePath(from);
+  const std::string target = fake::NormalizePath(to);
+  if (fake::FindEntry(source) == nullptr || fake::Exists(target) ||
+      fake::PinnedByFolderHandle(source) || fake::OpenByThisProcess(source)) {
+    return false;
+  }
+  auto& entries = fake::World().entries;
+  std::vector<std::pair<std::string, fake::FakeEntry>> moved;
+  for (auto it = entries.begin(); it != entries.end();) {
+    if (it->first == source || it->first.rfind(source + "\\", 0) == 0) {
+      moved.emplace_back(target + it->first.substr(source.size()), it->second);
+      it = entries.erase(it);
+    } else {
+      ++it;
+    }
+  }
+  entries.insert(moved.begin(), moved.end());
+  return true;
+}
+
+bool RemovedByAnotherProgram(const std::string& folder) {
+  const std::string path = fake::NormalizePath(folder);
+  auto& entries = fake::World().entries;
+  const bool empty = std::none_of(entries.begin(), entries.end(), [&path](const auto& entry) {
+    return entry.first.rfind(path + "\\", 0) == 0;
+  });
+  if (fake::FindEntry(path) == nullptr || !empty || fake::PinnedByFolderHandle(path) ||
+      fake::OpenByThisProcess(path)) {
+    return false;
+  }
+  entries.erase(path);
+  return true;
+}
+
+int64_t CounterFrequency() {
+  return fake::World().performance_frequency;
+}
+
+bool RussianSystem() {
+  fake::World().lcid = 1049;
+  // Code page 866's Cyrillic letters as Windows-1251 has them.
+  auto& map = fake::World().oem_to_ansi;
+  for (int c = 0x80; c <= 0xAF; ++c)
+    map[static_cast<unsigned char>(c)] = static_cast<unsigned char>(c + 0x40);
+  for (int c = 0xE0; c <= 0xEF; ++c)
+    map[static_cast<unsigned char>(c)] = static_cast<unsigned char>(c + 0x10);
+  map[0xF0] = 0xA8;  // Ё
+  map[0xF1] = 0xB8;  // ё
+  return true;
 }
 
 void CarryTestResource() {

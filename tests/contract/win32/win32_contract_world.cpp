@@ -311,6 +311,46 @@ uint32_t OwnProcessId() {
   return GetCurrentProcessId();
 }
 
+bool HandleInheritable(void* handle) {
+  DWORD flags = 0;
+  return GetHandleInformation(handle, &flags) && (flags & HANDLE_FLAG_INHERIT) != 0;
+}
+
+uint32_t ProcessExitCode(void* process) {
+  DWORD code = 0;
+  return GetExitCodeProcess(process, &code) ? code : STILL_ACTIVE;
+}
+
+void* NewEvent() {
+  HANDLE event = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  made.objects.push_back(event);
+  return event;
+}
+
+void SignalEvent(void* event) {
+  SetEvent(event);
+}
+
+bool MovedByAnotherProgram(const std::string& from, const std::string& to) {
+  return MoveFileA(from.c_str(), to.c_str()) != FALSE;
+}
+
+bool RemovedByAnotherProgram(const std::string& folder) {
+  return RemoveDirectoryA(folder.c_str()) != FALSE;
+}
+
+int64_t CounterFrequency() {
+  LARGE_INTEGER frequency;
+  return QueryPerformanceFrequency(&frequency) ? frequency.QuadPart : 0;
+}
+
+// Wine takes the locale from the environment it was started in.
+bool RussianSystem() {
+  char lang[32] = "";
+  GetEnvironmentVariableA("LANG", lang, sizeof(lang));
+  return std::string(lang).rfind("ru_RU", 0) == 0;
+}
+
 // Compiled in: win32/resources_contract_test.rc.
 void CarryTestResource() {}
 
