@@ -1,6 +1,7 @@
 // Files through their handles: creation that never opens an existing name
 // (links included), renames into an open folder and what they replace,
-// deletion on close, and how links look by name and through a handle.
+// deletion on close, how links look by name and through a handle, and folders
+// that an open handle keeps where they are.
 #include <string>
 
 #include "platform/errors.h"
@@ -129,23 +130,29 @@ TEST_F(FileHandlesContract, AFileOpensRelativeToItsFoldersHandle) {
   ASSERT_TRUE(folder.IsValid()) << platform::GetLastError();
   using platform::InFolderAccess;
 
-  ScopedHandle plain = platform::OpenInFolder(folder.Get(), "plain.txt", InFolderAccess::kRead, platform::FileShare::kRead);
+  ScopedHandle plain = platform::OpenInFolder(folder.Get(), "plain.txt", InFolderAccess::kRead,
+                                              platform::FileShare::kRead);
   ASSERT_TRUE(plain.IsValid()) << platform::GetLastError();
   char bytes[16] = {};
   uint32_t read = 0;
   ASSERT_TRUE(platform::ReadFile(plain.Get(), bytes, sizeof(bytes), &read));
   EXPECT_EQ(std::string(bytes, read), "plain");
-  EXPECT_FALSE(
-      platform::OpenInFolder(folder.Get(), "plain.txt", InFolderAccess::kDelete, platform::FileShare::kNone).IsValid());
+  EXPECT_FALSE(platform::OpenInFolder(folder.Get(), "plain.txt", InFolderAccess::kDelete,
+                                      platform::FileShare::kNone)
+                   .IsValid());
   EXPECT_EQ(platform::GetLastError(), platform::kErrorSharingViolation);
 
-  EXPECT_FALSE(platform::OpenInFolder(folder.Get(), "sub", InFolderAccess::kRead, platform::FileShare::kRead).IsValid());
-  EXPECT_EQ(platform::GetLastError(), platform::kErrorAccessDenied);
   EXPECT_FALSE(
-      platform::OpenInFolder(folder.Get(), "missing.txt", InFolderAccess::kRead, platform::FileShare::kRead).IsValid());
+      platform::OpenInFolder(folder.Get(), "sub", InFolderAccess::kRead, platform::FileShare::kRead)
+          .IsValid());
+  EXPECT_EQ(platform::GetLastError(), platform::kErrorAccessDenied);
+  EXPECT_FALSE(platform::OpenInFolder(folder.Get(), "missing.txt", InFolderAccess::kRead,
+                                      platform::FileShare::kRead)
+                   .IsValid());
   EXPECT_EQ(platform::GetLastError(), platform::kErrorFileNotFound);
 
-  ScopedHandle link = platform::OpenInFolder(folder.Get(), "link.txt", InFolderAccess::kDelete, platform::FileShare::kNone);
+  ScopedHandle link = platform::OpenInFolder(folder.Get(), "link.txt", InFolderAccess::kDelete,
+                                             platform::FileShare::kNone);
   ASSERT_TRUE(link.IsValid()) << platform::GetLastError();
   std::string reached;
   ASSERT_TRUE(platform::GetFinalPathNameByHandle(link.Get(), &reached));
@@ -160,7 +167,8 @@ TEST_F(FileHandlesContract, AFileOpensRelativeToItsFoldersHandle) {
   link.Reset();
 
   plain.Reset();
-  ScopedHandle doomed = platform::OpenInFolder(folder.Get(), "plain.txt", InFolderAccess::kDelete, platform::FileShare::kNone);
+  ScopedHandle doomed = platform::OpenInFolder(folder.Get(), "plain.txt", InFolderAccess::kDelete,
+                                               platform::FileShare::kNone);
   ASSERT_TRUE(doomed.IsValid()) << platform::GetLastError();
   ASSERT_TRUE(platform::SetDeleteOnClose(doomed.Get())) << platform::GetLastError();
   doomed.Reset();
@@ -229,6 +237,34 @@ TEST_F(FileHandlesContract, LinksShowThroughAttributesOrTheFinalPath) {
   EXPECT_NE(by_handle & platform::kAttrReparsePoint, 0u);
   EXPECT_EQ(Lower(file_reached), Lower(dir_ + "file.lnk"));
   EXPECT_EQ(Lower(folder_reached), Lower(dir_ + "folder.lnk"));
+}
+
+// While the installation holds its folder, no one moves or removes it; the
+// folder held through a link is the link's target, known by its identity.
+TEST_F(FileHandlesContract, AnOpenOrHeldFolderCanNeitherBeMovedNorRemoved) {
+  const std::string folder = platform::WithoutTrailingBackslash(dir_);
+  {
+    ScopedHandle pinned = platform::OpenFolder(dir_);
+    ASSERT_TRUE(pinned.IsValid()) << platform::GetLastError();
+    EXPECT_FALSE(MovedByAnotherProgram(folder, root_ + "moved"));
+    EXPECT_FALSE(RemovedByAnotherProgram(folder));
+  }
+  ASSERT_TRUE(MovedByAnotherProgram(folder, root_ + "moved")) << "free once closed";
+  ASSERT_TRUE(MovedByAnotherProgram(root_ + "moved", folder));
+
+  ASSERT_TRUE(MakeLink(root_ + "via", folder, true));
+  {
+    ScopedHandle held = platform::HoldFolder(root_ + "via\\");
+    ASSERT_TRUE(held.IsValid()) << platform::GetLastError();
+    std::string reached;
+    ASSERT_TRUE(platform::GetFinalPathNameByHandle(held.Get(), &reached));
+    EXPECT_EQ(Lower(reached.substr(reached.size() - 7)), "\\folder") << reached;
+    EXPECT_TRUE(platform::SameFileObject(held.Get(), platform::OpenForExamination(folder).Get()));
+    EXPECT_FALSE(platform::SameFileObject(held.Get(), platform::OpenForExamination(root_).Get()));
+    EXPECT_FALSE(MovedByAnotherProgram(folder, root_ + "moved"));
+    EXPECT_FALSE(RemovedByAnotherProgram(folder));
+  }
+  EXPECT_TRUE(RemovedByAnotherProgram(folder));
 }
 
 }  // namespace

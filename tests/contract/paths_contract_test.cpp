@@ -62,9 +62,8 @@ TEST_F(PathsContract, WhereNoDriveLetterReachesThereIsNoFinalPathButIdentity) {
   PutFile(folder + "vtup.cok", "old");
   ScopedHandle held = platform::HoldFolder(folder);
   ASSERT_TRUE(held.IsValid()) << platform::GetLastError();
-  ScopedHandle file =
-      platform::OpenInFolder(held.Get(), "vtup.cok", platform::InFolderAccess::kRead,
-                             platform::FileShare::kRead);
+  ScopedHandle file = platform::OpenInFolder(
+      held.Get(), "vtup.cok", platform::InFolderAccess::kRead, platform::FileShare::kRead);
   ASSERT_TRUE(file.IsValid()) << platform::GetLastError();
   for (platform::RawHandle handle : {held.Get(), file.Get()}) {
     std::string path = "untouched";
