@@ -27,8 +27,9 @@ TEST_F(ProcessContract, ACommandInAHiddenConsoleWritesToAnInheritedPipe) {
   EXPECT_FALSE(HandleInheritable(reader.Get()));
 
   platform::ProcessInfo info;
+  const std::string interpreter = Interpreter();
   ASSERT_TRUE(platform::CreateProcess(
-      Interpreter(), "\"" + Interpreter() + "\" /c ver", platform::GetSystemDirectory(),
+      interpreter, "\"" + interpreter + "\" /c ver", platform::GetSystemDirectory(),
       platform::kCreateNewConsole | platform::kCreateNewProcessGroup, platform::kSwHide,
       writer.Get(), &info))
       << platform::GetLastError();
