@@ -6,6 +6,7 @@
 namespace velt_test {
 namespace {
 
+using platform::kIdNo;
 using platform::kIdYes;
 
 const char kLink[] = "C:\\Users\\Anna\\via";  // the user's own link
@@ -108,16 +109,19 @@ void HeldFolderTest::ExpectASwappedFolderGetsNothing() {
 }
 
 // Names compare without regard to letter case, as Windows does: the folder as
-// the settings give it, the data file and the language folder as listed.
+// the settings give it, the data file and the language folder as listed. The
+// installed file's version is read too: a newer one asks first.
 TEST_F(HeldFolderTest, NamesInAnotherLetterCaseReachTheSameFiles) {
   fake::SetRegString(kSettingsKey, "TheLastRunFolder", "c:\\PROGRAM FILES\\velt");
   fake::World().entries.erase(fake::NormalizePath(std::string(kVeltFolder) + "vtup.cok"));
-  fake::AddFile(std::string(kVeltFolder) + "VTUP.COK", PackageWithVersionByte(42));
+  fake::AddFile(std::string(kVeltFolder) + "VTUP.COK", PackageWithVersionByte(44));
   fake::FindEntry(std::string(kVeltFolder) + "language")->name = "Language";
-  EXPECT_EQ(Run("modest"), velt::kExitOk);
+  Answer({kIdYes, kIdYes, kIdNo});
+  EXPECT_EQ(Run(), velt::kExitOk);
   EXPECT_EQ(velt::ProductFolder, kVeltFolder);
   EXPECT_TRUE(Package() == BuiltPayload());
-  EXPECT_TRUE(Boxes().empty());
+  ASSERT_FALSE(Boxes().empty());
+  EXPECT_EQ(Boxes()[0].text, "olderfilever: vtup.cok");
 }
 
 // Where Windows cannot give a final path (a volume no drive letter reaches, a
