@@ -32,7 +32,7 @@ bool ReachesAnotherFile(platform::RawHandle folder,
     return false;
   }
   AddTrailingBackslash(folder_path);  // a drive root's has one already
-  return platform::AsciiLowercase(reached) != platform::AsciiLowercase(folder_path + name);
+  return !platform::SameAsciiText(reached, folder_path + name);
 }
 
 // Whether the open `file`, whose attributes are `attributes`, is a link rather

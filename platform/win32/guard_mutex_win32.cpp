@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/win32/system_library.h"
+#include "platform/win32/wide_text.h"
 #include "platform/win32/win32_api.h"
 
 namespace platform {
@@ -104,10 +105,7 @@ ScopedPrivateNamespace OpenAdministratorsNamespace(const std::string& prefix) {
   HANDLE space = nullptr;
   PSECURITY_DESCRIPTOR descriptor = Descriptor(kAdministratorsAndSystemOnly);
   LocalMemory free_descriptor(descriptor);
-  // The alias is a plain ASCII name; a vector, not std::wstring, which the
-  // product does not link.
-  std::vector<wchar_t> alias(prefix.begin(), prefix.end());
-  alias.push_back(L'\0');
+  std::vector<wchar_t> alias = Wide(prefix);
   if (descriptor != nullptr &&
       ::CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, administrators, &size) &&
       f.add_sid(&boundary, administrators)) {

@@ -1,5 +1,6 @@
 // The local time, system error texts and UTF-8 over kernel32.
 #include "platform/log_text.h"
+#include "platform/win32/wide_text.h"
 #include "platform/win32/win32_api.h"
 
 namespace platform {
@@ -32,12 +33,10 @@ std::string SystemErrorText(uint32_t error) {
 }
 
 std::string AnsiToUtf8(const std::string& text) {
-  const int size = static_cast<int>(text.size());
-  const int wide_length = ::MultiByteToWideChar(CP_ACP, 0, text.data(), size, nullptr, 0);
+  const std::vector<wchar_t> wide = Wide(text);
+  const int wide_length = static_cast<int>(wide.size()) - 1;  // without its terminating zero
   if (wide_length <= 0)
     return std::string();
-  std::wstring wide(wide_length, L'\0');
-  ::MultiByteToWideChar(CP_ACP, 0, text.data(), size, &wide[0], wide_length);
   const int length =
       ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), wide_length, nullptr, 0, nullptr, nullptr);
   if (length <= 0)

@@ -2,6 +2,7 @@
 // use (it is missing before Windows Vista).
 #include "platform/restart_manager.h"
 #include "platform/win32/system_library.h"
+#include "platform/win32/wide_text.h"
 #include "platform/win32/win32_api.h"
 
 #include <restartmanager.h>  // the types only: the functions are looked up at run time
@@ -18,16 +19,6 @@ using RegisterResourcesFunction =
     DWORD(WINAPI*)(DWORD, UINT, LPCWSTR*, UINT, RM_UNIQUE_PROCESS*, UINT, LPCWSTR*);
 using GetListFunction = DWORD(WINAPI*)(DWORD, UINT*, UINT*, RM_PROCESS_INFO*, LPDWORD);
 using EndSessionFunction = DWORD(WINAPI*)(DWORD);
-
-std::wstring Wide(const std::string& text) {
-  const int length =
-      ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  std::wstring wide(length > 0 ? length : 0, L'\0');
-  if (length > 0) {
-    ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &wide[0], length);
-  }
-  return wide;
-}
 
 std::string Ansi(const WCHAR* text, size_t capacity) {
   size_t size = 0;
@@ -62,8 +53,8 @@ uint32_t RmRegisterFile(uint32_t session, const std::string& path) {
       LoadSystemFunction<RegisterResourcesFunction>(kRestartManager, "RmRegisterResources");
   if (!register_resources)
     return kErrorCallNotImplemented;
-  const std::wstring wide = Wide(path);
-  LPCWSTR files[] = {wide.c_str()};
+  const std::vector<wchar_t> wide = Wide(path);
+  LPCWSTR files[] = {wide.data()};
   return register_resources(session, 1, files, 0, nullptr, 0, nullptr);
 }
 

@@ -1,5 +1,7 @@
 // Tokens examined before a program is started with them, and the token of the
 // user at the console.
+#include <utility>
+
 #include "platform/process.h"
 #include "platform/win32/system_library.h"
 #include "platform/win32/win32_api.h"
@@ -20,6 +22,16 @@ bool QueryToken(HANDLE token, TOKEN_INFORMATION_CLASS information_class, DWORD* 
   DWORD size = 0;
   return ::GetTokenInformation(token, information_class, value, sizeof(*value), &size) ||
          ::GetLastError() == ERROR_INVALID_PARAMETER;
+}
+
+// A primary copy of `token` to start a program with; null where it cannot be
+// made (an identification token, without the TCB privilege).
+HANDLE PrimaryCopy(HANDLE token) {
+  HANDLE primary = nullptr;
+  return ::DuplicateTokenEx(token, kLaunchTokenAccess, nullptr, SecurityImpersonation, TokenPrimary,
+                            &primary)
+             ? primary
+             : nullptr;
 }
 
 // The SID's last sub-authority: a label's RID.
@@ -73,11 +85,7 @@ ScopedHandle OpenProcessTokenForLaunch(uint32_t process_id) {
   if (!::OpenProcessToken(process.Get(), TOKEN_DUPLICATE | TOKEN_QUERY, &token))
     return ScopedHandle();
   ScopedHandle shell_token(token);
-  HANDLE primary = nullptr;
-  if (!::DuplicateTokenEx(token, kLaunchTokenAccess, nullptr, SecurityImpersonation, TokenPrimary,
-                          &primary))
-    return ScopedHandle();
-  return ScopedHandle(primary);
+  return ScopedHandle(PrimaryCopy(token));
 }
 
 ScopedHandle OpenOwnToken() {
@@ -93,14 +101,10 @@ ScopedHandle GetLinkedToken(RawHandle token) {
   if (!::GetTokenInformation(token, TokenLinkedToken, &linked, sizeof(linked), &size))
     return ScopedHandle();
   ScopedHandle handed_out(linked.LinkedToken);
-  HANDLE primary = nullptr;
   // Without the TCB privilege the system hands out an identification token,
   // which cannot become a primary one.
-  if (!::DuplicateTokenEx(linked.LinkedToken, kLaunchTokenAccess, nullptr, SecurityImpersonation,
-                          TokenPrimary, &primary)) {
-    return handed_out;
-  }
-  return ScopedHandle(primary);
+  HANDLE primary = PrimaryCopy(linked.LinkedToken);
+  return primary != nullptr ? ScopedHandle(primary) : std::move(handed_out);
 }
 
 uint32_t GetActiveConsoleSessionId() {
