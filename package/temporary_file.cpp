@@ -15,14 +15,19 @@ constexpr char kTemporaryExtension[] = ".tmp";
 // names its files (`name` and the extension without regard to ASCII case).
 bool IsTemporaryName(const std::string& entry, const std::string& name) {
   const size_t letters = name.size() + 1;
-  const size_t extension = letters + kTemporaryNameLetters;
-  if (entry.size() != extension + sizeof(kTemporaryExtension) - 1 ||
-      !platform::SameAsciiText(entry.substr(0, letters), name + ".") ||
-      !platform::SameAsciiText(entry.substr(extension), kTemporaryExtension)) {
+  if (entry.size() != letters + kTemporaryNameLetters + sizeof(kTemporaryExtension) - 1)
     return false;
-  }
-  for (size_t i = letters; i < extension; ++i) {
-    if (entry[i] < 'a' || entry[i] > 'z')
+  for (size_t i = 0; i < entry.size(); ++i) {
+    const size_t extension = i - letters - kTemporaryNameLetters;  // wraps around before it
+    const char expected = i < name.size()    ? name[i]
+                          : i == name.size() ? '.'
+                          : extension < sizeof(kTemporaryExtension) - 1
+                              ? kTemporaryExtension[extension]
+                              : 0;
+    const bool fits = expected != 0 ? platform::AsciiLowercaseChar(entry[i]) ==
+                                          platform::AsciiLowercaseChar(expected)
+                                    : entry[i] >= 'a' && entry[i] <= 'z';
+    if (!fits)
       return false;
   }
   return true;
