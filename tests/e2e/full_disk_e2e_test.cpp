@@ -43,16 +43,23 @@ class FullDiskEnvironment : public UpdateE2eTest {
     return CreateDirectoryA(root.c_str(), nullptr) ? root : std::string();
   }
 
-  uint64_t FreeBytes() const {
-    ULARGE_INTEGER free_bytes = {};
-    EXPECT_TRUE(GetDiskFreeSpaceExA(drive_.c_str(), &free_bytes, nullptr, nullptr));
+  uint64_t FreeBytes(uint64_t* total = nullptr) const {
+    ULARGE_INTEGER free_bytes = {}, total_bytes = {};
+    EXPECT_TRUE(GetDiskFreeSpaceExA(drive_.c_str(), &free_bytes, &total_bytes, nullptr));
+    if (total != nullptr)
+      *total = total_bytes.QuadPart;
     return free_bytes.QuadPart;
   }
 
   // Writes a filler file into root() (outside the installation folder) until
   // exactly `wanted` bytes (a multiple of the drive's 4 KiB pages) stay free.
+  // Only on the small drive made for the test: a drive that Wine does not show
+  // as that drive (its mount not seen) would have the machine's disk filled.
   void FillDriveLeaving(uint64_t wanted) {
-    const uint64_t free_bytes = FreeBytes();
+    uint64_t total = 0;
+    const uint64_t free_bytes = FreeBytes(&total);
+    ASSERT_LE(total, uint64_t{256} << 20) << "drive " << drive_ << " holds " << total
+                                          << " bytes: not the small drive made for the test";
     ASSERT_GE(free_bytes, wanted) << "drive " << drive_ << " is too small";
     uint64_t left = free_bytes - wanted;
     HANDLE file = CreateFileA((root() + "filler").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
