@@ -30,8 +30,9 @@ export VELT_WINEPREFIX="${VELT_BENCH_PREFIX:-/tmp/velt-bench-prefix}"
 export WINEPREFIX="$VELT_WINEPREFIX" WINEDEBUG=-all
 unset DISPLAY WAYLAND_DISPLAY
 # The loader that runs 32-bit and 64-bit programs alike; reg.exe in its 64-bit form.
-wine=/usr/lib/wine/wine
-reg64() { /usr/lib/wine/wine64 reg "$@"; }
+# The machine's Wine, or a root's (VELT_WINE_ROOT): scripts/wine-tool.sh.
+wine() { "$repo/scripts/wine-tool.sh" wine "$@"; }
+reg64() { "$repo/scripts/wine-tool.sh" wine64 reg "$@"; }
 
 for f in "$build/velt-update.exe" "$build/tools/copy-baseline.exe" \
          "$build/tools/run-measured.exe" "$build/payload/vtup.cok"; do
@@ -52,7 +53,7 @@ fi
 "$repo/scripts/wine-prefix.sh"
 # Keep one server for the whole run; it exits non-zero when one already serves
 # the prefix, which is just as good.
-/usr/lib/wine/wineserver -p60 || true
+"$repo/scripts/wine-tool.sh" wineserver -p60 || true
 
 # A Velt installation in C:\velt-bench\Velt\ with the test language files.
 drive_c="$WINEPREFIX/drive_c"
@@ -71,7 +72,7 @@ reg64 add 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Velt' \
 reg64 delete 'HKCU\Software\Kolm\Velt' /f >/dev/null 2>&1 || true
 
 payload_size=$(stat -c %s "$build/payload/vtup.cok")
-measure() { "$wine" 'C:\velt-bench\run-measured.exe' "$@" | tr -d '\r'; }
+measure() { wine 'C:\velt-bench\run-measured.exe' "$@" | tr -d '\r'; }
 field() { sed -n "s/.*$1=\([0-9.]*\).*/\1/p"; }
 fresh_install() { printf 'old package\n' >"$install/vtup.cok"; }
 check_update() {

@@ -7,7 +7,7 @@
 # Usage: box-pictures.sh [--binary velt_e2e_tests.exe] [picture folder]
 # Without --binary it builds the win32 preset and uses its test binary. Without
 # a picture folder the PNGs are made and thrown away (the ctest run).
-# Prefix: $VELT_WINEPREFIX, else <repo>/build/wineprefix-x11 (made with the X11
+# Prefix: $VELT_WINEPREFIX, else <repo>/build/wineprefix-x11 (wine-paths.sh; made with the X11
 # driver; the other tests' headless prefix is not touched). VELT_XVFB: the X
 # server (default /usr/bin/Xvfb).
 # Exit: 0 when both passes passed; 77 (skip) when the display cannot start or
@@ -38,12 +38,14 @@ for tool in "$xvfb" "$bmptopnm" "$pnmtopng"; do
   fi
 done
 
-export VELT_WINEPREFIX="${VELT_WINEPREFIX:-$repo/build/wineprefix-x11}"
+# shellcheck source=wine-paths.sh
+. "$repo/scripts/wine-paths.sh"
+export VELT_WINEPREFIX="${VELT_WINEPREFIX:-$(velt_prefix wineprefix-x11)}"
 work="$(mktemp -d /tmp/velt-box-pictures.XXXXXX)" || exit 1
 xvfb_pid=""
 cleanup() {
   # The prefix's server and its desktop process hold the display: end them first.
-  [ -n "${VELT_WINE_DISPLAY:-}" ] && WINEPREFIX="$VELT_WINEPREFIX" /usr/lib/wine/wineserver -k 2>/dev/null
+  [ -n "${VELT_WINE_DISPLAY:-}" ] && WINEPREFIX="$VELT_WINEPREFIX" "$repo/scripts/wine-tool.sh" wineserver -k 2>/dev/null
   if [ -n "$xvfb_pid" ]; then
     kill "$xvfb_pid" 2>/dev/null
     wait "$xvfb_pid" 2>/dev/null

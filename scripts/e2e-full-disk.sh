@@ -14,7 +14,9 @@ set -uo pipefail
 
 repo="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 binary="${1:?usage: e2e-full-disk.sh <velt_e2e_tests.exe>}"
-prefix="${VELT_WINEPREFIX:-$repo/build/wineprefix}"
+# shellcheck source=wine-paths.sh
+. "$repo/scripts/wine-paths.sh"
+prefix="${VELT_WINEPREFIX:-$(velt_prefix wineprefix)}"
 
 if [ "$(id -u)" -ne 0 ]; then
   echo "e2e-full-disk: skipped: mounting the small drive needs root"
@@ -54,6 +56,13 @@ link="$prefix/dosdevices/$letter:"
 ln -s "$mount_point" "$link" || { link=""; exit 1; }
 
 drive="${letter^^}:"
+# A root's Wine (VELT_WINE_ROOT) sees the host's mounts as they were when its
+# server started: a server started before the tmpfs would write to the folder
+# under it. End it, so that the run's own server sees the tmpfs.
+if [ -n "${VELT_WINE_ROOT:-}" ]; then
+  WINEPREFIX="$prefix" "$repo/scripts/wine-tool.sh" wineserver -k 2>/dev/null
+  WINEPREFIX="$prefix" "$repo/scripts/wine-tool.sh" wineserver -w 2>/dev/null
+fi
 echo "e2e-full-disk: $(df -h --output=size,avail "$mount_point" | tail -n 1 | xargs) tmpfs as drive $drive"
 VELT_FULL_DISK_DRIVE="$drive" "$repo/scripts/wine-run.sh" "$binary" \
   --gtest_filter='FullDiskEnvironment.*'

@@ -44,15 +44,19 @@ command -v strace >/dev/null || skip "strace is not installed (scripts/install-d
 [ $? -eq 137 ] || skip "strace cannot trace and kill a process here (ptrace refused)"
 [ -f "$payload" ] || { say "no payload at $payload"; exit 1; }
 
-export VELT_WINEPREFIX="${VELT_KILL_WINEPREFIX:-$repo/build/wineprefix-kill}"
+# shellcheck source=wine-paths.sh
+. "$repo/scripts/wine-paths.sh"
+export VELT_WINEPREFIX="${VELT_KILL_WINEPREFIX:-$(velt_prefix wineprefix-kill)}"
 export WINEPREFIX="$VELT_WINEPREFIX" WINEDEBUG=-all
 unset DISPLAY WAYLAND_DISPLAY
 bash "$repo/scripts/wine-prefix.sh" || { say "cannot prepare the Wine prefix"; exit 1; }
-wine=/usr/lib/wine/wine
+# The machine's Wine or a root's (VELT_WINE_ROOT), as the traced process itself.
+wine=("$repo/scripts/wine-tool.sh" wine)
+wineserver=("$repo/scripts/wine-tool.sh" wineserver)
 # A server that outlives every run, started untraced: no traced run starts one.
-/usr/lib/wine/wineserver -p </dev/null >/dev/null 2>&1
-trap '/usr/lib/wine/wineserver -k </dev/null >/dev/null 2>&1' EXIT
-"$wine" cmd.exe /c exit </dev/null >/dev/null 2>&1
+"${wineserver[@]}" -p </dev/null >/dev/null 2>&1
+trap '"${wineserver[@]}" -k </dev/null >/dev/null 2>&1' EXIT
+"${wine[@]}" cmd.exe /c exit </dev/null >/dev/null 2>&1
 
 drive_c="$VELT_WINEPREFIX/drive_c"
 folder="$drive_c/velt-kill/Velt"
@@ -63,7 +67,7 @@ cp "$(dirname "$product")/tools/velt.exe" "$folder/velt.exe" 2>/dev/null || echo
 cp "$repo"/samples/installation/language/*.lng "$folder/language/"
 "$payload_tool" build --version 10 --generate 12 40000 "$old" >/dev/null || exit 1
 cp "$product" "$drive_c/velt-update.exe"
-"$wine" reg add 'HKCU\Software\Kolm\Velt' /v TheLastRunFolder /t REG_SZ \
+"${wine[@]}" reg add 'HKCU\Software\Kolm\Velt' /v TheLastRunFolder /t REG_SZ \
   /d 'C:\velt-kill\Velt' /f </dev/null >/dev/null 2>&1 || { say "cannot set the folder"; exit 1; }
 
 restore_old() { cp "$old" "$folder/vtup.cok"; }
@@ -72,13 +76,13 @@ left_over() {
   (cd "$folder" && find . -type f ! -path ./velt.exe ! -path ./vtup.cok ! -path './language/*' |
     sed 's|^\./||')
 }
-update() { "$wine" 'C:\velt-update.exe' modest </dev/null >/dev/null 2>&1; }
+update() { "${wine[@]}" 'C:\velt-update.exe' modest </dev/null >/dev/null 2>&1; }
 classes=write,writev,fsync
 
 # The reference run: where each kind of call falls.
 restore_old
 trace="$(mktemp)"
-strace -qq -o "$trace" -e trace=$classes "$wine" 'C:\velt-update.exe' modest </dev/null >/dev/null 2>&1
+strace -qq -o "$trace" -e trace=$classes "${wine[@]}" 'C:\velt-update.exe' modest </dev/null >/dev/null 2>&1
 status=$?
 if [ $status -ne 0 ] || ! cmp -s "$folder/vtup.cok" "$payload"; then
   say "the reference run did not update (exit code $status)"
@@ -108,7 +112,7 @@ while read -r call nth where; do
   restore_old
   # In a subshell of its own, so that no shell reports the kill.
   (strace -qq -o /dev/null -e trace=$classes -e inject="$call:signal=SIGKILL:when=$nth" \
-    "$wine" 'C:\velt-update.exe' modest </dev/null >/dev/null 2>&1; exit $?) 2>/dev/null
+    "${wine[@]}" 'C:\velt-update.exe' modest </dev/null >/dev/null 2>&1; exit $?) 2>/dev/null
   status=$?
   if [ $status -ne 137 ]; then
     missed=$((missed + 1))
@@ -143,7 +147,7 @@ while read -r call nth where; do
   (cd "$folder" && echo "$after" | while read -r name; do [ -n "$name" ] && rm -f "./$name"; done)
 done <<<"$plan"
 
-"$wine" reg delete 'HKCU\Software\Kolm\Velt' /v TheLastRunFolder /f </dev/null >/dev/null 2>&1
+"${wine[@]}" reg delete 'HKCU\Software\Kolm\Velt' /v TheLastRunFolder /f </dev/null >/dev/null 2>&1
 echo "[ figures  ] e2e kills ($mode): $kills kills at write calls ($missed not reached): old $old_whole, new $new_whole, broken $broken; $littered left a file of their making, $leftovers left after the next run; $next_failed next runs did not update"
 # A kill not reached (the run ended first: a run may make fewer calls than the
 # reference one) is counted, not failed.

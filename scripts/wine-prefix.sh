@@ -4,7 +4,8 @@
 # safe to call from parallel processes: the first caller creates the prefix
 # under a lock, later callers see the ready mark and return at once.
 #
-# Prefix: $VELT_WINEPREFIX, else <repo>/build/wineprefix. Prints nothing on
+# Prefix: $VELT_WINEPREFIX, else <repo>/build/wineprefix (for a root's Wine,
+# VELT_WINE_ROOT, the name carries the root's release: wine-paths.sh). Prints nothing on
 # success; exits non-zero when the prefix could not be prepared.
 #
 # Graphics: Wine's null driver (windows exist but are never drawn), or with
@@ -14,7 +15,9 @@
 set -euo pipefail
 
 repo="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-prefix="${VELT_WINEPREFIX:-$repo/build/wineprefix}"
+# shellcheck source=wine-paths.sh
+. "$repo/scripts/wine-paths.sh"
+prefix="${VELT_WINEPREFIX:-$(velt_prefix wineprefix)}"
 graphics=null
 if [ -n "${VELT_WINE_DISPLAY:-}" ]; then
   if [ -z "${VELT_WINEPREFIX:-}" ]; then
@@ -25,7 +28,7 @@ if [ -n "${VELT_WINE_DISPLAY:-}" ]; then
 fi
 # The loader that starts 32-bit and 64-bit programs alike (never wine64 itself:
 # given a 32-bit program it exits 0 without running it).
-wine=/usr/lib/wine/wine
+wine() { "$repo/scripts/wine-tool.sh" wine "$@"; }
 ready="$prefix/.velt-ready"
 
 # A test that hides drive Z: (tests/common/letterless_folder.h) and ended
@@ -62,15 +65,15 @@ export WINEPREFIX="$prefix" WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="msco
 unset DISPLAY WAYLAND_DISPLAY
 [ "$graphics" = x11 ] && export DISPLAY="$VELT_WINE_DISPLAY"
 mkdir -p "$prefix"
-"$wine" wineboot -i >/dev/null 2>&1
+wine wineboot -i >/dev/null 2>&1
 # null: windows (message boxes too) exist but are never drawn.
-"$wine" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /t REG_SZ /d "$graphics" /f >/dev/null 2>&1
+wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /t REG_SZ /d "$graphics" /f >/dev/null 2>&1
 # x11: Wine draws captions and frames itself (a bare X server has no window manager).
 if [ "$graphics" = x11 ]; then
-  "$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /t REG_SZ /d N /f >/dev/null 2>&1
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /t REG_SZ /d N /f >/dev/null 2>&1
 fi
 # Let the registry reach the disk before the prefix counts as ready.
-/usr/lib/wine/wineserver -w
+"$repo/scripts/wine-tool.sh" wineserver -w
 # A 64-bit prefix has the 32-bit system folder.
 if [ ! -d "$prefix/drive_c/windows/syswow64" ]; then
   echo "wine-prefix: $prefix is not a 64-bit prefix" >&2

@@ -10,8 +10,12 @@ set -uo pipefail
 
 repo="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 "$repo/scripts/wine-prefix.sh" || { echo "wine-run: cannot prepare the Wine prefix" >&2; exit 125; }
+# shellcheck source=wine-paths.sh
+. "$repo/scripts/wine-paths.sh"
+# The machine's Wine, or a root's (VELT_WINE_ROOT): scripts/wine-tool.sh.
+wine_tool() { "$repo/scripts/wine-tool.sh" "$@"; }
 
-export WINEPREFIX="${VELT_WINEPREFIX:-$repo/build/wineprefix}"
+export WINEPREFIX="${VELT_WINEPREFIX:-$(velt_prefix wineprefix)}"
 export WINEDEBUG=-all
 # Wine takes the Windows locale from the Unix one; without any, the tests run
 # in the same English locale as everywhere else.
@@ -24,13 +28,12 @@ unset DISPLAY WAYLAND_DISPLAY
 # when it started a new server, and non-zero when one already serves the prefix.
 # Standard streams must never be ours for anything that outlives this script:
 # a caller reading our output through a pipe (ctest) waits for every holder.
-if /usr/lib/wine/wineserver -p"${VELT_WINESERVER_LINGER:-30}" </dev/null >/dev/null 2>&1; then
+if wine_tool wineserver -p"${VELT_WINESERVER_LINGER:-30}" </dev/null >/dev/null 2>&1; then
   # A fresh server: let a throw-away program start Wine's background services
   # (services.exe and what it launches), so that they inherit /dev/null
   # rather than the test's output.
-  /usr/lib/wine/wine cmd.exe /c exit </dev/null >/dev/null 2>&1
+  wine_tool wine cmd.exe /c exit </dev/null >/dev/null 2>&1
 fi
 
 # Never wine64 itself: given a 32-bit program it exits 0 without running it.
-/usr/lib/wine/wine "$@"
-exit $?
+exec "$repo/scripts/wine-tool.sh" wine "$@"
