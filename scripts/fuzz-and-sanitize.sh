@@ -7,17 +7,24 @@
 set -uo pipefail
 cd "$(dirname "$0")/.." || exit 1
 
-packages=(cmake ninja-build g++ libgtest-dev googletest clang libclang-rt-14-dev llvm-14)
+# clang, its sanitizer runtimes and llvm-symbolizer in the release's default
+# version (14 on Debian 12, 19 on Debian 13).
+packages=(cmake ninja-build g++ libgtest-dev googletest clang libclang-rt-dev llvm)
 missing=()
 for package in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||
     missing+=("$package")
 done
 if [ ${#missing[@]} -gt 0 ]; then
+  # shellcheck source=apt-archive.sh
+  . scripts/apt-archive.sh
+  if ! apt_update && ! apt_resolves "${missing[@]}"; then
+    echo "fuzz-and-sanitize: cannot install ${missing[*]}: $(apt_archive_line)"
+    exit 1
+  fi
   echo "Installing: ${missing[*]}"
-  export DEBIAN_FRONTEND=noninteractive
-  apt-get update -qq || exit 1
-  apt-get install -y -qq --no-install-recommends "${missing[@]}" || exit 1
+  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" \
+    >/dev/null || exit 1
 fi
 
 seconds=${VELT_FUZZ_SECONDS:-5}
@@ -26,9 +33,8 @@ if ! [[ "$seconds" =~ ^[1-9][0-9]*$ ]]; then
   exit 2
 fi
 # Symbolized reports from both sanitizer runtimes.
-if [ -x /usr/lib/llvm-14/bin/llvm-symbolizer ]; then
-  export ASAN_SYMBOLIZER_PATH=/usr/lib/llvm-14/bin/llvm-symbolizer
-fi
+symbolizer="$(command -v llvm-symbolizer || ls /usr/lib/llvm-*/bin/llvm-symbolizer 2>/dev/null | tail -n 1)"
+[ -n "$symbolizer" ] && export ASAN_SYMBOLIZER_PATH="$symbolizer"
 
 failed=0
 rows=()

@@ -49,19 +49,37 @@ enabled_qemu_entries() {
   done
 }
 
-# Does the kernel itself run i386 programs? Registrations take precedence over
-# the kernel's own loader, so the probe is a copy of the i386 loader whose ELF
-# ABI-version byte no emulator's registration matches (the kernel ignores it).
-runs_natively() {
-  [ -x "$loader" ] || return 1
+# A copy of the i386 loader (the machine's, or with VELT_WINE_ROOT that of the
+# root whose Wine runs) in the temporary file `$1`; false when there is none.
+copy_loader() {
+  if [ -n "${VELT_WINE_ROOT:-}" ]; then
+    chroot "$VELT_WINE_ROOT" cat "$loader" >"$1" 2>/dev/null
+  else
+    [ -x "$loader" ] && cp "$loader" "$1"
+  fi && [ -s "$1" ] && chmod +x "$1"
+}
+
+# Runs a copy of the loader; with `native`, one whose ELF ABI-version byte no
+# emulator's registration matches (the kernel ignores it), since registrations
+# take precedence over the kernel's own loader. 2: there is no loader.
+run_loader() {
   local probe result
   probe="$(mktemp)"
-  cp "$loader" "$probe" && printf '\x01' | dd of="$probe" bs=1 seek=8 conv=notrunc 2>/dev/null &&
-    chmod +x "$probe" && "$probe" --help >/dev/null 2>&1
+  if ! copy_loader "$probe"; then
+    rm -f "$probe"
+    return 2
+  fi
+  if [ "${1:-}" = native ]; then
+    printf '\x01' | dd of="$probe" bs=1 seek=8 conv=notrunc 2>/dev/null
+  fi
+  "$probe" --help >/dev/null 2>&1
   result=$?
   rm -f "$probe"
-  return $result
+  [ "$result" -eq 0 ]
 }
+
+# Does the kernel itself run i386 programs?
+runs_natively() { run_loader native; }
 
 qemu_version() {
   "$emulator" --version 2>/dev/null | head -n 1 | sed -n 's/.*version \([0-9][0-9.]*\).*/\1/p'
@@ -73,11 +91,19 @@ qemu_usable() {
   [ -n "$version" ] && [ "${version%%.*}" -ge 10 ]
 }
 
-# QEMU 10 comes from Debian's backports suite, reached through the same mirror as
-# the machine's own Debian entry.
+# QEMU 10: Debian 13 carries it; Debian 12 has it in its backports suite, reached
+# through the same mirror as the machine's own Debian entry.
 install_qemu() {
   qemu_usable && return 0
-  local list=/etc/apt/sources.list.d/velt-backports.sources uris codename
+  local list=/etc/apt/sources.list.d/velt-backports.sources uris codename candidate
+  export DEBIAN_FRONTEND=noninteractive
+  candidate="$(apt-cache policy qemu-user-static 2>/dev/null |
+    sed -n 's/^ *Candidate: \([0-9]*:\)\{0,1\}\([0-9]*\).*/\2/p')"
+  if [ "${candidate:-0}" -ge 10 ] 2>/dev/null; then
+    apt-get install -y -qq --no-install-recommends qemu-user-static >/dev/null || return 1
+    qemu_usable
+    return
+  fi
   codename="$(. /etc/os-release && echo "${VERSION_CODENAME:-bookworm}")"
   if [ ! -f "$list" ]; then
     uris="$(awk '/^URIs:/ {u=$2} /^Suites:/ && u != "" && $0 ~ / '"$codename"'( |$)/ {print u; exit}' \
@@ -91,10 +117,14 @@ install_qemu() {
     printf 'Types: deb\nURIs: %s\nSuites: %s-backports\nComponents: main\nSigned-By: %s\n' \
       "$uris" "$codename" /usr/share/keyrings/debian-archive-keyring.gpg >"$list"
   fi
-  export DEBIAN_FRONTEND=noninteractive
-  apt-get update -qq >/dev/null &&
-    apt-get install -y -qq --no-install-recommends -t "$codename-backports" qemu-user-static \
-      >/dev/null || return 1
+  # shellcheck source=apt-archive.sh
+  . "$(dirname "${BASH_SOURCE[0]}")/apt-archive.sh"
+  if ! apt_update && ! apt_resolves -t "$codename-backports" qemu-user-static; then
+    say "$(apt_archive_line)"
+    return 1
+  fi
+  apt-get install -y -qq --no-install-recommends -t "$codename-backports" qemu-user-static \
+    >/dev/null || return 1
   qemu_usable
 }
 
@@ -120,11 +150,13 @@ unregister_ours() {
 }
 
 mode() {
-  if [ -n "$(enabled_qemu_entries)" ] && "$loader" --help >/dev/null 2>&1; then
+  run_loader
+  local any=$?
+  if [ -n "$(enabled_qemu_entries)" ] && [ "$any" -eq 0 ]; then
     echo "32-bit under user-mode emulation (QEMU $(qemu_version))"
   elif runs_natively; then
     echo "32-bit natively"
-  elif [ ! -x "$loader" ]; then
+  elif [ "$any" -eq 2 ]; then
     echo "cannot run 32-bit programs: the i386 C library is not installed"
     return 1
   else
@@ -145,7 +177,13 @@ ensure() {
     fi
     return 0
   fi
-  if runs_natively; then
+  run_loader native
+  local native=$?
+  if [ "$native" -eq 2 ]; then
+    say "no i386 C library yet to ask the kernel with"
+    return 1
+  fi
+  if [ "$native" -eq 0 ]; then
     # A registration left by an interrupted forced run would emulate needlessly.
     if [ -f "$entry" ]; then
       unregister_ours
