@@ -11,7 +11,18 @@ cd "$repo"
 if [ "${VELT_EMULATE_I386:-0}" = 1 ]; then
   trap 'bash scripts/i386-support.sh release' EXIT
 fi
-bash scripts/install-deps.sh
+bash scripts/install-deps.sh || deps=$?
+if [ "${deps:-0}" -eq 3 ]; then
+  # This machine's own Wine cannot be installed now: the same release's Wine
+  # from a root (scripts/wine-root.sh), outside the clone.
+  release="$(. /etc/os-release && echo "${VERSION_CODENAME:-}")"
+  VELT_WINE_ROOT="$(bash scripts/wine-root.sh ensure "$release")" || exit 1
+  export VELT_WINE_ROOT
+  echo "=== Wine from a Debian $release root ($VELT_WINE_ROOT), as this machine's own cannot be installed now"
+  bash scripts/i386-support.sh ensure || true
+elif [ "${deps:-0}" -ne 0 ]; then
+  exit 1
+fi
 if ! i386_mode=$(bash scripts/i386-support.sh mode); then
   echo "The demonstration needs to run the 32-bit product: $i386_mode" >&2
   exit 1
@@ -21,12 +32,14 @@ echo "=== Building the product (win32), the stand-in Velt and the box answerer"
 cmake --preset win32 >/dev/null
 cmake --build --preset win32 --target velt-update velt box-answerer desktop-shell
 
-export VELT_WINEPREFIX="$repo/build/demo-prefix"
+# shellcheck source=wine-paths.sh
+. scripts/wine-paths.sh
+export VELT_WINEPREFIX="$(velt_prefix demo-prefix)"
 export WINEPREFIX="$VELT_WINEPREFIX" WINEDEBUG=-all
 wine() { "$repo/scripts/wine-run.sh" "$@"; }
 # The 64-bit reg.exe: the updater, on a system it describes as 64-bit, reads and
 # writes the 64-bit view of the registry.
-reg64() { /usr/lib/wine/wine64 reg "$@"; }
+reg64() { "$repo/scripts/wine-tool.sh" wine64 reg "$@"; }
 bash scripts/wine-prefix.sh
 
 drive_c="$VELT_WINEPREFIX/drive_c"
@@ -90,7 +103,7 @@ report_after() {
 echo
 echo "=== The product"
 file build/win32/velt-update.exe | sed 's/^/  /'
-echo "  runs as $i386_mode"
+echo "  runs as $i386_mode, under $(scripts/wine-tool.sh wine --version)${VELT_WINE_ROOT:+ (from $VELT_WINE_ROOT)}"
 echo "  carries a payload of $(stat -c %s "$payload") bytes, version byte $(version_byte "$payload")"
 
 echo
