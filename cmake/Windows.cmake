@@ -25,7 +25,7 @@ math(EXPR velt_rc_sub "${VELT_PAYLOAD_LANGUAGE} >> 10" OUTPUT_FORMAT HEXADECIMAL
 set(velt_rc_language "${velt_rc_primary}, ${velt_rc_sub}")
 configure_file(driver/entry/velt_update.rc.in ${CMAKE_BINARY_DIR}/generated/velt_update.rc @ONLY)
 add_executable(velt-update WIN32 driver/entry/velt_update_main.cpp
-  driver/entry/runtime_throw_helpers.cpp
+  driver/entry/runtime_throw_helpers.cpp driver/entry/string_instantiations.cpp
   ${CMAKE_BINARY_DIR}/generated/velt_update.rc)
 set_source_files_properties(${CMAKE_BINARY_DIR}/generated/velt_update.rc PROPERTIES
   OBJECT_DEPENDS "${VELT_PAYLOAD_FILE};${VELT_PAYLOAD_CHECK_STAMP};${CMAKE_SOURCE_DIR}/driver/entry/velt_update.manifest;${VELT_ICON_FILE}")
