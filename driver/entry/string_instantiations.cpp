@@ -8,6 +8,9 @@
 #include <string>
 
 #if defined(__GLIBCXX__) && __GNUC__ >= 13 && _GLIBCXX_USE_CXX11_ABI
-template void std::string::_M_replace_cold(char*, size_type, const char*, const size_type,
+template void std::string::_M_replace_cold(char*,
+                                           size_type,
+                                           const char*,
+                                           const size_type,
                                            const size_type);
 #endif
