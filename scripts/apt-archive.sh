@@ -43,6 +43,5 @@ apt_archive_line() {
   local first
   first="$(head -n 1 <<<"$APT_FAILED_INDEXES")"
   echo "Debian's archive served an index apt could not check: ${first:-unknown}. This is the" \
-    "archive's state (a mirror being synchronised), not this machine's; waiting helps: run" \
-    "the command again later."
+    "archive's state (a mirror being synchronised), not this machine's; waiting helps."
 }

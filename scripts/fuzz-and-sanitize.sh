@@ -19,7 +19,7 @@ if [ ${#missing[@]} -gt 0 ]; then
   # shellcheck source=apt-archive.sh
   . scripts/apt-archive.sh
   if ! apt_update && ! apt_resolves "${missing[@]}"; then
-    echo "fuzz-and-sanitize: cannot install ${missing[*]}: $(apt_archive_line)"
+    echo "fuzz-and-sanitize: cannot install ${missing[*]}: $(apt_archive_line) Run the command again later."
     exit 1
   fi
   echo "Installing: ${missing[*]}"

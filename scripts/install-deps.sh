@@ -51,7 +51,7 @@ install() {
 }
 if [ ${#missing_tools[@]} -gt 0 ]; then
   if [ "$updated" -eq 0 ] && ! apt_resolves "${missing_tools[@]}"; then
-    echo "install-deps: cannot install ${missing_tools[*]}: $(apt_archive_line)"
+    echo "install-deps: cannot install ${missing_tools[*]}: $(apt_archive_line) Run the command again later."
     exit 1
   fi
   install "${missing_tools[@]}" || exit 1
@@ -59,7 +59,8 @@ fi
 wine_status=0
 if [ ${#missing_wine[@]} -gt 0 ]; then
   if [ "$updated" -eq 0 ] && ! apt_resolves "${missing_wine[@]}"; then
-    echo "install-deps: this machine's own Wine cannot be installed now: $(apt_archive_line)"
+    echo "install-deps: this machine's own Wine cannot be installed now: $(apt_archive_line)" \
+      "Meanwhile the Windows-side runs take the same release's Wine from a Debian root."
     wine_status=3
   else
     install "${missing_wine[@]}" || wine_status=3
