@@ -16,8 +16,9 @@ using platform::Elevation;
 const char kCannotStart[] =
     "Velt could not be started with your own rights.\r\nPlease start it yourself.";
 
-// Under Wine every program is elevated with a linked token, so only the split
-// kind is seen there (launch_as_user_e2e_test.cpp); the kinds without a split
+// Under Wine the updater always runs elevated with a linked token (Wine 8
+// elevates every program, Wine 10 the updater by its manifest), so only the
+// split kind is seen there (launch_as_user_e2e_test.cpp); the kinds without a split
 // (UAC off, the built-in administrator, Windows before Vista) and a token that
 // cannot be examined are stated here, as Windows reports them.
 class LaunchTest : public UpdateTest {

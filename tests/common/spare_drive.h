@@ -9,12 +9,9 @@
 #include <string>
 
 #include "tests/common/unix_symlink.h"
+#include "tests/common/wine_version.h"
 
 namespace velt::test {
-
-inline bool UnderWine() {
-  return GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr;
-}
 
 // The prefix's dosdevices folder as a Unix path ("/.../dosdevices/"); empty
 // when unknown. Wine names C:'s files through its "c:" entry there.

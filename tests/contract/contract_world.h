@@ -25,10 +25,21 @@ namespace velt::contract {
 void BeginTest();
 void EndTest();
 
-// False over the fake and on Windows. Under Wine it prints
-// "[ wine differs ] <difference>" and returns true: the caller then checks
-// Wine's behaviour instead of the Windows one it states.
-bool WineDiffers(const std::string& difference);
+// The Wine releases a difference was seen in, by major version: 8.0 and 10.0
+// are measured; a release before 10 counts as 8, one after as 10.
+struct WineReleases {
+  int first;
+  int last;
+};
+inline constexpr WineReleases kEveryWine{0, 1 << 30};
+inline constexpr WineReleases kBeforeWine10{0, 9};
+inline constexpr WineReleases kFromWine10{10, 1 << 30};
+
+// False over the fake, on Windows and under a Wine outside `releases`. Under
+// Wine in `releases` it prints "[ wine differs ] Wine <version>: <difference>"
+// and returns true: the caller then checks that Wine's behaviour instead of
+// the Windows one it states.
+bool WineDiffers(const std::string& difference, WineReleases releases = kEveryWine);
 
 // A new empty folder with a trailing backslash, removed at the end.
 std::string NewFolder();
@@ -63,8 +74,8 @@ std::string NewKeyPath();
 void SetEnvironment(const std::string& name, const char* value);
 // Another process, whose token the program may take to start a program as its
 // user: the fake's desktop shell; under Win32 a child this test starts
-// suspended, with this user's unelevated linked token where there is one (as
-// a desktop shell runs), ended with the test.
+// suspended, with this user's unelevated token where there is one (as a
+// desktop shell runs), ended with the test.
 uint32_t ProcessWithToken();
 // Whom a token speaks for, as "<user's SID>, elevated" or "..., not elevated":
 // of a token the program took, of the process ProcessWithToken named (read

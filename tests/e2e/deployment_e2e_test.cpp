@@ -10,6 +10,7 @@
 #include "tests/e2e/e2e_files.h"
 #include "tests/e2e/e2e_harness.h"
 #include "tests/e2e/e2e_texts.h"
+#include "tools/win/common/user_tokens.h"
 
 namespace velt::e2e {
 namespace {
@@ -114,19 +115,23 @@ TEST_F(DeploymentE2eTest, AHeldDataFileEndsWithSevenAndTheHolderField) {
   std::printf("[ wine     ] held data file: holder=%s\n", holder[1].str().c_str());
 }
 
-// Under Wine every program is an administrator; a token whose Administrators
-// group is for denying only is not (IsUserAnAdmin is false with it).
+// Under Wine every user is an administrator; a token whose Administrators
+// group is for denying only is not (IsUserAnAdmin is false with it). It is
+// made from the user's elevated half: Wine 10 starts a program whose manifest
+// requires an administrator with the elevated token in place of one made from
+// the limited half (Windows refuses with ERROR_ELEVATION_REQUIRED), and keeps
+// one made from the elevated half, as Wine 8 keeps every token.
 TEST_F(DeploymentE2eTest, AUserWithoutAdministratorRightsEndsWithFive) {
   BYTE administrators[SECURITY_MAX_SID_SIZE];
   DWORD size = sizeof(administrators);
   ASSERT_TRUE(CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, administrators, &size));
-  HANDLE own = nullptr;
-  ASSERT_TRUE(OpenProcessToken(GetCurrentProcess(), TOKEN_ALL_ACCESS, &own));
+  HANDLE elevated = tools::UserToken(true);
+  ASSERT_NE(elevated, nullptr) << GetLastError();
   SID_AND_ATTRIBUTES disabled = {administrators, 0};
   HANDLE restricted = nullptr;
   const BOOL made =
-      CreateRestrictedToken(own, 0, 1, &disabled, 0, nullptr, 0, nullptr, &restricted);
-  CloseHandle(own);
+      CreateRestrictedToken(elevated, 0, 1, &disabled, 0, nullptr, 0, nullptr, &restricted);
+  CloseHandle(elevated);
   ASSERT_TRUE(made) << GetLastError();
   const std::string before = ReadPackage();
   UseToken(restricted);

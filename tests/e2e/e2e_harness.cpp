@@ -118,6 +118,24 @@ void CollectLaunch(DWORD updater_id, const std::string& folder, UpdateRun* run) 
   run->velt_launch_cwd = record.substr(cwd, record.find(" args=", cwd) - cwd);
 }
 
+// How the updater runs: its token's elevation type and its linked half's.
+void ReadElevation(HANDLE process, UpdateRun* run) {
+  HANDLE token = nullptr;
+  if (!OpenProcessToken(process, TOKEN_QUERY, &token))
+    return;
+  TOKEN_ELEVATION_TYPE type = TokenElevationTypeDefault;
+  TOKEN_LINKED_TOKEN linked = {};
+  DWORD size = 0;
+  if (GetTokenInformation(token, TokenElevationType, &type, sizeof(type), &size))
+    run->updater_elevation = type;
+  if (GetTokenInformation(token, TokenLinkedToken, &linked, sizeof(linked), &size)) {
+    if (GetTokenInformation(linked.LinkedToken, TokenElevationType, &type, sizeof(type), &size))
+      run->updater_linked_elevation = type;
+    CloseHandle(linked.LinkedToken);
+  }
+  CloseHandle(token);
+}
+
 }  // namespace
 
 std::string UpdateE2eTest::UpdaterPath() {
@@ -148,6 +166,7 @@ void UpdateE2eTest::SetUp() {
 
 void UpdateE2eTest::TearDown() {
   running_velt_.End();
+  LeaveOwnDesktop();
   ForgetRegistryState();
   if (!root_.empty()) {
     EXPECT_TRUE(RemoveTree(root_)) << "cannot remove " << root_;
@@ -171,6 +190,7 @@ UpdateRun UpdateE2eTest::RunUpdate(const std::vector<std::string>& args,
   const bool settings_existed = RegistryKeyExists(HKEY_CURRENT_USER, kSettingsKey);
   STARTUPINFOA startup = {};
   startup.cb = sizeof(startup);
+  startup.lpDesktop = FixtureDesktop();
   PROCESS_INFORMATION info = {};
   const BOOL created = token_ != nullptr
                            ? CreateProcessAsUserA(token_, nullptr, &command[0], nullptr, nullptr,
@@ -200,6 +220,7 @@ UpdateRun UpdateE2eTest::RunUpdate(const std::vector<std::string>& args,
   }
   DWORD exit_code = 0;
   GetExitCodeProcess(info.hProcess, &exit_code);
+  ReadElevation(info.hProcess, &run);  // as it ran (Wine 10 elevates as the program starts)
   CloseHandle(info.hProcess);
   run.exit_code = static_cast<int>(exit_code);
   run.boxes = answerer.boxes();

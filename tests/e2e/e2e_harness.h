@@ -16,7 +16,8 @@
 // velt.exe (the stand-in), vtup.cok with version byte 42, language\english.lng
 // and language\russian.lng (the test texts in tests/e2e/data/language), and
 // the HKLM uninstall entry with UninstallString = folder + "uninst.exe", and a
-// desktop shell with the user's ordinary rights (desktop_shell.h). The
+// desktop shell with the user's ordinary rights (desktop_shell.h; the updater
+// starts on the fixture's desktop). The
 // fixture deletes the uninstall entries (both paths) and HKCU
 // "Software\Kolm\Velt" before and after each test, and the temporary folder
 // afterwards. Tests share the machine-wide registry and the "velt_memfile"
@@ -31,8 +32,8 @@
 #include <string>
 #include <vector>
 
-#include "tools/win/common/message_box_answerer.h"
 #include "tests/e2e/stand_in_process.h"
+#include "tools/win/common/message_box_answerer.h"
 
 namespace velt::e2e {
 
@@ -45,6 +46,10 @@ struct UpdateRun {
   std::string velt_launch_cwd;        // current directory of that velt.exe
   std::string velt_launch_record;     // the stand-in's whole record of the launch
   bool velt_launch_elevated = false;  // that velt.exe ran with an elevated token
+  // The updater's TokenElevationType (1 default, 2 full, 3 limited; 0 unknown)
+  // and its linked half's.
+  int updater_elevation = 0;
+  int updater_linked_elevation = 0;
   // Proof that the updater itself ran: it was a 32-bit process on 64-bit
   // Windows, and it showed a box, ended with one of its own failure codes,
   // replaced the package file or created its per-user settings key. RunUpdate fails the test

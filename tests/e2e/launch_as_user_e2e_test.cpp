@@ -1,11 +1,14 @@
 // Who Velt runs as. The updater is elevated above its user's ordinary rights
-// (under Wine every program is, with a linked token); Velt is started only
-// with the desktop shell's token, so a velt.exe that the user could have
-// planted (for example through "TheLastRunFolder") never gets the updater's
-// rights. Without a desktop shell nothing is started, and the user is told.
+// by its manifest, with a linked token; Velt is started only with the desktop
+// shell's token, so a velt.exe that the user could have planted (for example
+// through "TheLastRunFolder") never gets the updater's rights. Without a
+// desktop shell nothing is started, and the user is told.
 //
-// The fixture's desktop shell is the stand-in tools/win/desktop-shell, started
-// with the user's unelevated (linked) token (desktop_shell.h).
+// The fixture's desktop shell is the system's own where there is one (Wine
+// 10's explorer, whose token is unsplit and unelevated), else the stand-in
+// tools/win/desktop-shell started with the user's unelevated token; the tests
+// that end or replace the shell have the stand-in on a desktop of their own
+// (desktop_shell.h).
 #include <string>
 
 #include "deployment/exit_codes.h"
@@ -59,6 +62,7 @@ TEST_F(LaunchAsUserE2eTest, APlantedVeltFromTheLastRunFolderGetsNoAdminRights) {
 // integrity) while the question waits: the planted velt.exe must not then
 // start with the updater's rights. Nothing starts, and the user is told.
 TEST_F(LaunchAsUserE2eTest, AShellEndedWhileTheQuestionWaitsStartsNothingElevated) {
+  ASSERT_TRUE(UseStandInShell());
   const std::string planted = PlantVelt();
   bool ended = false;
   BeforeAnswering([&](size_t index, const SeenBox&) {
@@ -79,6 +83,7 @@ TEST_F(LaunchAsUserE2eTest, AShellEndedWhileTheQuestionWaitsStartsNothingElevate
 // the token of that window's process is elevated, so the planted velt.exe
 // does not start, and the user is told.
 TEST_F(LaunchAsUserE2eTest, AnElevatedWindowClaimedAsTheShellStartsNothing) {
+  ASSERT_TRUE(UseStandInShell());
   const std::string planted = PlantVelt();
   const std::string log = root() + "update.log";
   ASSERT_TRUE(HijackDesktopShell());
@@ -95,6 +100,7 @@ TEST_F(LaunchAsUserE2eTest, AnElevatedWindowClaimedAsTheShellStartsNothing) {
 }
 
 TEST_F(LaunchAsUserE2eTest, WithoutADesktopShellNothingStarts) {
+  ASSERT_TRUE(UseStandInShell());
   ASSERT_TRUE(EndDesktopShell());
   UpdateRun run = RunUpdate({"modest", "runapp"}, {IDOK});
   EXPECT_EQ(run.exit_code, kExitOk);

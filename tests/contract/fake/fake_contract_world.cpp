@@ -64,7 +64,7 @@ void EndTest() {
   EXPECT_EQ(fake::OpenRegistryKeyCount(), 0) << "registry keys left open";
 }
 
-bool WineDiffers(const std::string&) {
+bool WineDiffers(const std::string&, WineReleases) {
   return false;
 }
 

@@ -14,8 +14,8 @@
 
 #include "tests/contract/contract_world.h"
 #include "tests/contract/win32/win32_contract_session.h"
-#include "tools/win/common/linked_token.h"
 #include "tools/win/common/message_box_answerer.h"
+#include "tools/win/common/user_tokens.h"
 
 namespace velt::contract {
 namespace {
@@ -103,16 +103,16 @@ uint32_t ProcessWithToken() {
   STARTUPINFOA startup = {};
   startup.cb = sizeof(startup);
   PROCESS_INFORMATION info = {};
-  HANDLE linked = tools::LinkedPrimaryToken();
+  HANDLE unelevated = tools::UserToken(false);
   const BOOL started =
-      linked != nullptr
-          ? CreateProcessAsUserA(linked, nullptr, &command[0], nullptr, nullptr, FALSE,
+      unelevated != nullptr
+          ? CreateProcessAsUserA(unelevated, nullptr, &command[0], nullptr, nullptr, FALSE,
                                  CREATE_SUSPENDED, nullptr, nullptr, &startup, &info)
           : CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr,
                            nullptr, &startup, &info);
   EXPECT_TRUE(started) << command << ": error " << GetLastError();
-  if (linked != nullptr)
-    CloseHandle(linked);
+  if (unelevated != nullptr)
+    CloseHandle(unelevated);
   if (!started)
     return 0;
   CloseHandle(info.hThread);

@@ -12,6 +12,7 @@
 #include "tests/common/remove_tree.h"
 #include "tests/common/spare_drive.h"
 #include "tests/common/unix_symlink.h"
+#include "tests/common/wine_version.h"
 #include "tests/contract/contract_world.h"
 #include "tests/contract/win32/win32_contract_session.h"
 
@@ -79,10 +80,11 @@ void EndTest() {
   made = Made();
 }
 
-bool WineDiffers(const std::string& difference) {
-  if (!test::UnderWine())
+bool WineDiffers(const std::string& difference, WineReleases releases) {
+  const int major = test::WineMajor();
+  if (!test::UnderWine() || major < releases.first || major > releases.last)
     return false;
-  std::cout << "[ wine differs ] " << difference << "\n";
+  std::cout << "[ wine differs ] Wine " << test::WineVersion() << ": " << difference << "\n";
   return true;
 }
 

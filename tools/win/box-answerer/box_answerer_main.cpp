@@ -3,10 +3,10 @@
 //   box-answerer [--answer yes|no|ok]... [--timeout-ms N] [--desktop-shell SHELL.EXE]
 //                -- COMMAND LINE
 //
-// --desktop-shell: where no shell window exists, first starts SHELL.EXE (the
-// stand-in desktop shell) with this process's unelevated linked token, as a
-// user's desktop runs, and waits until its window is the shell window; it ends
-// with this process.
+// --desktop-shell: where the system has no desktop shell of its own (Wine 8;
+// Wine 10's explorer is one, waited for), first starts SHELL.EXE (the stand-in
+// desktop shell) with this user's unelevated token, as a user's desktop runs,
+// and waits until its window is the shell window; it ends with this process.
 //
 // Everything after " -- " is the child's command line, used verbatim. Each box
 // is printed to stdout (UTF-8) as one line:
@@ -19,13 +19,14 @@
 
 #include <windows.h>
 
-#include "tools/win/common/linked_token.h"
+#include "tools/win/common/user_tokens.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "tests/common/wine_version.h"
 #include "tools/win/common/message_box_answerer.h"
 
 namespace {
@@ -92,14 +93,20 @@ int Usage() {
   return 125;
 }
 
-// Starts `shell` as the user's ordinary desktop (see --desktop-shell).
-bool StartDesktopShell(const std::string& shell) {
+// Makes sure the desktop has a shell: the system's own (waited for) where
+// there is one, else `shell` started as the user's ordinary desktop would.
+bool EnsureDesktopShell(const std::string& shell) {
+  GetDesktopWindow();  // Wine starts the desktop's explorer for it
+  const int wait_ms = velt::test::SystemHasDesktopShell() ? 10000 : 0;
+  for (int waited = 0; waited < wait_ms && GetShellWindow() == nullptr; waited += 20)
+    Sleep(20);
   if (GetShellWindow() != nullptr)
     return true;
   HANDLE process = nullptr;
   DWORD process_id = 0;
-  if (!velt::tools::StartAsLinkedUser(
-          "\"" + shell + "\" NUL " + std::to_string(GetCurrentProcessId()), &process, &process_id))
+  if (!velt::tools::StartAsUser(false,
+                                "\"" + shell + "\" NUL " + std::to_string(GetCurrentProcessId()),
+                                &process, &process_id))
     return false;
   CloseHandle(process);
   for (int waited = 0; waited < 10000 && GetShellWindow() == nullptr; waited += 20)
@@ -120,7 +127,7 @@ int main(int argc, char** argv) {
     } else if (arg == "--timeout-ms" && i + 1 < argc) {
       timeout_ms = static_cast<DWORD>(std::strtoul(argv[++i], nullptr, 10));
     } else if (arg == "--desktop-shell" && i + 1 < argc) {
-      if (!StartDesktopShell(argv[++i])) {
+      if (!EnsureDesktopShell(argv[++i])) {
         std::fprintf(stderr, "box-answerer: cannot start the desktop shell (error %lu)\n",
                      GetLastError());
         return 125;

@@ -1,15 +1,16 @@
-// Whether the calling process runs elevated, for the stand-in programs that
-// record it.
+// Whether a process runs elevated, for the stand-in programs that record it
+// and the tests that check it.
 #pragma once
 
 #include <windows.h>
 
 namespace velt::tools {
 
-// 1 when this process's token is elevated, 0 otherwise (or when unknown).
-inline int Elevated() {
+// 1 when the token of `process` (this one's by default) is elevated, 0
+// otherwise (or when unknown).
+inline int Elevated(HANDLE process = GetCurrentProcess()) {
   HANDLE token = nullptr;
-  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token))
+  if (!OpenProcessToken(process, TOKEN_QUERY, &token))
     return 0;
   TOKEN_ELEVATION elevation = {};
   DWORD size = 0;
