@@ -163,6 +163,9 @@ if(VELT_WIN_TEST_SOURCES)
     # The Win32 side of the modules.
     ConsoleCaptureWinTest DescribeWindowsWinTest PackageFilesTest PayloadChecksumTest
     RuntimeErrorTextTest UnusualVolumeTest)
+  # The updater's own manifest, so that the suite runs elevated as the updater does.
+  set_source_files_properties(tests/contract/win32/run_as_updater.rc PROPERTIES
+    OBJECT_DEPENDS ${CMAKE_SOURCE_DIR}/driver/entry/velt_update.manifest)
   # Wine in Russian (SystemContract's Russian test skips itself in the entry above).
   velt_add_wine_test_run(NAME velt_win_tests.RussianLocaleEnvironment TARGET velt_win_tests
     FILTER "RussianLocaleEnvironment.*:SystemContract.*Russian*"
