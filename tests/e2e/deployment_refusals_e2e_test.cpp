@@ -117,9 +117,14 @@ TEST_F(DeploymentRefusalE2eTest, OtherProgramsFilesSurviveALoggedRunAndA1622Run)
   ASSERT_TRUE(WriteBinaryFile(marked, "left by a killed run"));
   ASSERT_TRUE(CreateDirectoryA(LogPath().c_str(), nullptr));
   const std::string before = ReadPackage();
+  const auto expect_others_whole = [&] {
+    for (const std::string& name : others)
+      EXPECT_EQ(ReadBinaryFile(root() + "logs\\" + name), "another program's") << name;
+  };
   UpdateRun run = RunUpdate({"modest", "/SUPPRESSMSGBOXES", "/LOG=" + LogPath()}, {});
   EXPECT_EQ(run.exit_code, kExitLogNotMade);
   ExpectNothingChanged(before);
+  expect_others_whole();
   EXPECT_TRUE(FileExists(marked));
 
   ASSERT_TRUE(RemoveDirectoryA(LogPath().c_str()));
@@ -127,8 +132,7 @@ TEST_F(DeploymentRefusalE2eTest, OtherProgramsFilesSurviveALoggedRunAndA1622Run)
   EXPECT_EQ(run.exit_code, kExitOk);
   EXPECT_FALSE(FileExists(marked));
   EXPECT_NE(Log().find("removed update.log.velt-update.qwertyui.tmp"), std::string::npos) << Log();
-  for (const std::string& name : others)
-    EXPECT_EQ(ReadBinaryFile(root() + "logs\\" + name), "another program's") << name;
+  expect_others_whole();
 }
 
 // %TEMP% often reads in short (8.3) names: a log folder spelt so is the same
