@@ -151,8 +151,9 @@ TEST_F(RefusedRunTest, ANetworkPathIsRefusedUntouchedUnlessAServiceStartedTheUpd
 
 // The log's folder may be shared: only what an earlier run of the updater
 // left there goes (named with the updater's mark and owned as its files are,
-// by Administrators here), and only once the log is made. A run that ends
-// with 1622 (a folder at the log's name) removes nothing.
+// by Administrators here), and only once the log is made and its first lines
+// are written. A run that ends with 1622 (a folder at the log's name, a log
+// whose first lines fail) removes nothing.
 TEST_F(RefusedRunTest, TheLogsCleanUpSparesOtherProgramsFilesAndARefusedRunRemovesNothing) {
   const std::string ours = "update.log.velt-update.qwertyui.tmp";
   std::vector<std::string> left = {"update.log.database.tmp", "update.log.settings.tmp",
@@ -171,6 +172,11 @@ TEST_F(RefusedRunTest, TheLogsCleanUpSparesOtherProgramsFilesAndARefusedRunRemov
   ExpectNothingDone();
 
   fake::World().entries.erase(fake::NormalizePath(kLogPath));
+  fake::World().failing = {"WriteFile"};  // the log is made, its first lines are not
+  EXPECT_EQ(RunProgram(std::string("modest /SUPPRESSMSGBOXES /LOG=") + kLogPath),
+            velt::kExitLogNotMade);
+  EXPECT_TRUE(fake::Exists("C:\\Logs\\" + ours));
+  fake::World().failing.clear();
   EXPECT_EQ(RunProgram(std::string("modest /LOG=") + kLogPath), velt::kExitOk);
   EXPECT_TRUE(Logged("removed " + ours + ", left by an earlier run"));
   left.erase(std::find(left.begin(), left.end(), ours));
