@@ -88,61 +88,50 @@ TEST_F(RefusedRunTest, ALogAimedThroughALinkAnywhereOnItsPathIsRefused) {
   EXPECT_EQ(fake::FileData("C:\\Windows\\System32\\drivers\\etc\\hosts"), "127.0.0.1 localhost");
 }
 
-// A starter the updater cannot identify or examine gets no log: no parent, a
-// parent that has ended, an id that a newer process took after it, a token
-// that cannot be opened or read.
-TEST_F(RefusedRunTest, AStarterThatCannotBeIdentifiedOrExaminedGetsNoLog) {
+// Refused before the log's folder is touched: a starter the updater cannot
+// identify or examine, and, unless a service account started the run, a
+// network path, so that no server sees the approving administrator's
+// credentials.
+TEST_F(RefusedRunTest, AnUnknownStarterOrANetworkPathGetsNoLogAndNothingIsTouched) {
   const struct {
     const char* what;
-    void (*arrange)(fake::FakeWorld& world);
+    const char* log;
+    uint32_t parent;
+    uint64_t created;   // the updater's: 2000
+    const char* token;  // "": it cannot be opened; "gone": nor read
   } kCases[] = {
-      {"no parent", [](fake::FakeWorld& world) { world.parent_process_id = 0; }},
-      {"the parent ended", [](fake::FakeWorld& world) { world.other_processes.clear(); }},
-      {"its id names a newer process",
-       [](fake::FakeWorld& world) { world.other_processes[1100].created = 2001; }},
-      {"its token cannot be opened",
-       [](fake::FakeWorld& world) { world.other_processes[1100].token.clear(); }},
-      {"its token cannot be read",
-       [](fake::FakeWorld& world) { world.failing = {"GetTokenFacts"}; }},
+      {"no parent", kLogPath, 0, 1000, "starter"},
+      {"the parent ended", kLogPath, 1300, 1000, "starter"},
+      {"a newer process got its id", kLogPath, 1100, 2001, "starter"},
+      {"its token cannot be opened", kLogPath, 1100, 1000, ""},
+      {"its token cannot be read", kLogPath, 1100, 1000, "gone"},
+      {"a UNC path", "\\\\host\\share\\update.log", 1100, 1000, "starter"},
+      {"a long UNC path", "\\\\?\\UNC\\host\\share\\update.log", 1100, 1000, "starter"},
+      {"a UNC path in slashes", "//host/share/update.log", 1100, 1000, "starter"},
+      {"a remote drive", "N:\\Logs\\update.log", 1100, 1000, "starter"},
   };
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.what);
     ArrangeVeltInstallation(42);
     fake::AddDirectory("C:\\Logs");
-    c.arrange(fake::World());
-    EXPECT_EQ(RunProgram(std::string("modest /SUPPRESSMSGBOXES /LOG=") + kLogPath),
-              velt::kExitLogNotMade);
-    EXPECT_TRUE(fake::FilesBelow("C:\\Logs").empty());
-    ExpectNothingDone();
-  }
-  // Created in the same tick of the system's clock as the updater: its parent.
-  ArrangeVeltInstallation(42);
-  fake::AddDirectory("C:\\Logs");
-  fake::World().other_processes[1100].created = fake::World().process_created;
-  EXPECT_EQ(RunProgram(std::string("modest /LOG=") + kLogPath), velt::kExitOk);
-}
-
-// A network path is refused before anything touches it, so that no server
-// sees the approving administrator's credentials; a service account's tools
-// may log there.
-TEST_F(RefusedRunTest, ANetworkPathIsRefusedUntouchedUnlessAServiceStartedTheUpdater) {
-  for (const char* path : {"\\\\host\\share\\update.log", "\\\\?\\UNC\\host\\share\\update.log",
-                           "//host/share/update.log", "N:\\Logs\\update.log"}) {
-    SCOPED_TRACE(path);
-    ArrangeVeltInstallation(42);
-    fake::World().remote_drives = "n";
     fake::AddDirectory("N:\\Logs");
-    EXPECT_EQ(RunProgram(std::string("modest /SUPPRESSMSGBOXES /LOG=") + path),
+    fake::World().remote_drives = "n";
+    fake::World().parent_process_id = c.parent;
+    fake::World().other_processes[1100] = {c.created, c.token};
+    EXPECT_EQ(RunProgram(std::string("modest /SUPPRESSMSGBOXES /LOG=") + c.log),
               velt::kExitLogNotMade);
     for (const fake::FaultCall& call : fake::World().faults.calls) {
       if (call.operation != "GetFullPathName")  // the path's text only
         EXPECT_TRUE(call.subject.find("host") == std::string::npos &&
-                    call.subject.rfind("n:", 0) != 0)
+                    call.subject.rfind("n:", 0) != 0 && call.subject.rfind("c:\\logs", 0) != 0)
             << call.operation << " " << call.subject;
     }
-    EXPECT_TRUE(fake::FilesBelow("N:\\Logs").empty());
+    EXPECT_TRUE(fake::FilesBelow("C:\\Logs").empty() && fake::FilesBelow("N:\\Logs").empty());
     ExpectNothingDone();
   }
+  // Created in the same tick of the system's clock as the updater, and a
+  // service account: the parent, trusted with a network drive.
+  fake::World().other_processes[1100].created = fake::World().process_created;
   fake::World().tokens["starter"].user = fake::kSystemSid;
   EXPECT_EQ(RunProgram("modest /LOG=N:\\Logs\\update.log"), velt::kExitOk);
   EXPECT_EQ(FinalLine("N:\\Logs\\update.log"),
@@ -156,42 +145,42 @@ TEST_F(RefusedRunTest, ANetworkPathIsRefusedUntouchedUnlessAServiceStartedTheUpd
 // whose first lines fail) removes nothing.
 TEST_F(RefusedRunTest, TheLogsCleanUpSparesOtherProgramsFilesAndARefusedRunRemovesNothing) {
   const std::string ours = "update.log.velt-update.qwertyui.tmp";
-  std::vector<std::string> left = {"update.log.database.tmp", "update.log.settings.tmp",
+  std::vector<std::string> left = {ours,
                                    "update.log.abcdefgh.tmp",  // an earlier version's name
-                                   "update.log.velt-update.planted.tmp", ours};
+                                   "update.log.database.tmp",
+                                   "update.log.settings.tmp",
+                                   "update.log.velt-update.planted.tmp",
+                                   "update.log.velt-update.usersown.tmp"};
   for (const std::string& name : left)
-    fake::AddFile("C:\\Logs\\" + name, "another program's");
-  fake::AddFile("C:\\Logs\\update.log.velt-update.asdfghjk.tmp", "the user's");
-  fake::FindEntry("C:\\Logs\\update.log.velt-update.asdfghjk.tmp")->owner = fake::kUserSid;
-  left.push_back("update.log.velt-update.asdfghjk.tmp");
-  std::sort(left.begin(), left.end());
+    fake::AddFile("C:\\Logs\\" + name, "left");
+  fake::FindEntry("C:\\Logs\\" + left.back())->owner = fake::kUserSid;
   fake::AddDirectory(kLogPath);
   EXPECT_EQ(RunProgram(std::string("modest /SUPPRESSMSGBOXES /LOG=") + kLogPath),
             velt::kExitLogNotMade);
-  EXPECT_EQ(fake::FilesBelow("C:\\Logs"), left);
   ExpectNothingDone();
-
   fake::World().entries.erase(fake::NormalizePath(kLogPath));
   fake::World().failing = {"WriteFile"};  // the log is made, its first lines are not
   EXPECT_EQ(RunProgram(std::string("modest /SUPPRESSMSGBOXES /LOG=") + kLogPath),
             velt::kExitLogNotMade);
-  EXPECT_TRUE(fake::Exists("C:\\Logs\\" + ours));
+  fake::World().entries.erase(fake::NormalizePath(kLogPath));
+  std::sort(left.begin(), left.end());
+  EXPECT_EQ(fake::FilesBelow("C:\\Logs"), left);
+
   fake::World().failing.clear();
   EXPECT_EQ(RunProgram(std::string("modest /LOG=") + kLogPath), velt::kExitOk);
   EXPECT_TRUE(Logged("removed " + ours + ", left by an earlier run"));
-  left.erase(std::find(left.begin(), left.end(), ours));
-  left.insert(std::lower_bound(left.begin(), left.end(), "update.log"), "update.log");
+  *std::find(left.begin(), left.end(), ours) = "update.log";
+  std::sort(left.begin(), left.end());
   EXPECT_EQ(fake::FilesBelow("C:\\Logs"), left);
 }
 
 // The log goes only where the process that started the updater could write
 // it: create a file in the folder, and write and delete the file the log
-// replaces (its own delete right or the folder's), whatever the updater's own
-// token is: split (its linked half is the user's) or not (the built-in
-// Administrator typed in at the prompt for a standard user's program). A
-// service account's tools are trusted. Another user's parent is checked as
-// itself, not as the approving administrator's unelevated half, which may
-// write the administrator's own profile.
+// replaces (its own delete right or the folder's), whether the updater's own
+// token is split or not (the built-in Administrator typed in for a standard
+// user's program). A service account's tools are not checked. Another user's
+// program is checked as itself, not as the approving administrator's
+// unelevated half, which may write here (the administrator's own folder).
 TEST_F(RefusedRunTest, TheLogGoesOnlyWhereItsStarterMayWrite) {
   using platform::kDelete;
   using platform::kFileAddFile;
@@ -200,42 +189,36 @@ TEST_F(RefusedRunTest, TheLogGoesOnlyWhereItsStarterMayWrite) {
   const struct {
     const char* what;
     uint32_t folder_denied;
-    uint32_t file_denied;       // with an old log at the name
-    uint32_t denied_to_others;  // on the folder, to users but the updater's own
+    uint32_t file_denied;  // with an old log at the name
     bool made;
   } kCases[] = {
-      {"the starter may write both", 0, 0, 0, true},
-      {"the folder refuses new files", kFileAddFile, 0, 0, false},
-      {"the old file refuses writing", 0, kFileWriteData, 0, false},
-      {"the old file refuses deletion, the folder too", kFileDeleteChild, kDelete, 0, false},
-      {"the old file refuses deletion, the folder allows it", 0, kDelete, 0, true},
-      {"a folder only the updater's user may write", 0, 0, kFileAddFile, true},
+      {"the user may write both", 0, 0, true},
+      {"the folder refuses new files", kFileAddFile, 0, false},
+      {"the old file refuses writing", 0, kFileWriteData, false},
+      {"the old file refuses deletion, the folder too", kFileDeleteChild, kDelete, false},
+      {"the old file refuses deletion, the folder allows it", 0, kDelete, true},
   };
-  const struct {
-    const char* who;
-    bool split;
-    const char* starter;
-  } kStarters[] = {
-      {"the user's program, split", true, fake::kUserSid},
-      {"another user's program, split", true, "S-1-5-21-1004336348-1177238915-682003330-1002"},
-      {"another user's program, not split", false, "S-1-5-21-1004336348-1177238915-682003330-1002"},
-      {"a service account's", false, fake::kSystemSid},
-  };
-  for (const auto& starter : kStarters) {
+  const char* const kOtherUser = "S-1-5-21-1004336348-1177238915-682003330-1002";
+  const std::pair<platform::Elevation, const char*> kStarters[] = {
+      {platform::Elevation::kSplit, fake::kUserSid},
+      {platform::Elevation::kNone, fake::kUserSid},
+      {platform::Elevation::kSplit, kOtherUser},
+      {platform::Elevation::kNone, kOtherUser},
+      {platform::Elevation::kNone, fake::kSystemSid}};
+  for (const auto& [elevation, starter] : kStarters) {
     for (const auto& c : kCases) {
-      SCOPED_TRACE(std::string(c.what) + ", " + starter.who);
+      SCOPED_TRACE(std::string(c.what) + ", started by " + starter +
+                   (elevation == platform::Elevation::kSplit ? ", split token" : ", no split"));
       ArrangeVeltInstallation(42);
-      if (starter.split)
+      if (elevation == platform::Elevation::kSplit)
         ElevateAboveTheUser();
-      fake::World().tokens["starter"].user = starter.starter;
+      fake::World().tokens["starter"].user = starter;
       fake::AddDirectory("C:\\Logs");
       fake::FindEntry("C:\\Logs")->denied_to_user = c.folder_denied;
-      fake::FindEntry("C:\\Logs")->denied_to_others = c.denied_to_others;
+      fake::FindEntry("C:\\Logs")->denied_to_others = platform::kFileAddFile;
       fake::AddFile(kLogPath, "protected\r\n");
       fake::FindEntry(kLogPath)->denied_to_user = c.file_denied;
-      const bool own = starter.starter == std::string(fake::kUserSid);
-      const bool made = starter.starter == std::string(fake::kSystemSid) ||
-                        (c.made && (own || c.denied_to_others == 0));
+      const bool made = starter == fake::kSystemSid || (c.made && starter == fake::kUserSid);
       EXPECT_EQ(RunProgram(std::string("modest /SUPPRESSMSGBOXES /LOG=") + kLogPath),
                 made ? velt::kExitOk : velt::kExitLogNotMade);
       if (made) {

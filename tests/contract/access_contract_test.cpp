@@ -45,23 +45,23 @@ TEST_F(AccessContract, AnotherTokenIsCheckedAgainstTheDescriptors) {
   }
 }
 
-// Earlier runs' files are told by their owner: what an elevated
-// administrator makes is owned by the Administrators group, which the open
-// for deletion in a folder reads too.
+// Earlier runs' files are told by their owner: an elevated administrator's
+// files are owned by the Administrators group, read through a new file's
+// handle and through an open for deletion in a folder alike.
 TEST_F(AccessContract, AFileThisProcessMakesIsOwnedByAdministrators) {
   const std::string folder = NewFolder();
   platform::ScopedHandle made =
       platform::CreateFile(folder + "made.tmp", platform::FileAccess::kWriteDelete,
                            platform::FileShare::kNone, platform::FileDisposition::kCreateNew);
-  ASSERT_TRUE(made.IsValid()) << platform::GetLastError();
   std::string owner = "untouched";
+  std::string again = "untouched";
   ASSERT_TRUE(platform::GetFileOwner(made.Get(), &owner)) << platform::GetLastError();
   made.Reset();
-  platform::ScopedHandle in_folder =
+  ASSERT_TRUE(platform::GetFileOwner(
       platform::OpenInFolder(platform::OpenFolder(folder).Get(), "made.tmp",
-                             platform::InFolderAccess::kDelete, platform::FileShare::kNone);
-  std::string again = "untouched";
-  ASSERT_TRUE(platform::GetFileOwner(in_folder.Get(), &again)) << platform::GetLastError();
+                             platform::InFolderAccess::kDelete, platform::FileShare::kNone)
+          .Get(),
+      &again));
   EXPECT_EQ(again, owner);
   if (WineDiffers("a file's owner is the Unix user's SID, whoever made it"))
     EXPECT_EQ(owner + ", elevated", OwnTokenHolder());

@@ -102,12 +102,10 @@ TEST_F(DeploymentRefusalE2eTest, AHeldLogEndsWith1622WithNothingUpdated) {
   ExpectNothingChanged(before);
 }
 
-// The log's folder may be shared: another program's "<name>.<8 letters>.tmp"
-// there (and one named as versions before the updater's mark named theirs)
-// survives a run that ends with 1622 (a folder at the log's name) and a
-// logged run; a file with the updater's mark goes only in the logged run.
-// Under Wine every file is owned by the Unix user, so the test's marked file
-// passes for the updater's own here; the fake shows another owner's staying.
+// Another program's "<name>.<8 letters>.tmp" in the log's folder survives a
+// 1622 run (a folder at the log's name) and a logged run; a file with the
+// updater's mark goes in the logged run only (under Wine every file is owned
+// by the Unix user, as the updater's are; the fake shows another owner's).
 TEST_F(DeploymentRefusalE2eTest, OtherProgramsFilesSurviveALoggedRunAndA1622Run) {
   const std::vector<std::string> others = {"update.log.database.tmp", "Update.log.settings.tmp",
                                            "update.log.abcdefgh.tmp"};
