@@ -61,13 +61,16 @@ int EndAsSecondCopy() {
 bool OpenRequestedRunLog() {
   if (!RunLogRequested())
     return true;
-  AttachRunLogFile(CreateFileForStarter(RunLogPath()));
+  StarterFile log;
+  AttachRunLogFile(log.Create(RunLogPath()));
   const std::string version = platform::DecimalText(UpdateVersion);
   Log({"velt-update ", version, ".0.0.0, carrying ", PackageFileName, " version ", version});
   Log({"command line understood as: ", UnderstoodCommandLine()});
   Log({"system: ", WindowsDescription});
-  if (RunLogWriting())
+  if (RunLogWriting()) {
+    log.RemoveEarlierFiles();  // only now: a run that ends here has changed nothing
     return true;
+  }
   SetProgramNames();
   ShowBilingualError(
       "Can't write the log file " + RunLogPath() + "\r\nNothing was changed.",

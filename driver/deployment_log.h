@@ -17,11 +17,12 @@ int RefuseUnknownSwitch();
 int EndAsSecondCopy();
 
 // With "/LOG=": makes the log file where its starter could have made it (see
-// CreateFileForStarter) and logs the updater's version, what the command line
-// asked for and the system. True when no log was asked for or the log is
-// made and written; otherwise it shows the bilingual box (unless boxes are
-// suppressed) and the run must end, having changed nothing, with
-// kExitLogNotMade. Needs the modules started and the build constants set.
+// StarterFile) and logs the updater's version, what the command line asked
+// for and the system; then removes what earlier runs left beside it. True
+// when no log was asked for or the log is made and written; otherwise it
+// shows the bilingual box (unless boxes are suppressed) and the run must end,
+// having changed nothing, with kExitLogNotMade. Needs the modules started and
+// the build constants set.
 bool OpenRequestedRunLog();
 
 // Logs how taking the guard came out.

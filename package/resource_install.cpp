@@ -3,6 +3,7 @@
 #include "deployment/file_holders.h"
 #include "deployment/run_log.h"
 #include "package/temporary_file.h"
+#include "platform/access.h"
 #include "platform/errors.h"
 #include "platform/files.h"
 #include "platform/phase/phase_marks.h"
@@ -132,7 +133,6 @@ InstallOutcome InstallBytes(const InstallFolder& folder,
          " is a link, or either cannot be examined"});
     return {};
   }
-  RemoveEarlierTemporaryFiles(folder, name);
   platform::ScopedHandle temporary = CreateTemporaryFile(folder, name, platform::FileShare::kNone);
   if (!temporary.IsValid()) {
     LogFailure({"creating the new data file in ", folder.path()}, platform::GetLastError());
@@ -142,6 +142,10 @@ InstallOutcome InstallBytes(const InstallFolder& folder,
   if (WriteAndFlush(temporary.Get(), data, size))
     outcome = ReplaceInFolder(folder, temporary.Get(), name);
   if (outcome.written) {
+    // Earlier runs' files go once this one's is in place, owned as it is.
+    std::string owner;
+    platform::GetFileOwner(temporary.Get(), &owner);
+    RemoveEarlierTemporaryFiles(folder, name, owner, true);
     if (platform::CloseHandle(temporary.Release()))
       return outcome;
     LogFailure({"closing the new data file"}, platform::GetLastError());

@@ -43,6 +43,14 @@ std::string GetFullPathName(const std::string& path);
 // `path` without its trailing backslashes, but a drive root ("C:\") keeps its
 // own and a lone backslash stays.
 std::string WithoutTrailingBackslash(std::string path);
+// GetLongPathNameA: the existing `path` with each short (8.3) name spelt
+// long, as its folders list it; a link on the way keeps its own name. Empty
+// when something on the way does not exist or the call fails.
+std::string GetLongPathName(const std::string& path);
+
+constexpr uint32_t kDriveRemote = 4;  // DRIVE_REMOTE
+// GetDriveTypeA of a drive's root ("C:\"): kDriveRemote for a network drive.
+uint32_t GetDriveType(const std::string& root);
 
 // CreateFileA. Returns an invalid handle on failure (GetLastError tells why;
 // a file that is being deleted, which Windows refuses with access denied,
@@ -125,7 +133,7 @@ bool FindNextFile(RawHandle find, FindData* next);
 enum class InFolderAccess {
   kExamine,  // attributes, identity and final path only; shares everything
   kRead,     // a file's bytes (never a folder's), sharing as asked
-  kDelete,   // a file only to examine, rename or delete it (SetDeleteOnClose), sharing as asked
+  kDelete,   // a file only to examine (its owner too), rename or delete it, sharing as asked
   kList,     // a folder's entries and opens in it (never a file's); shares everything
 };
 // Opens `name` (one component, no "..") in the folder open as `folder`

@@ -105,6 +105,27 @@ ScopedHandle OpenOwnToken();
 // examine. Invalid when the token has no linked token.
 ScopedHandle GetLinkedToken(RawHandle token);
 
+// The process that started this one (NtQueryInformationProcess's
+// InheritedFromUniqueProcessId; under UAC, the process that asked for the
+// elevation). 0 when it cannot be had. The process may have ended and its id
+// been given to a newer one: compare their creation times.
+uint32_t GetParentProcessId();
+// OpenProcess with PROCESS_QUERY_LIMITED_INFORMATION (PROCESS_QUERY_INFORMATION
+// where the system has no such right): to read its times and open its token.
+// Invalid on failure (ERROR_INVALID_PARAMETER: no process has the id).
+ScopedHandle OpenProcessToExamine(uint32_t process_id);
+// GetCurrentProcess's pseudo-handle: this process, never closed.
+inline RawHandle CurrentProcess() {
+  return InvalidHandleValue();
+}
+// GetProcessTimes: when `process` was created, in 100 ns units since 1601.
+// False when it cannot be had; `*created` is then untouched.
+bool GetProcessCreationTime(RawHandle process, uint64_t* created);
+// OpenProcessToken of an open process with TOKEN_QUERY and TOKEN_DUPLICATE:
+// to examine (GetTokenFacts) and to check access with (CheckTokenAccess).
+// Invalid on failure.
+ScopedHandle OpenProcessTokenToCheck(RawHandle process);
+
 constexpr uint32_t kNoSession = 0xFFFFFFFF;
 // WTSGetActiveConsoleSessionId: the session at the physical console;
 // kNoSession when none is attached to it.

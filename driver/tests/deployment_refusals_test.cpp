@@ -6,6 +6,8 @@
 // starter's own text.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "driver/tests/deployment_fixture.h"
 #include "platform/access.h"
 
@@ -71,17 +73,115 @@ TEST_F(RefusedRunTest, ALogAimedThroughALinkAnywhereOnItsPathIsRefused) {
               std::vector<std::string>{"hosts"});
     ExpectNothingDone();
   }
-  // A path in another letter case, or with "." and "..", is the same folder.
+  // A path in another letter case, with "." and "..", or with short (8.3)
+  // names is the same folder; a link's short name still leads elsewhere.
   fake::AddDirectory("C:\\Logs");
   EXPECT_EQ(RunProgram("modest /LOG=c:\\logs\\.\\sub\\..\\Update.log"), velt::kExitOk);
   EXPECT_NE(fake::FileData(kLogPath).find("result=updated exit=0"), std::string::npos);
+  fake::AddDirectory("C:\\Users\\Administrator\\AppData\\Local\\Temp");
+  fake::World().short_names = {{"c:\\users\\admini~1", "c:\\users\\administrator"},
+                               {"c:\\users\\public\\trap~1", "c:\\users\\public\\trap"}};
+  EXPECT_EQ(RunProgram("modest /LOG=C:\\Users\\ADMINI~1\\AppData\\Local\\Temp\\u.log"),
+            velt::kExitOk);
+  EXPECT_EQ(RunProgram("modest /LOG=C:\\Users\\Public\\TRAP~1\\drivers\\etc\\hosts"),
+            velt::kExitLogNotMade);
+  EXPECT_EQ(fake::FileData("C:\\Windows\\System32\\drivers\\etc\\hosts"), "127.0.0.1 localhost");
 }
 
-// Elevated above its user, the updater writes the log only where the user's
-// ordinary rights could: create a file in the folder, and write and delete
-// the file the log replaces (its own delete right or the folder's). Without a
-// split token (SYSTEM, an administrator without UAC) nothing is checked.
-TEST_F(RefusedRunTest, ElevatedAboveItsUserTheLogGoesOnlyWhereTheUserMayWrite) {
+// Refused before the log's folder is touched: a starter the updater cannot
+// identify or examine, and, unless a service account started the run, a
+// network path, so that no server sees the approving administrator's
+// credentials.
+TEST_F(RefusedRunTest, AnUnknownStarterOrANetworkPathGetsNoLogAndNothingIsTouched) {
+  const struct {
+    const char* what;
+    const char* log;
+    uint32_t parent;
+    uint64_t created;   // the updater's: 2000
+    const char* token;  // "": it cannot be opened; "gone": nor read
+  } kCases[] = {
+      {"no parent", kLogPath, 0, 1000, "starter"},
+      {"the parent ended", kLogPath, 1300, 1000, "starter"},
+      {"a newer process got its id", kLogPath, 1100, 2001, "starter"},
+      {"its token cannot be opened", kLogPath, 1100, 1000, ""},
+      {"its token cannot be read", kLogPath, 1100, 1000, "gone"},
+      {"a UNC path", "\\\\host\\share\\update.log", 1100, 1000, "starter"},
+      {"a long UNC path", "\\\\?\\UNC\\host\\share\\update.log", 1100, 1000, "starter"},
+      {"a UNC path in slashes", "//host/share/update.log", 1100, 1000, "starter"},
+      {"a remote drive", "N:\\Logs\\update.log", 1100, 1000, "starter"},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.what);
+    ArrangeVeltInstallation(42);
+    fake::AddDirectory("C:\\Logs");
+    fake::AddDirectory("N:\\Logs");
+    fake::World().remote_drives = "n";
+    fake::World().parent_process_id = c.parent;
+    fake::World().other_processes[1100] = {c.created, c.token};
+    EXPECT_EQ(RunProgram(std::string("modest /SUPPRESSMSGBOXES /LOG=") + c.log),
+              velt::kExitLogNotMade);
+    for (const fake::FaultCall& call : fake::World().faults.calls) {
+      if (call.operation != "GetFullPathName")  // the path's text only
+        EXPECT_TRUE(call.subject.find("host") == std::string::npos &&
+                    call.subject.rfind("n:", 0) != 0 && call.subject.rfind("c:\\logs", 0) != 0)
+            << call.operation << " " << call.subject;
+    }
+    EXPECT_TRUE(fake::FilesBelow("C:\\Logs").empty() && fake::FilesBelow("N:\\Logs").empty());
+    ExpectNothingDone();
+  }
+  // Created in the same tick of the system's clock as the updater, and a
+  // service account: the parent, trusted with a network drive.
+  fake::World().other_processes[1100].created = fake::World().process_created;
+  fake::World().tokens["starter"].user = fake::kSystemSid;
+  EXPECT_EQ(RunProgram("modest /LOG=N:\\Logs\\update.log"), velt::kExitOk);
+  EXPECT_EQ(FinalLine("N:\\Logs\\update.log"),
+            "velt-update result=updated exit=0 installed=10 carried=11 holder=-");
+}
+
+// The log's folder may be shared: only what an earlier run of the updater
+// left there goes (named with the updater's mark and owned as its files are,
+// by Administrators here), and only once the log is made and its first lines
+// are written. A run that ends with 1622 (a folder at the log's name, a log
+// whose first lines fail) removes nothing.
+TEST_F(RefusedRunTest, TheLogsCleanUpSparesOtherProgramsFilesAndARefusedRunRemovesNothing) {
+  const std::string ours = "update.log.velt-update.qwertyui.tmp";
+  std::vector<std::string> left = {ours,
+                                   "update.log.abcdefgh.tmp",  // an earlier version's name
+                                   "update.log.database.tmp",
+                                   "update.log.settings.tmp",
+                                   "update.log.velt-update.planted.tmp",
+                                   "update.log.velt-update.usersown.tmp"};
+  for (const std::string& name : left)
+    fake::AddFile("C:\\Logs\\" + name, "left");
+  fake::FindEntry("C:\\Logs\\" + left.back())->owner = fake::kUserSid;
+  fake::AddDirectory(kLogPath);
+  EXPECT_EQ(RunProgram(std::string("modest /SUPPRESSMSGBOXES /LOG=") + kLogPath),
+            velt::kExitLogNotMade);
+  ExpectNothingDone();
+  fake::World().entries.erase(fake::NormalizePath(kLogPath));
+  fake::World().failing = {"WriteFile"};  // the log is made, its first lines are not
+  EXPECT_EQ(RunProgram(std::string("modest /SUPPRESSMSGBOXES /LOG=") + kLogPath),
+            velt::kExitLogNotMade);
+  fake::World().entries.erase(fake::NormalizePath(kLogPath));
+  std::sort(left.begin(), left.end());
+  EXPECT_EQ(fake::FilesBelow("C:\\Logs"), left);
+
+  fake::World().failing.clear();
+  EXPECT_EQ(RunProgram(std::string("modest /LOG=") + kLogPath), velt::kExitOk);
+  EXPECT_TRUE(Logged("removed " + ours + ", left by an earlier run"));
+  *std::find(left.begin(), left.end(), ours) = "update.log";
+  std::sort(left.begin(), left.end());
+  EXPECT_EQ(fake::FilesBelow("C:\\Logs"), left);
+}
+
+// The log goes only where the process that started the updater could write
+// it: create a file in the folder, and write and delete the file the log
+// replaces (its own delete right or the folder's), whether the updater's own
+// token is split or not (the built-in Administrator typed in for a standard
+// user's program). A service account's tools are not checked. Another user's
+// program is checked as itself, not as the approving administrator's
+// unelevated half, which may write here (the administrator's own folder).
+TEST_F(RefusedRunTest, TheLogGoesOnlyWhereItsStarterMayWrite) {
   using platform::kDelete;
   using platform::kFileAddFile;
   using platform::kFileDeleteChild;
@@ -98,18 +198,27 @@ TEST_F(RefusedRunTest, ElevatedAboveItsUserTheLogGoesOnlyWhereTheUserMayWrite) {
       {"the old file refuses deletion, the folder too", kFileDeleteChild, kDelete, false},
       {"the old file refuses deletion, the folder allows it", 0, kDelete, true},
   };
-  for (platform::Elevation elevation : {platform::Elevation::kSplit, platform::Elevation::kNone}) {
+  const char* const kOtherUser = "S-1-5-21-1004336348-1177238915-682003330-1002";
+  const std::pair<platform::Elevation, const char*> kStarters[] = {
+      {platform::Elevation::kSplit, fake::kUserSid},
+      {platform::Elevation::kNone, fake::kUserSid},
+      {platform::Elevation::kSplit, kOtherUser},
+      {platform::Elevation::kNone, kOtherUser},
+      {platform::Elevation::kNone, fake::kSystemSid}};
+  for (const auto& [elevation, starter] : kStarters) {
     for (const auto& c : kCases) {
-      SCOPED_TRACE(std::string(c.what) +
+      SCOPED_TRACE(std::string(c.what) + ", started by " + starter +
                    (elevation == platform::Elevation::kSplit ? ", split token" : ", no split"));
       ArrangeVeltInstallation(42);
       if (elevation == platform::Elevation::kSplit)
         ElevateAboveTheUser();
+      fake::World().tokens["starter"].user = starter;
       fake::AddDirectory("C:\\Logs");
       fake::FindEntry("C:\\Logs")->denied_to_user = c.folder_denied;
+      fake::FindEntry("C:\\Logs")->denied_to_others = platform::kFileAddFile;
       fake::AddFile(kLogPath, "protected\r\n");
       fake::FindEntry(kLogPath)->denied_to_user = c.file_denied;
-      const bool made = c.made || elevation == platform::Elevation::kNone;
+      const bool made = starter == fake::kSystemSid || (c.made && starter == fake::kUserSid);
       EXPECT_EQ(RunProgram(std::string("modest /SUPPRESSMSGBOXES /LOG=") + kLogPath),
                 made ? velt::kExitOk : velt::kExitLogNotMade);
       if (made) {

@@ -94,7 +94,8 @@ void CheckRun(const Scenario& scenario,
   const std::vector<std::string> left = LeftBehind();
   const bool may_stay =
       run.operation == "SetDeleteOnClose" && left.size() == 1 &&
-      std::regex_match(left[0], std::regex(R"(.*(vtup\.cok|update\.log)\.[a-z]{8}\.tmp)"));
+      std::regex_match(left[0],
+                       std::regex(R"(.*(vtup\.cok|update\.log)\.velt-update\.[a-z]{8}\.tmp)"));
   if (!left.empty() && !may_stay)
     problem("leftovers", left.front());
 

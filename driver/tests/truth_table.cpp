@@ -151,8 +151,11 @@ std::vector<Phase> PhasesOf(const std::vector<fake::FaultCall>& calls,
     if (op == "CreateMutex" || op == "OpenMutex" || op == "CreatePrivateNamespace" ||
         op == "GetSecurityInfo")
       phase = Phase::kGuard;
-    else if (current == Phase::kStartUp && (op == "OpenOwnToken" || op == "GetLinkedToken"))
-      phase = Phase::kRunLog;  // the log's access check, before anything else asks
+    else if (current == Phase::kStartUp &&
+             (op == "GetParentProcessId" || op == "OpenProcessToExamine" ||
+              op == "GetProcessCreationTime" || op == "OpenProcessTokenToCheck" ||
+              op == "GetTokenFacts"))
+      phase = Phase::kRunLog;  // the log's starter, before anything else asks
     else if (op == "CheckTokenMembership")
       phase = Phase::kRights;
     else if (Below(subject, log_folder))

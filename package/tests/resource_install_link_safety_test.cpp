@@ -111,7 +111,7 @@ TEST_F(LinkSafetyTest, ANewFileMadeOutsideTheOpenedFolderIsRefusedUnwritten) {
 TEST_F(LinkSafetyTest, ALinkAtTheNewFilesNameIsNeverOpened) {
   // The name comes from the generator seeded at start-up: plant a link there.
   velt::StartStartupSettings();
-  std::string name = "vtup.cok.";
+  std::string name = "vtup.cok.velt-update.";
   for (int i = 0; i < 8; ++i)
     name += static_cast<char>('a' + velt::Random(26));
   velt::EndStartupSettings();
@@ -128,18 +128,25 @@ TEST_F(LinkSafetyTest, AFolderThatIsALinkIsRefused) {
   ExpectRefusedAndVictimWhole();
 }
 
-// An earlier run ended before its clean-up leaves "vtup.cok.<8 letters>.tmp":
-// the next installation removes such plain files through the folder's handle,
-// and leaves links (in either view), folders, held files and other names.
+// An earlier run ended before its clean-up leaves
+// "vtup.cok.velt-update.<8 letters>.tmp" (before the mark, without it): once
+// the new file is in place, such plain files of Administrators or SYSTEM go
+// through the folder's handle; links (in either view), folders, held files,
+// other names and owners stay, and all where the folder's final path is
+// unknown, as none can be shown to lie in it.
 TEST_F(LinkSafetyTest, EarlierTemporaryFilesGoButNeverThroughALink) {
   const std::string folder = std::string(kFolder) + "\\";
-  for (const char* name : {"vtup.cok.abcdefgh.tmp", "VTUP.COK.qwertyui.TMP"})
+  for (const char* name :
+       {"vtup.cok.abcdefgh.tmp", "VTUP.COK.qwertyui.TMP", "vtup.cok.velt-update.zxcvbnma.tmp",
+        "vtup.cok.velt-update.systemis.tmp"})
     fake::AddFile(folder + name, "left by a killed run");
+  fake::FindEntry(folder + "vtup.cok.velt-update.systemis.tmp")->owner = "S-1-5-18";
   const std::vector<std::string> staying = {
       "vtup.cok.abcdefg.tmp",  "vtup.cok.abcdefghi.tmp",
       "vtup.cok.abcd3fgh.tmp", "update.log.abcdefgh.tmp",
       "vtup.cok.wineline.tmp", "vtup.cok.windlink.tmp",
-      "vtup.cok.heldfile.tmp", "vtup.cok.folderxy.tmp\\inside.txt"};
+      "vtup.cok.heldfile.tmp", "vtup.cok.folderxy.tmp\\inside.txt",
+      "vtup.cok.usersown.tmp"};
   for (const std::string& name : staying)
     fake::AddFile(folder + name, "not ours to remove");
   fake::World().entries.erase(fake::NormalizePath(folder + "vtup.cok.wineline.tmp"));
@@ -147,6 +154,7 @@ TEST_F(LinkSafetyTest, EarlierTemporaryFilesGoButNeverThroughALink) {
   fake::World().entries.erase(fake::NormalizePath(folder + "vtup.cok.windlink.tmp"));
   fake::AddLink(folder + "vtup.cok.windlink.tmp", kVictim, kWindowsFileLink);
   fake::FindEntry(folder + "vtup.cok.heldfile.tmp")->held_until_ms = 1 << 30;
+  fake::FindEntry(folder + "vtup.cok.usersown.tmp")->owner = fake::kUserSid;
 
   EXPECT_TRUE(InstallResourceAt("vtup", "cok", kDestination));
   EXPECT_EQ(fake::FileData(kVictim), kVictimData);
@@ -159,6 +167,11 @@ TEST_F(LinkSafetyTest, EarlierTemporaryFilesGoButNeverThroughALink) {
   std::sort(left.begin(), left.end());
   EXPECT_EQ(left, expected);
   EXPECT_TRUE(fake::FindEntry(folder + "vtup.cok.folderxy.tmp")->directory);
+
+  fake::World().no_final_path_below = {fake::NormalizePath(kFolder)};
+  fake::AddFile(folder + "vtup.cok.velt-update.zxcvbnma.tmp", "left by a killed run");
+  EXPECT_TRUE(InstallResourceAt("vtup", "cok", kDestination));
+  EXPECT_TRUE(fake::Exists(folder + "vtup.cok.velt-update.zxcvbnma.tmp"));
 }
 
 TEST_F(LinkSafetyTest, NothingIsDeletedByName) {

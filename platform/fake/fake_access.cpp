@@ -1,5 +1,7 @@
-// Fake access checks of the user's ordinary token: an entry's
-// `denied_to_user` rights are refused to it, everything else is granted.
+// Fake access checks: an ordinary token is refused an entry's
+// `denied_to_user` rights (and, of another user than kUserSid, its
+// `denied_to_others`), an elevated one its `denied_to_process`; everything
+// else is granted. Owners are the entries' `owner`.
 #include "platform/access.h"
 #include "platform/errors.h"
 #include "platform/fake/fake_internal.h"
@@ -34,8 +36,27 @@ bool CheckTokenAccess(RawHandle object, RawHandle token, uint32_t desired, bool*
   if (fake::Faulted("AccessCheck", fake::kFaultsOfCalls, examined->path))
     return false;
   auto entry = World().entries.find(examined->path);
-  const uint32_t denied = entry == World().entries.end() ? 0 : entry->second.denied_to_user;
+  const auto known = World().tokens.find(fake::LookupHandle(token, FakeHandle::kToken)->path);
+  const fake::FakeToken checked = known == World().tokens.end() ? fake::FakeToken() : known->second;
+  uint32_t denied = 0;
+  if (entry != World().entries.end()) {
+    const fake::FakeEntry& found = entry->second;
+    denied = checked.elevated ? found.denied_to_process
+                              : found.denied_to_user |
+                                    (checked.user != fake::kUserSid ? found.denied_to_others : 0);
+  }
   *granted = (denied & desired) == 0;
+  return true;
+}
+
+bool GetFileOwner(RawHandle file, std::string* owner) {
+  const FakeHandle* open = fake::LookupHandle(file, FakeHandle::kFile);
+  auto entry = open ? World().entries.find(open->path) : World().entries.end();
+  if (entry == World().entries.end())
+    return fake::Fail(kErrorInvalidHandle);
+  if (fake::Faulted("GetFileOwner", fake::kFaultsOfCalls, open->path))
+    return false;
+  *owner = entry->second.owner;
   return true;
 }
 

@@ -4,6 +4,7 @@
 #include "platform/errors.h"
 #include "platform/fake/fake_internal.h"
 #include "platform/files.h"
+#include "platform/text_rules.h"
 
 namespace fake {
 
@@ -110,6 +111,22 @@ std::string GetFullPathName(const std::string& path) {
     return (Fail(kErrorPathNotFound), std::string());
   const std::string full = fake::FullPath(path);
   return full.size() == 2 ? full + "\\" : full;
+}
+
+std::string GetLongPathName(const std::string& path) {
+  const std::string named = fake::NormalizePath(path);
+  if (fake::Faulted("GetLongPathName", fake::kFaultError, named))
+    return std::string();
+  if (!fake::Exists(named))
+    return (Fail(kErrorFileNotFound), std::string());
+  const std::string spelled = fake::SpelledPath(named);
+  return spelled.size() == 2 ? spelled + "\\" : spelled;
+}
+
+uint32_t GetDriveType(const std::string& root) {
+  const bool remote = root.size() == 3 && root[1] == ':' &&
+                      World().remote_drives.find(AsciiLowercaseChar(root[0])) != std::string::npos;
+  return remote ? kDriveRemote : 3;  // DRIVE_FIXED
 }
 
 bool GetFileAttributesByHandle(RawHandle handle, uint32_t* attributes) {

@@ -65,11 +65,17 @@ struct FakeEntry {
   // Reads never reach an end: every read fills the buffer with `data` over
   // and over ('x' when empty), as a device or a file that grows while read.
   bool endless = false;
-  // Rights (platform/access.h; kFileReadData for reading) the user's
-  // ordinary, unelevated token lacks on this entry, and those this process
-  // lacks itself, as its access list says.
+  // Rights (platform/access.h; kFileReadData for reading) every ordinary,
+  // unelevated token lacks on this entry, and those this process (and any
+  // elevated token) lacks itself, as its access list says.
   uint32_t denied_to_user = 0;
   uint32_t denied_to_process = 0;
+  // Rights the ordinary tokens of users other than kUserSid lack besides
+  // (another user's files and folders).
+  uint32_t denied_to_others = 0;
+  // The owner's SID, as GetFileOwner gives it: Administrators for what an
+  // installer or this elevated process makes.
+  std::string owner = "S-1-5-32-544";
   // The file is being deleted: every open fails (kErrorDeletePending).
   bool delete_pending = false;
   // A power loss keeps no data written since the file's last flush: while
@@ -168,6 +174,11 @@ struct FakeWorld {
   uint64_t next_sequence = 1;
   // GetFinalPathNameByHandle works (false: a system before Windows Vista).
   bool final_path_supported = true;
+  // Short (8.3) spellings: the normalized path with a short last name -> the
+  // normalized path it names. Opens by either spelling reach the entry.
+  std::map<std::string, std::string> short_names;
+  // Drive letters (lowercase) whose type is remote: network drives.
+  std::string remote_drives;
   // Normalized folders at and below which no drive letter reaches a file (a
   // volume without one, or one the mount manager does not know): their final
   // paths fail with kErrorPathNotFound.
@@ -228,6 +239,17 @@ struct FakeWorld {
   // This process's elevation and the desktop shell's process (0: no shell window).
   platform::Elevation process_elevation = platform::Elevation::kNone;
   uint32_t shell_process_id = 0;
+  // The process that started this one (0: none known) and the other
+  // processes by id: when each was created (GetProcessTimes' units, as this
+  // process's `process_created`) and its token's name in `tokens` (empty: its
+  // token cannot be opened).
+  uint32_t parent_process_id = 1100;
+  uint64_t process_created = 2000;
+  struct OtherProcess {
+    uint64_t created = 0;
+    std::string token;
+  };
+  std::map<uint32_t, OtherProcess> other_processes = {{1100, {1000, "starter"}}};
   // The tokens (fake_tokens.h) and the session at the console (kNoSession: none).
   std::map<std::string, FakeToken> tokens = DefaultTokens();
   uint32_t console_session = 1;

@@ -21,10 +21,11 @@ struct FakeToken {
 
 // Tokens by name: "process" (this process's own), "shell" (the desktop shell
 // process's), "console" (the user's logged on at the console, as
-// WTSQueryUserToken gives it; missing: nobody is logged on), and the linked
-// halves they name. By default one user with ordinary rights in session 1.
+// WTSQueryUserToken gives it; missing: nobody is logged on), "starter" (the
+// process's that started this one), and the linked halves they name. By
+// default one user with ordinary rights in session 1.
 inline std::map<std::string, FakeToken> DefaultTokens() {
-  return {{"process", {}}, {"shell", {}}, {"console", {}}};
+  return {{"process", {}}, {"shell", {}}, {"console", {}}, {"starter", {}}};
 }
 
 }  // namespace fake

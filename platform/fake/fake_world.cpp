@@ -120,14 +120,27 @@ std::string FullPath(const std::string& raw) {
     }
     start = end + 1;
   }
-  std::string result;
+  // A network path (\\host\share, \\?\UNC\...) keeps its two backslashes.
+  std::string result = path.rfind("\\\\", 0) == 0 ? "\\\\" : "";
   for (size_t i = 0; i < parts.size(); ++i)
     result += (i ? "\\" : "") + parts[i];
   return result;
 }
 
 std::string NormalizePath(const std::string& raw) {
-  return platform::AsciiLowercase(FullPath(raw));
+  std::string path = platform::AsciiLowercase(FullPath(raw));
+  // A short spelling names what its long one names, at any depth.
+  for (bool replaced = true; replaced;) {
+    replaced = false;
+    for (const auto& [short_path, long_path] : World().short_names) {
+      if (path.compare(0, short_path.size(), short_path) == 0 &&
+          (path.size() == short_path.size() || path[short_path.size()] == '\\')) {
+        path = long_path + path.substr(short_path.size());
+        replaced = true;
+      }
+    }
+  }
+  return path;
 }
 
 std::string ResolvePath(const std::string& normalized, bool follow_last) {

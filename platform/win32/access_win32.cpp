@@ -1,10 +1,13 @@
-// Access checks of the user's ordinary token over advapi32.
+// Access checks of another token, and owners, over advapi32.
 #include "platform/access.h"
 
 #include <aclapi.h>
 
 #include "platform/files.h"
 #include "platform/win32/win32_api.h"
+
+// After <windows.h>, which it needs.
+#include <sddl.h>
 
 namespace platform {
 
@@ -50,6 +53,20 @@ bool CheckTokenAccess(RawHandle object, RawHandle token, uint32_t desired, bool*
     return (::SetLastError(error), false);
   *granted = status != FALSE && (granted_access & access) == access;
   return true;
+}
+
+bool GetFileOwner(RawHandle file, std::string* owner) {
+  PSID sid = nullptr;
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  char* text = nullptr;
+  const bool read = ::GetSecurityInfo(file, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &sid,
+                                      nullptr, nullptr, nullptr, &descriptor) == ERROR_SUCCESS &&
+                    ::ConvertSidToStringSidA(sid, &text);
+  if (read)
+    *owner = text;
+  ::LocalFree(text);
+  ::LocalFree(descriptor);
+  return read;
 }
 
 }  // namespace platform

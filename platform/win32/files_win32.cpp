@@ -25,6 +25,21 @@ FindData ToFindData(const WIN32_FIND_DATAA& raw) {
   return data;
 }
 
+// The path `call(buffer, size)` writes, in a buffer grown until it fits: a
+// result not below the buffer's size is the size needed; 0 is a failure.
+template <typename Call>
+std::string GrownPath(Call call) {
+  std::vector<char> buffer(MAX_PATH + 1);
+  for (;;) {
+    const DWORD length = call(buffer.data(), static_cast<DWORD>(buffer.size()));
+    if (length == 0)
+      return std::string();
+    if (length < buffer.size())
+      return std::string(buffer.data(), length);
+    buffer.resize(length + 1);
+  }
+}
+
 }  // namespace
 
 uint32_t GetFileAttributes(const std::string& path) {
@@ -109,29 +124,22 @@ bool SetCurrentDirectory(const std::string& path) {
 }
 
 std::string GetFullPathName(const std::string& path) {
-  std::vector<char> buffer(MAX_PATH + 1);
-  for (;;) {
-    const DWORD length =
-        ::GetFullPathNameA(path.c_str(), static_cast<DWORD>(buffer.size()), buffer.data(), nullptr);
-    if (length == 0)
-      return std::string();
-    if (length < buffer.size())
-      return std::string(buffer.data(), length);
-    buffer.resize(length + 1);  // too small: `length` is the size needed
-  }
+  return GrownPath([&path](char* buffer, DWORD size) {
+    return ::GetFullPathNameA(path.c_str(), size, buffer, nullptr);
+  });
+}
+
+std::string GetLongPathName(const std::string& path) {
+  return GrownPath(
+      [&path](char* buffer, DWORD size) { return ::GetLongPathNameA(path.c_str(), buffer, size); });
+}
+
+uint32_t GetDriveType(const std::string& root) {
+  return ::GetDriveTypeA(root.c_str());
 }
 
 std::string GetCurrentDirectory() {
-  std::vector<char> buffer(MAX_PATH + 1);
-  for (;;) {
-    const DWORD length = ::GetCurrentDirectoryA(static_cast<DWORD>(buffer.size()), buffer.data());
-    if (length == 0)
-      return std::string();
-    // A result not below the buffer size is the size needed, NUL included.
-    if (length < buffer.size())
-      return std::string(buffer.data(), length);
-    buffer.resize(length + 1);
-  }
+  return GrownPath([](char* buffer, DWORD size) { return ::GetCurrentDirectoryA(size, buffer); });
 }
 
 }  // namespace platform

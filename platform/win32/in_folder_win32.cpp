@@ -99,7 +99,7 @@ ScopedHandle OpenInFolder(RawHandle folder,
     sharing = share == FileShare::kRead ? FILE_SHARE_READ : 0;
     options |= kNonDirectoryFile;
   } else if (access == InFolderAccess::kDelete) {
-    desired |= DELETE;
+    desired |= DELETE | READ_CONTROL;
     sharing = share == FileShare::kRead ? FILE_SHARE_READ : 0;
     options |= kNonDirectoryFile;
   } else if (access == InFolderAccess::kList) {

@@ -17,11 +17,13 @@
 #undef FindNextFile
 #undef FindWindow
 #undef GetCommandLine
+#undef GetDriveType
 #undef GetCurrentDirectory
 #undef GetEnvironmentVariable
 #undef GetFileAttributes
 #undef GetFinalPathNameByHandle
 #undef GetFullPathName
+#undef GetLongPathName
 #undef GetModuleFileName
 #undef GetSystemDirectory
 #undef GetVersionEx

@@ -63,6 +63,9 @@ void PutFolder(const std::string& path);
 std::string FileBytes(const std::string& path);
 bool PathExists(const std::string& path);
 void SetAttributes(const std::string& path, uint32_t attributes);
+// The short (8.3) spelling of the existing `path` (GetShortPathNameA); the
+// fake's world is given one for the path's last name.
+std::string ShortPath(const std::string& path);
 // A symbolic link at `link` to `target` (which need not exist), as an
 // unelevated user could plant it; `folder` when the target is a folder.
 bool MakeLink(const std::string& link, const std::string& target, bool folder);

@@ -77,6 +77,25 @@ TEST_F(PathsContract, WhereNoDriveLetterReachesThereIsNoFinalPathButIdentity) {
   EXPECT_FALSE(platform::SameFileObject(held.Get(), file.Get()));
 }
 
+// A folder spelt with short (8.3) names, as %TEMP% often is, is the folder
+// its long names spell: the log's folder is compared with its final path in
+// that form. Only what exists has a long form. The system drive is no
+// network drive.
+TEST_F(PathsContract, AShortNameSpellsTheFolderItsLongNameSpells) {
+  const std::string folder = NewFolder() + "a folder with a long name";
+  PutFolder(folder);
+  const std::string spelt = ShortPath(folder);
+  if (Lower(spelt) == Lower(folder))
+    GTEST_SKIP() << "this volume makes no short names";
+  EXPECT_EQ(Lower(platform::GetLongPathName(spelt)), Lower(folder));
+  ScopedHandle opened = platform::OpenFolder(spelt);
+  ASSERT_TRUE(opened.IsValid()) << platform::GetLastError();
+  EXPECT_EQ(Lower(FinalPath(opened.Get())), Lower(folder));
+  EXPECT_EQ(platform::GetLongPathName(spelt + "\\missing.log"), "");
+  EXPECT_TRUE(platform::IsNotFoundError(platform::GetLastError())) << platform::GetLastError();
+  EXPECT_NE(platform::GetDriveType(SystemRoot()), platform::kDriveRemote);
+}
+
 TEST_F(PathsContract, AFolderFinalPathJoinedWithANameIsTheFileFinalPath) {
   ExpectFinalPathsJoin(NewFolder(), "vtup.cok");
   ExpectFinalPathsJoin(SystemRoot(), NewNameAtSystemRoot());

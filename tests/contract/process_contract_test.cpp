@@ -111,6 +111,35 @@ TEST_F(ProcessContract, ATokenForLaunchIsTakenFromAnotherProcess) {
   EXPECT_EQ(OwnTokenHolder().find(", not elevated"), std::string::npos) << OwnTokenHolder();
 }
 
+// The log's starter is examined by its id: its creation time tells it from a
+// newer process given the id after it ended, and its own token is checked. A
+// process this test starts was created after this one; this one's parent
+// before it.
+TEST_F(ProcessContract, AProcessIsExaminedByItsIdItsCreationTimeAndItsToken) {
+  uint64_t own = 0;
+  ASSERT_TRUE(platform::GetProcessCreationTime(platform::CurrentProcess(), &own));
+  const uint32_t other = ProcessWithToken();
+  platform::ScopedHandle process = platform::OpenProcessToExamine(other);
+  ASSERT_TRUE(process.IsValid()) << platform::GetLastError();
+  uint64_t created = 0;
+  ASSERT_TRUE(platform::GetProcessCreationTime(process.Get(), &created));
+  EXPECT_GE(created, own);
+  platform::ScopedHandle token = platform::OpenProcessTokenToCheck(process.Get());
+  ASSERT_TRUE(token.IsValid()) << platform::GetLastError();
+  EXPECT_EQ(TokenHolder(token.Get()), ProcessTokenHolder(other));
+  EXPECT_FALSE(platform::OpenProcessToExamine(0xFFFFFFF0u).IsValid());
+  EXPECT_EQ(platform::GetLastError(), 87u);  // ERROR_INVALID_PARAMETER
+
+  const uint32_t parent = platform::GetParentProcessId();
+  EXPECT_NE(parent, OwnProcessId());
+  if (parent == 0 && WineDiffers("a program started from Unix has no parent: its parent's id is 0"))
+    return;
+  platform::ScopedHandle started_this = platform::OpenProcessToExamine(parent);
+  ASSERT_TRUE(started_this.IsValid()) << parent << ": " << platform::GetLastError();
+  ASSERT_TRUE(platform::GetProcessCreationTime(started_this.Get(), &created));
+  EXPECT_LE(created, own);
+}
+
 TEST_F(ProcessContract, NoProcessGivesNoToken) {
   for (uint32_t id : {0u, 0xFFFFFFF0u}) {
     SCOPED_TRACE(id);

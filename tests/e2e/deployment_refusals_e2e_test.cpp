@@ -102,6 +102,51 @@ TEST_F(DeploymentRefusalE2eTest, AHeldLogEndsWith1622WithNothingUpdated) {
   ExpectNothingChanged(before);
 }
 
+// Another program's "<name>.<8 letters>.tmp" in the log's folder survives a
+// 1622 run (a folder at the log's name) and a logged run; a file with the
+// updater's mark goes in the logged run only (under Wine every file is owned
+// by the Unix user, as the updater's are; the fake shows another owner's).
+TEST_F(DeploymentRefusalE2eTest, OtherProgramsFilesSurviveALoggedRunAndA1622Run) {
+  const std::vector<std::string> others = {"update.log.database.tmp", "Update.log.settings.tmp",
+                                           "update.log.abcdefgh.tmp"};
+  for (const std::string& name : others)
+    ASSERT_TRUE(WriteBinaryFile(root() + "logs\\" + name, "another program's"));
+  const std::string marked = root() + "logs\\update.log.velt-update.qwertyui.tmp";
+  ASSERT_TRUE(WriteBinaryFile(marked, "left by a killed run"));
+  ASSERT_TRUE(CreateDirectoryA(LogPath().c_str(), nullptr));
+  const std::string before = ReadPackage();
+  const auto expect_others_whole = [&] {
+    for (const std::string& name : others)
+      EXPECT_EQ(ReadBinaryFile(root() + "logs\\" + name), "another program's") << name;
+  };
+  UpdateRun run = RunUpdate({"modest", "/SUPPRESSMSGBOXES", "/LOG=" + LogPath()}, {});
+  EXPECT_EQ(run.exit_code, kExitLogNotMade);
+  ExpectNothingChanged(before);
+  expect_others_whole();
+  EXPECT_TRUE(FileExists(marked));
+
+  ASSERT_TRUE(RemoveDirectoryA(LogPath().c_str()));
+  run = RunUpdate({"modest", "/LOG=" + LogPath()}, {});
+  EXPECT_EQ(run.exit_code, kExitOk);
+  EXPECT_FALSE(FileExists(marked));
+  EXPECT_NE(Log().find("removed update.log.velt-update.qwertyui.tmp"), std::string::npos) << Log();
+  expect_others_whole();
+}
+
+// %TEMP% often reads in short (8.3) names: a log folder spelt so is the same
+// folder, not a link to another.
+TEST_F(DeploymentRefusalE2eTest, ALogFolderSpeltInShortNamesIsMade) {
+  const std::string folder = root() + "logs of a long name";
+  ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+  char spelt[MAX_PATH] = {};
+  ASSERT_NE(GetShortPathNameA(folder.c_str(), spelt, MAX_PATH), 0u);
+  ASSERT_NE(AsciiLower(spelt), AsciiLower(folder)) << "no short name";
+  UpdateRun run = RunUpdate({"modest", "/LOG=" + std::string(spelt) + "\\update.log"}, {});
+  EXPECT_EQ(run.exit_code, kExitOk);
+  EXPECT_NE(ReadBinaryFile(folder + "\\update.log").find("velt-update result=updated exit=0"),
+            std::string::npos);
+}
+
 TEST_F(DeploymentRefusalE2eTest, TheLogKeepsNothingOfTheStartersText) {
   UpdateRun run =
       RunUpdate({"modest", "/LOG=" + LogPath(), "x&calc&rem", "%TEMP%", "a\r\nb&c"}, {});

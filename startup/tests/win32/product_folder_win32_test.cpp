@@ -1,8 +1,10 @@
 // An installation on a volume no drive letter reaches (or one the mount
 // manager does not know), where Windows gives no final path: the folder found
-// is still held and updated, its language files are read, and what an earlier
-// run left there is removed. Under Wine the folder lies outside every drive
-// while Z: is hidden (tests/common/letterless_folder.h).
+// is still held and updated and its language files are read, but nothing an
+// earlier run left there is deleted, as no leftover can be shown to lie in
+// the folder: under Wine a link at a leftover's name is followed, and its
+// target outside was deleted before. Under Wine the folder lies outside every
+// drive while Z: is hidden (tests/common/letterless_folder.h).
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -49,7 +51,12 @@ TEST(UnusualVolumeTest, AnInstallationNoDriveLetterReachesIsHeldReadAndUpdated) 
   ASSERT_TRUE(CreateDirectoryA((folder + "language").c_str(), nullptr));
   Put(folder + "language\\english.lng", "[langcode]\r\n1033\r\n\r\n[langver]\r\n1\r\n");
   Put(folder + "vtup.cok", "old");
-  Put(folder + "vtup.cok.abcdefgh.tmp", "left by a killed run");
+  Put(folder + "vtup.cok.velt-update.abcdefgh.tmp", "left by a killed run");
+  char temp[MAX_PATH];
+  ASSERT_NE(GetTempPathA(MAX_PATH, temp), 0u);
+  const std::string victim = std::string(temp) + "velt-letterless-victim.txt";
+  Put(victim, "outside the folder");
+  ASSERT_TRUE(velt::test::MakeUnixSymlink(folder + "vtup.cok.linkedto.tmp", victim));
   std::string reached;
   {
     HANDLE probe = CreateFileA(folder.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ, nullptr,
@@ -80,7 +87,10 @@ TEST(UnusualVolumeTest, AnInstallationNoDriveLetterReachesIsHeldReadAndUpdated) 
 
   EXPECT_TRUE(velt::InstallResourceFile("velttest", "cok", velt::HeldProductFolder(), "vtup.cok"));
   EXPECT_EQ(Bytes(folder + "vtup.cok").substr(0, 5), "vtup\x2A");
-  EXPECT_EQ(Bytes(folder + "vtup.cok.abcdefgh.tmp"), "<missing>");
+  EXPECT_EQ(Bytes(folder + "vtup.cok.velt-update.abcdefgh.tmp"), "left by a killed run");
+  EXPECT_EQ(Bytes(victim), "outside the folder");
+  velt::test::UnixUnlink(folder + "vtup.cok.linkedto.tmp");
+  DeleteFileA(victim.c_str());
 
   velt::EndLanguage();
   velt::EndInstallEnvironment();

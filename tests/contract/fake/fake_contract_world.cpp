@@ -44,7 +44,7 @@ void BeginTest() {
   auto& tokens = fake::World().tokens;
   tokens["process"] = {fake::kUserSid, 1, true, platform::kHighIntegrity, "process linked"};
   tokens["process linked"] = {fake::kUserSid, 1, false, platform::kMediumIntegrity, ""};
-  tokens["shell"] = tokens["process"];
+  tokens["shell"] = tokens["process linked"];  // ProcessWithToken runs unelevated
   fake::World().private_namespaces = true;
   fake::World().on_create_process = RunInterpreter;
   fake::AddFile(fake::World().module_file_name, "MZ");
@@ -139,7 +139,17 @@ void SetEnvironment(const std::string& name, const char* value) {
 
 uint32_t ProcessWithToken() {
   fake::World().shell_process_id = 4242;
+  fake::World().other_processes[4242] = {fake::World().process_created + 1, "shell"};
   return 4242;
+}
+
+std::string ShortPath(const std::string& path) {
+  const std::string full = fake::FullPath(path);
+  const size_t slash = full.rfind('\\');
+  const std::string spelt =
+      full.substr(0, slash + 1) + platform::AsciiUppercase(full.substr(slash + 1, 6)) + "~1";
+  fake::World().short_names[fake::NormalizePath(spelt)] = fake::NormalizePath(full);
+  return spelt;
 }
 
 // The fake's desktop shell runs as the user, unelevated; this process elevated.

@@ -131,6 +131,12 @@ void PutFolder(const std::string& path) {
   ASSERT_TRUE(CreateDirectoryA(path.c_str(), nullptr)) << path;
 }
 
+std::string ShortPath(const std::string& path) {
+  char spelt[MAX_PATH] = {};
+  EXPECT_NE(GetShortPathNameA(path.c_str(), spelt, MAX_PATH), 0u) << path;
+  return spelt;
+}
+
 std::string FileBytes(const std::string& path) {
   HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                             OPEN_EXISTING, 0, nullptr);
