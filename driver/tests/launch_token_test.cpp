@@ -216,7 +216,10 @@ TEST_F(LaunchTokenTest, AsSystemVeltStartsAsTheConsolesUserOrNotAtAll) {
 // With no split token the updater has its own user's rights, but that user
 // need not be the one at the screen: the built-in Administrator started for a
 // standard user starts Velt with the shell's (checked) token; the same user
-// as the shell starts it through the shell, as does a desktop without one.
+// as the shell starts it through the shell. Where no shell serves the token
+// (remote PowerShell, a deployment tool's user in session 0) it is treated
+// as a service's: only SYSTEM may have the console user's token, so nothing
+// starts, with a box only where a desktop may show it.
 TEST_F(LaunchTokenTest, WithoutASplitVeltStartsAsTheShellsUserWhenThatIsAnother) {
   const TokenCase cases[] = {
       {"the built-in Administrator, a standard user's shell", ArrangeBuiltInAdministrator, "shell",
@@ -232,7 +235,14 @@ TEST_F(LaunchTokenTest, WithoutASplitVeltStartsAsTheShellsUserWhenThatIsAnother)
          ArrangeBuiltInAdministrator();
          fake::World().shell_process_id = 0;
        },
-       "open", false, ""},
+       "", true, "nobody is logged on at the console, or the token cannot be had"},
+      {"a deployment tool's user in session 0, no shell",
+       [] {
+         ArrangeBuiltInAdministrator();
+         fake::World().tokens["process"].session = 0;
+         fake::World().shell_process_id = 0;
+       },
+       "", false, "nobody is logged on at the console, or the token cannot be had"},
       {"the built-in Administrator, another user's elevated window as the shell",
        [] {
          ArrangeBuiltInAdministrator();

@@ -225,9 +225,10 @@ struct FakeWorld {
   bool pipe_read_would_block = false;
   std::string system_directory = "C:\\Windows\\system32";
 
-  // This process's elevation and the desktop shell's process (0: no shell window).
+  // This process's elevation and the desktop shell's process (0: no shell
+  // window). By default the user's own shell runs, as on a Windows desktop.
   platform::Elevation process_elevation = platform::Elevation::kNone;
-  uint32_t shell_process_id = 0;
+  uint32_t shell_process_id = 4000;
   // The tokens (fake_tokens.h) and the session at the console (kNoSession: none).
   std::map<std::string, FakeToken> tokens = DefaultTokens();
   uint32_t console_session = 1;
