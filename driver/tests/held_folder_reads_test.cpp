@@ -1,6 +1,7 @@
 // Every look at the installed data file goes through the held folder's handle:
-// a link at its name is not followed by the version read, and no open of it
-// waits for another process's opportunistic lock.
+// a link at its name (or another name of some other file) is not followed by
+// the version read, and no open of it waits for another process's
+// opportunistic lock.
 #include "driver/tests/deployment_fixture.h"
 #include "startup/release_facts.h"
 
@@ -14,25 +15,31 @@ using platform::kIdYes;
 const char kPin[] = "C:\\Users\\Anna\\pin.txt";
 const char kPinText[] = "PIN=7391";
 
+enum class LinkKind { kWindowsView, kWineView, kHardLink };
+
 class HeldFolderReadsTest : public DeploymentTest {
  protected:
-  // The data file's name made a link to kPin, as Windows reports a link
-  // (`windows_view`) or as Wine does, with the target's attributes.
-  void LinkThePackage(bool windows_view) {
+  // The data file's name made a link to kPin, as Windows reports a link or as
+  // Wine does, with the target's attributes, or another name of kPin.
+  void LinkThePackage(LinkKind kind) {
     ArrangeVeltInstallation(42);
     fake::AddDirectory("C:\\Logs");
     fake::AddFile(kPin, kPinText);
     fake::World().entries.erase(fake::NormalizePath(kPackagePath));
-    fake::AddLink(kPackagePath, kPin,
-                  windows_view ? platform::kAttrReparsePoint | platform::kAttrArchive
-                               : platform::kAttrArchive);
+    if (kind == LinkKind::kHardLink)
+      fake::AddHardLink(kPackagePath, kPin);
+    else
+      fake::AddLink(kPackagePath, kPin,
+                    kind == LinkKind::kWindowsView
+                        ? platform::kAttrReparsePoint | platform::kAttrArchive
+                        : platform::kAttrArchive);
   }
 };
 
 TEST_F(HeldFolderReadsTest, ALinkAtTheDataFileIsNotReadForItsVersion) {
-  for (bool windows_view : {true, false}) {
-    SCOPED_TRACE(windows_view ? "Windows' view" : "Wine's view");
-    LinkThePackage(windows_view);
+  for (LinkKind kind : {LinkKind::kWindowsView, LinkKind::kWineView, LinkKind::kHardLink}) {
+    SCOPED_TRACE(static_cast<int>(kind));
+    LinkThePackage(kind);
     Answer({kIdYes});
     EXPECT_EQ(RunProgram(std::string("/LOG=") + kLogPath), velt::kExitInstallFailed);
     ASSERT_EQ(Boxes().size(), 2u) << "no older-version question";
@@ -41,7 +48,7 @@ TEST_F(HeldFolderReadsTest, ALinkAtTheDataFileIsNotReadForItsVersion) {
     EXPECT_TRUE(Logged("the installed vtup.cok is a link: its version is not read"));
     EXPECT_EQ(fake::FileData(kPin), kPinText);
 
-    LinkThePackage(windows_view);
+    LinkThePackage(kind);
     EXPECT_EQ(RunProgram(std::string("modest /SUPPRESSMSGBOXES /LOG=") + kLogPath),
               velt::kExitInstallFailed);
     EXPECT_NE(FinalLine().find(" installed=- "), std::string::npos) << FinalLine();

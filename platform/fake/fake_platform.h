@@ -60,6 +60,9 @@ struct FakeEntry {
   uint32_t attributes_error = 0;
   // Names this file or folder whatever path reaches it; kept by renames.
   uint64_t id = 0;
+  // The names the file has (AddHardLink); each name keeps its own copy of
+  // the data, which the program never writes in place.
+  uint32_t links = 1;
   // GetFileType: 1 a file on a disk, 2 a character device, 3 a pipe.
   uint32_t file_type = 1;
   // Reads never reach an end: every read fills the buffer with `data` over
@@ -320,6 +323,9 @@ void AddFile(const std::string& path, const std::string& data, uint32_t attribut
 // A symbolic link at `path` to `target` (a file or a folder); `attributes` as
 // the system reports the link (add kAttrReparsePoint for Windows' view).
 void AddLink(const std::string& path, const std::string& target, uint32_t attributes);
+// A hard link at `path` to the file `existing`: one more name of it, with its
+// identity and data.
+void AddHardLink(const std::string& path, const std::string& existing);
 // `normalized` with every link on its way replaced by its target; the last
 // component too when `follow_last`.
 std::string ResolvePath(const std::string& normalized, bool follow_last);

@@ -55,6 +55,8 @@ void SetAttributes(const std::string& path, uint32_t attributes);
 // A symbolic link at `link` to `target` (which need not exist), as an
 // unelevated user could plant it; `folder` when the target is a folder.
 bool MakeLink(const std::string& link, const std::string& target, bool folder);
+// A hard link at `link` to the file `existing` (CreateHardLinkA).
+bool MakeHardLink(const std::string& link, const std::string& existing);
 
 // A key path below Software ("Software\VeltContract\<unique>"), deleted at the
 // end from HKCU and from both views of HKLM.

@@ -176,6 +176,28 @@ TEST_F(FileHandlesContract, AFileOpensRelativeToItsFoldersHandle) {
   EXPECT_EQ(FileBytes(root_ + "victim.txt"), "victim");
 }
 
+// A hard link is another name of the same file: either name reaches its
+// identity and tells two names; a plain file has one, and so has a folder.
+TEST_F(FileHandlesContract, AHardLinkIsCountedAsAnotherName) {
+  PutFile(root_ + "secret.txt", "PASSWORD=hunter2");
+  PutFile(dir_ + "plain.dat", "plain");
+  ASSERT_TRUE(MakeHardLink(dir_ + "linked.dat", root_ + "secret.txt")) << platform::GetLastError();
+  ScopedHandle secret = platform::OpenForExamination(root_ + "secret.txt");
+  const struct {
+    std::string path;
+    uint32_t links;
+  } kNames[] = {{dir_ + "linked.dat", 2}, {dir_ + "plain.dat", 1}, {dir_, 1}};
+  for (const auto& name : kNames) {
+    SCOPED_TRACE(name.path);
+    ScopedHandle examined = platform::OpenForExamination(name.path);
+    platform::FileInformation information;
+    ASSERT_TRUE(platform::GetFileInformation(examined.Get(), &information));
+    EXPECT_EQ(platform::SameFileObject(examined.Get(), secret.Get()), name.links == 2);
+    EXPECT_EQ(information.links, name.links);
+  }
+  EXPECT_EQ(FileBytes(dir_ + "linked.dat"), "PASSWORD=hunter2");
+}
+
 // A handle's owner closes it without touching the thread's last error, also
 // when the close itself fails: a failure reported after a reset tells its own
 // error.

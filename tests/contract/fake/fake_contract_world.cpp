@@ -125,6 +125,11 @@ bool MakeLink(const std::string& link, const std::string& target, bool folder) {
   return true;
 }
 
+bool MakeHardLink(const std::string& link, const std::string& existing) {
+  fake::AddHardLink(link, existing);
+  return true;
+}
+
 std::string NewKeyPath() {
   return "Software\\VeltContract\\Test" + std::to_string(++counter);
 }
