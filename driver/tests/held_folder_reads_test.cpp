@@ -80,5 +80,33 @@ TEST_F(HeldFolderReadsTest, AnOpportunisticLockNeverMakesAnOpenWait) {
   EXPECT_EQ(Package(), PackageWithVersionByte(42));
 }
 
+// A program of the user's may fill a user-writable installation with a tree
+// deeper than any path within MAX_PATH, or one that takes long to walk, while
+// the updater holds the single-copy guard: the size counts what the walk's
+// bounds let it reach (128 levels, 10 s), and the log says so.
+TEST_F(HeldFolderReadsTest, TheFolderWalkIsBoundedInDepthAndTime) {
+  const uint64_t installed = BuiltPayload().size() + 2;  // vtup.cok, velt.exe
+  std::string deep = std::string(kVeltFolder) + "d";
+  for (int level = 1; level <= 130; ++level, deep += "\\d")
+    fake::AddFile(deep + "\\f", std::string(1024, 'f'));
+  EXPECT_EQ(RunProgram(std::string("modest /LOG=") + kLogPath), velt::kExitOk);
+  const uint64_t all_but_the_deepest = ((installed + EnglishLanguageFile().size()) >> 10) + 128;
+  EXPECT_TRUE(Logged("recorded EstimatedSize " + std::to_string(all_but_the_deepest) + " KiB"));
+  EXPECT_TRUE(Logged("the size counts what was walked: folders more than 128 levels deep"));
+
+  // Each listing takes a second: ten of twenty folders are listed.
+  ArrangeVeltInstallation(42);
+  fake::AddDirectory("C:\\Logs");
+  for (int folder = 1; folder <= 20; ++folder)
+    fake::AddFile(std::string(kVeltFolder) + "w" + std::to_string(folder) + "\\f",
+                  std::string(1024, 'f'));
+  fake::World().on_call = [](const std::string& operation) {
+    fake::World().now_ms += operation == "ListFolder" ? 1000 : 0;
+  };
+  EXPECT_EQ(RunProgram(std::string("modest /LOG=") + kLogPath), velt::kExitOk);
+  EXPECT_TRUE(Logged("recorded EstimatedSize " + std::to_string((installed >> 10) + 10) + " KiB"));
+  EXPECT_TRUE(Logged("the size counts what was walked: the walk stopped after 10000 ms"));
+}
+
 }  // namespace
 }  // namespace velt_test
