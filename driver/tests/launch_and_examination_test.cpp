@@ -74,10 +74,11 @@ TEST_F(LaunchTest, ElevatedAboveTheUserVeltStartsOnlyAsTheDesktopUser) {
   }
 }
 
-// The desktop user's token cannot be had, or the start with it fails (on
-// Windows, when the secondary logon service is off): the user is told.
+// The desktop user's token or environment cannot be had, or the start with it
+// fails (on Windows, when the secondary logon service is off): the user is told.
 TEST_F(LaunchTest, AFailingStartAsTheDesktopUserIsNeverDroppedSilently) {
-  for (const char* failing : {"OpenProcessTokenForLaunch", "CreateProcessWithToken"}) {
+  for (const char* failing :
+       {"OpenProcessTokenForLaunch", "CreateEnvironmentBlock", "CreateProcessWithToken"}) {
     SCOPED_TRACE(failing);
     fake::World().failing = {failing};
     RunWith(Elevation::kSplit, true);

@@ -81,6 +81,7 @@ class LaunchTokenTest : public DeploymentTest {
       ASSERT_EQ(launches.size(), 1u);
       EXPECT_EQ(launches[0].file, std::string(kVeltFolder) + "Velt.exe");
       EXPECT_EQ(launches[0].as_user ? launches[0].token : launches[0].verb, c.started_with);
+      EXPECT_EQ(launches[0].environment, launches[0].as_user ? launches[0].token : "");
     }
     EXPECT_EQ(Boxes().size(), c.box ? 1u : 0u);
     if (c.box && !Boxes().empty()) {

@@ -104,7 +104,8 @@ struct LaunchRecord {
   int show = 0;
   std::string current_directory;  // the process's current directory at the call
   bool as_user = false;
-  std::string token;  // as_user: the token's name in FakeWorld::tokens
+  std::string token;        // as_user: the token's name in FakeWorld::tokens
+  std::string environment;  // as_user: the name of the token whose environment it got
 };
 
 struct ProcessRecord {
@@ -132,12 +133,13 @@ struct FakeHandle {
     kMutex,
     kNamespace,
     kToken,
-    kEvent
+    kEvent,
+    kEnvironment
   } kind = kFile;
   // Files and folders: the normalized path the handle really reaches (links
   // resolved); mappings and mutexes: the name; pipes: the pipe's id; tokens:
-  // the token's name in FakeWorld::tokens; processes: the program's
-  // normalized path.
+  // the token's name in FakeWorld::tokens (also for environment blocks: the
+  // token's they were made of); processes: the program's normalized path.
   std::string path;
   bool write = false;
   bool share_read = false;
@@ -151,6 +153,7 @@ struct FakeHandle {
   uint64_t id = 0;  // files and folders: the id of the entry opened (0: a drive root)
   std::vector<platform::FindData> listing;  // finds: remaining entries
   size_t next = 0;
+  std::vector<std::string> variables;  // environment blocks: "NAME=value"
 };
 
 struct FakeWorld {
@@ -232,6 +235,10 @@ struct FakeWorld {
   // window). By default the user's own shell runs, as on a Windows desktop.
   platform::Elevation process_elevation = platform::Elevation::kNone;
   uint32_t shell_process_id = 4000;
+  // What CreateEnvironmentBlock gives a token of any user ("NAME=value"): the
+  // variables of a logon, none of this process's `environment`.
+  std::vector<std::string> logon_environment = {"USERPROFILE=C:\\Users\\Anna",
+                                                "TEMP=C:\\Users\\Anna\\AppData\\Local\\Temp"};
   // The tokens (fake_tokens.h) and the session at the console (kNoSession: none).
   std::map<std::string, FakeToken> tokens = DefaultTokens();
   uint32_t console_session = 1;

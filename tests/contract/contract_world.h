@@ -76,6 +76,9 @@ std::string ProcessTokenHolder(uint32_t process_id);
 std::string OwnTokenHolder();
 // This process's id.
 uint32_t OwnProcessId();
+// The variables of an environment block (CreateEnvironmentBlock's), each as
+// "NAME=value".
+std::vector<std::string> EnvironmentBlockVariables(void* block);
 
 // A kernel object made under `name` ("Global\\...") by a program of this
 // user before the guard: an event, or a mutex with default security (whose

@@ -163,6 +163,10 @@ std::string OwnTokenHolder() {
   return "S-1-5-21-1000, elevated";
 }
 
+std::vector<std::string> EnvironmentBlockVariables(void* block) {
+  return fake::LookupHandle(block, fake::FakeHandle::kEnvironment)->variables;
+}
+
 uint32_t OwnProcessId() {
   return fake::World().process_id;
 }

@@ -157,6 +157,16 @@ uint32_t OwnProcessId() {
   return GetCurrentProcessId();
 }
 
+std::vector<std::string> EnvironmentBlockVariables(void* block) {
+  std::vector<std::string> variables;
+  for (const wchar_t* at = static_cast<const wchar_t*>(block); *at != L'\0'; at += wcslen(at) + 1) {
+    char text[4096] = {};
+    WideCharToMultiByte(CP_ACP, 0, at, -1, text, sizeof(text) - 1, nullptr, nullptr);
+    variables.push_back(text);
+  }
+  return variables;
+}
+
 bool HandleInheritable(void* handle) {
   DWORD flags = 0;
   return GetHandleInformation(handle, &flags) && (flags & HANDLE_FLAG_INHERIT) != 0;
