@@ -100,8 +100,7 @@ InstallOutcome ReplaceInFolder(const InstallFolder& folder,
   bool seen_held = false;  // the last refusal came from a holder, not the rename
   for (int attempt = 1; attempt <= kPackageAttempts; ++attempt) {
     if (!folder.StillReached() || !folder.NameIsNoLink(name, kOneName)) {
-      Log({"replacing ", destination,
-           ": it or its folder is a link, it has another name, or either cannot be examined"});
+      Log({"replacing ", destination, ": it or its folder is a link, or cannot be examined"});
       return {};
     }
     bool lasting = false;
@@ -133,7 +132,7 @@ InstallOutcome InstallBytes(const InstallFolder& folder,
                             uint32_t size) {
   if (!folder.StillReached() || !folder.NameIsNoLink(name, kOneName)) {
     Log({"installing into ", folder.path(), ": the folder is no longer the one held, or ", name,
-         " is a link or has another name, or either cannot be examined"});
+         " is a link, or either cannot be examined"});
     return {};
   }
   RemoveEarlierTemporaryFiles(folder, name);
