@@ -108,5 +108,32 @@ TEST_F(HeldFolderReadsTest, TheFolderWalkIsBoundedInDepthAndTime) {
   EXPECT_TRUE(Logged("the size counts what was walked: the walk stopped after 10000 ms"));
 }
 
+// "TheLastRunFolder" of the user's may lead every run to a decoy installation
+// (and its size into the uninstall entry): the run goes there, as it always
+// has, and the log names the uninstall entry's folder. The entry's own folder,
+// however either spells it (here through a link), is no other folder.
+TEST_F(HeldFolderReadsTest, ALastRunFolderElsewhereIsLoggedBesideTheEntrysFolder) {
+  const std::string decoy = "C:\\Users\\Anna\\Decoy\\";
+  const char kOtherFolder[] = "TheLastRunFolder leads to another folder than the uninstall entry";
+  for (bool elsewhere : {true, false}) {
+    SCOPED_TRACE(elsewhere);
+    ArrangeVeltInstallation(42);
+    fake::AddDirectory("C:\\Logs");
+    fake::AddFile(decoy + "velt.exe", "MZ");
+    fake::AddFile(decoy + "language\\english.lng", EnglishLanguageFile());
+    fake::AddLink("C:\\Velt", kVeltFolder, platform::kAttrDirectory | platform::kAttrReparsePoint);
+    fake::SetRegString(kUninstallKey, "UninstallString", "C:\\Velt\\uninst.exe");
+    fake::SetRegString(kSettingsKey, "TheLastRunFolder",
+                       elsewhere ? decoy : "c:\\program files\\VELT");
+    EXPECT_EQ(RunProgram(std::string("modest /LOG=") + kLogPath), velt::kExitOk);
+    EXPECT_EQ(Logged(elsewhere ? std::string(kOtherFolder) +
+                                     ", which names C:\\Velt\\: this run "
+                                     "updates and measures " +
+                                     decoy
+                               : kOtherFolder),
+              elsewhere);
+  }
+}
+
 }  // namespace
 }  // namespace velt_test
