@@ -1,7 +1,7 @@
 // Every look at the installed data file goes through the held folder's handle:
-// a link at its name (or another name of some other file) is not followed by
-// the version read, and no open of it waits for another process's
-// opportunistic lock.
+// a link at its name (or a hard link) is not followed by the version read, and
+// no open of it waits for another process's opportunistic lock; the walk of
+// the held folder is bounded, and the folder the uninstall entry names logged.
 #include "driver/tests/deployment_fixture.h"
 #include "startup/release_facts.h"
 
@@ -15,30 +15,27 @@ using platform::kIdYes;
 const char kPin[] = "C:\\Users\\Anna\\pin.txt";
 const char kPinText[] = "PIN=7391";
 
-enum class LinkKind { kWindowsView, kWineView, kHardLink };
-
 class HeldFolderReadsTest : public DeploymentTest {
  protected:
-  // The data file's name made a link to kPin, as Windows reports a link or as
-  // Wine does, with the target's attributes, or another name of kPin.
-  void LinkThePackage(LinkKind kind) {
+  // The data file's name made a link to kPin, as Windows reports a link (0)
+  // or as Wine does, with the target's attributes (1), or another name of kPin.
+  void LinkThePackage(int kind) {
     ArrangeVeltInstallation(42);
     fake::AddDirectory("C:\\Logs");
     fake::AddFile(kPin, kPinText);
     fake::World().entries.erase(fake::NormalizePath(kPackagePath));
-    if (kind == LinkKind::kHardLink)
+    if (kind == 2)
       fake::AddHardLink(kPackagePath, kPin);
     else
       fake::AddLink(kPackagePath, kPin,
-                    kind == LinkKind::kWindowsView
-                        ? platform::kAttrReparsePoint | platform::kAttrArchive
-                        : platform::kAttrArchive);
+                    kind == 0 ? platform::kAttrReparsePoint | platform::kAttrArchive
+                              : platform::kAttrArchive);
   }
 };
 
 TEST_F(HeldFolderReadsTest, ALinkAtTheDataFileIsNotReadForItsVersion) {
-  for (LinkKind kind : {LinkKind::kWindowsView, LinkKind::kWineView, LinkKind::kHardLink}) {
-    SCOPED_TRACE(static_cast<int>(kind));
+  for (int kind : {0, 1, 2}) {
+    SCOPED_TRACE(kind);
     LinkThePackage(kind);
     Answer({kIdYes});
     EXPECT_EQ(RunProgram(std::string("/LOG=") + kLogPath), velt::kExitInstallFailed);
@@ -80,43 +77,38 @@ TEST_F(HeldFolderReadsTest, AnOpportunisticLockNeverMakesAnOpenWait) {
   EXPECT_EQ(Package(), PackageWithVersionByte(42));
 }
 
-// A program of the user's may fill a user-writable installation with a tree
-// deeper than any path within MAX_PATH, or one that takes long to walk, while
-// the updater holds the single-copy guard: the size counts what the walk's
-// bounds let it reach (128 levels, 10 s), and the log says so.
+// A tree deeper than any path within MAX_PATH, or one slow to walk, that a
+// program of the user's made in the installation: the size counts what the
+// walk's bounds (128 levels, 10 s) reach, and the log says so.
 TEST_F(HeldFolderReadsTest, TheFolderWalkIsBoundedInDepthAndTime) {
   const uint64_t installed = BuiltPayload().size() + 2;  // vtup.cok, velt.exe
   std::string deep = std::string(kVeltFolder) + "d";
   for (int level = 1; level <= 130; ++level, deep += "\\d")
     fake::AddFile(deep + "\\f", std::string(1024, 'f'));
   EXPECT_EQ(RunProgram(std::string("modest /LOG=") + kLogPath), velt::kExitOk);
-  const uint64_t all_but_the_deepest = ((installed + EnglishLanguageFile().size()) >> 10) + 128;
-  EXPECT_TRUE(Logged("recorded EstimatedSize " + std::to_string(all_but_the_deepest) + " KiB"));
+  const uint64_t deep_kib = ((installed + EnglishLanguageFile().size()) >> 10) + 128;
+  EXPECT_TRUE(Logged("recorded EstimatedSize " + std::to_string(deep_kib) + " KiB"));
   EXPECT_TRUE(Logged("the size counts what was walked: folders more than 128 levels deep"));
-
-  // Each listing takes a second: ten of twenty folders are listed.
+  // Twenty folders at a second a listing: ten are listed.
   ArrangeVeltInstallation(42);
   fake::AddDirectory("C:\\Logs");
   for (int folder = 1; folder <= 20; ++folder)
-    fake::AddFile(std::string(kVeltFolder) + "w" + std::to_string(folder) + "\\f",
+    fake::AddFile(std::string(kVeltFolder) + std::to_string(folder) + "\\f",
                   std::string(1024, 'f'));
-  fake::World().on_call = [](const std::string& operation) {
-    fake::World().now_ms += operation == "ListFolder" ? 1000 : 0;
+  fake::World().on_call = [](const std::string& call) {
+    fake::World().now_ms += call == "ListFolder" ? 1000 : 0;
   };
   EXPECT_EQ(RunProgram(std::string("modest /LOG=") + kLogPath), velt::kExitOk);
   EXPECT_TRUE(Logged("recorded EstimatedSize " + std::to_string((installed >> 10) + 10) + " KiB"));
   EXPECT_TRUE(Logged("the size counts what was walked: the walk stopped after 10000 ms"));
 }
 
-// "TheLastRunFolder" of the user's may lead every run to a decoy installation
-// (and its size into the uninstall entry): the run goes there, as it always
-// has, and the log names the uninstall entry's folder. The entry's own folder,
-// however either spells it (here through a link), is no other folder.
+// "TheLastRunFolder" may lead every run to a decoy: the run goes there, and
+// the log names the uninstall entry's folder, unless the two are one folder
+// (here the entry's named through a link).
 TEST_F(HeldFolderReadsTest, ALastRunFolderElsewhereIsLoggedBesideTheEntrysFolder) {
   const std::string decoy = "C:\\Users\\Anna\\Decoy\\";
-  const char kOtherFolder[] = "TheLastRunFolder leads to another folder than the uninstall entry";
   for (bool elsewhere : {true, false}) {
-    SCOPED_TRACE(elsewhere);
     ArrangeVeltInstallation(42);
     fake::AddDirectory("C:\\Logs");
     fake::AddFile(decoy + "velt.exe", "MZ");
@@ -126,11 +118,9 @@ TEST_F(HeldFolderReadsTest, ALastRunFolderElsewhereIsLoggedBesideTheEntrysFolder
     fake::SetRegString(kSettingsKey, "TheLastRunFolder",
                        elsewhere ? decoy : "c:\\program files\\VELT");
     EXPECT_EQ(RunProgram(std::string("modest /LOG=") + kLogPath), velt::kExitOk);
-    EXPECT_EQ(Logged(elsewhere ? std::string(kOtherFolder) +
-                                     ", which names C:\\Velt\\: this run "
-                                     "updates and measures " +
-                                     decoy
-                               : kOtherFolder),
+    EXPECT_EQ(Logged("TheLastRunFolder leads to another folder than the uninstall entry, which "
+                     "names C:\\Velt\\: this run updates and measures " +
+                     (elsewhere ? decoy : "")),
               elsewhere);
   }
 }

@@ -67,10 +67,10 @@ inline bool UnixUnlink(const std::string& path) {
   return LinuxCall(10 /* unlink */, unix_path.c_str(), nullptr) == 0;
 }
 
-// Makes `depth` nested folders "d\\d\\...\\d" in `folder` (a Windows path)
-// with mkdir(2) and chdir(2), one component at a time, so that no path grows
-// beyond Linux's limit; with `remove`, removes them from the deepest up. The
-// process's Unix working directory is restored. True on success.
+// Makes `depth` nested folders "d\\d\\...\\d" in `folder` (a Windows path),
+// or with `remove` removes them, from the deepest up, one component at a time
+// (mkdir(2), rmdir(2), chdir(2)), so that no path grows beyond Linux's limit.
+// The Unix working directory is restored. True on success.
 inline bool UnixNestedFolders(const std::string& folder, int depth, bool remove) {
   char saved[4096] = {};
   const std::string unix_folder = UnixPath(folder);
@@ -79,18 +79,17 @@ inline bool UnixNestedFolders(const std::string& folder, int depth, bool remove)
       LinuxCall(12 /* chdir */, unix_folder.c_str(), nullptr) != 0) {
     return false;
   }
-  const char* const kMode = reinterpret_cast<const char*>(0700);
   int level = 0;
-  while (level < depth - (remove ? 1 : 0) &&
-         (remove || LinuxCall(39 /* mkdir */, "d", kMode) == 0) &&
-         LinuxCall(12 /* chdir */, "d", nullptr) == 0) {
+  while (level < depth - remove &&
+         (remove || LinuxCall(39 /* mkdir */, "d", reinterpret_cast<char*>(0700)) == 0) &&
+         LinuxCall(12, "d", nullptr) == 0) {
     ++level;
   }
-  bool done = level == depth - (remove ? 1 : 0);
+  bool done = level == depth - remove;
   for (; remove && level >= 0; --level)
     done =
         LinuxCall(40 /* rmdir */, "d", nullptr) == 0 && LinuxCall(12, "..", nullptr) == 0 && done;
-  return LinuxCall(12 /* chdir */, saved, nullptr) == 0 && done;
+  return LinuxCall(12, saved, nullptr) == 0 && done;
 }
 
 }  // namespace velt::test

@@ -112,7 +112,7 @@ TEST_F(ProcessContract, ATokenForLaunchIsTakenFromAnotherProcess) {
 }
 
 // A program started with another process's token gets that user's
-// environment, as a logon makes it (its profile folder), not this process's.
+// environment, as a logon makes it, not this process's.
 TEST_F(ProcessContract, AnEnvironmentBlockIsTheTokensUsersNotThisProcesss) {
   SetEnvironment("VELT_CONTRACT_STARTER", "this process only");
   platform::ScopedHandle token = platform::OpenProcessTokenForLaunch(ProcessWithToken());
@@ -120,7 +120,7 @@ TEST_F(ProcessContract, AnEnvironmentBlockIsTheTokensUsersNotThisProcesss) {
   ASSERT_TRUE(block.IsValid()) << platform::GetLastError();
   std::string names;
   for (const std::string& variable : EnvironmentBlockVariables(block.Get()))
-    names += " " + platform::AsciiUppercase(variable.substr(0, variable.find('=') + 1));
+    names.append(" ").append(platform::AsciiUppercase(variable.substr(0, variable.find('=') + 1)));
   EXPECT_EQ(names.find(" VELT_CONTRACT_STARTER="), std::string::npos) << names;
   EXPECT_NE(names.find(" USERPROFILE="), std::string::npos) << names;
 }

@@ -159,11 +159,8 @@ uint32_t OwnProcessId() {
 
 std::vector<std::string> EnvironmentBlockVariables(void* block) {
   std::vector<std::string> variables;
-  for (const wchar_t* at = static_cast<const wchar_t*>(block); *at != L'\0'; at += wcslen(at) + 1) {
-    char text[4096] = {};
-    WideCharToMultiByte(CP_ACP, 0, at, -1, text, sizeof(text) - 1, nullptr, nullptr);
-    variables.push_back(text);
-  }
+  for (const wchar_t* at = static_cast<const wchar_t*>(block); *at != L'\0'; at += wcslen(at) + 1)
+    variables.push_back(std::string(at, at + wcslen(at)));  // the names are ASCII
   return variables;
 }
 
