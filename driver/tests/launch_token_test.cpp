@@ -217,10 +217,8 @@ TEST_F(LaunchTokenTest, AsSystemVeltStartsAsTheConsolesUserOrNotAtAll) {
 // With no split token the updater has its own user's rights, but that user
 // need not be the one at the screen: the built-in Administrator started for a
 // standard user starts Velt with the shell's (checked) token; the same user
-// as the shell starts it through the shell. Where no shell serves the token
-// (remote PowerShell, a deployment tool's user in session 0) it is treated
-// as a service's: only SYSTEM may have the console user's token, so nothing
-// starts, with a box only where a desktop may show it.
+// as the shell starts it through the shell. A token no shell serves is a
+// service's: nothing starts, with a box only outside session 0.
 TEST_F(LaunchTokenTest, WithoutASplitVeltStartsAsTheShellsUserWhenThatIsAnother) {
   const TokenCase cases[] = {
       {"the built-in Administrator, a standard user's shell", ArrangeBuiltInAdministrator, "shell",

@@ -3,7 +3,6 @@
 // deletion on close, how links look by name and through a handle, and folders
 // that an open handle keeps where they are.
 #include <string>
-#include <utility>
 
 #include "platform/errors.h"
 #include "platform/files.h"
@@ -175,22 +174,6 @@ TEST_F(FileHandlesContract, AFileOpensRelativeToItsFoldersHandle) {
   doomed.Reset();
   EXPECT_FALSE(PathExists(dir_ + "plain.txt"));
   EXPECT_EQ(FileBytes(root_ + "victim.txt"), "victim");
-}
-
-// A hard link is another name of the same file: both names tell two; a plain
-// file and a folder one.
-TEST_F(FileHandlesContract, AHardLinkIsCountedAsAnotherName) {
-  PutFile(root_ + "secret.txt", "PASSWORD=hunter2");
-  PutFile(dir_ + "plain.dat", "plain");
-  ASSERT_TRUE(MakeHardLink(dir_ + "linked.dat", root_ + "secret.txt")) << platform::GetLastError();
-  const std::pair<std::string, uint32_t> kNames[] = {
-      {dir_ + "linked.dat", 2}, {root_ + "secret.txt", 2}, {dir_ + "plain.dat", 1}, {dir_, 1}};
-  for (const auto& [path, links] : kNames) {
-    platform::FileInformation information;
-    ASSERT_TRUE(
-        platform::GetFileInformation(platform::OpenForExamination(path).Get(), &information));
-    EXPECT_EQ(information.links, links) << path;
-  }
 }
 
 // A handle's owner closes it without touching the thread's last error, also

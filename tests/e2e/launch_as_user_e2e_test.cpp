@@ -35,8 +35,8 @@ class LaunchAsUserE2eTest : public UpdateE2eTest {
   }
 };
 
-// Velt gets the shell's user's environment, not the updater's, which its
-// starter gave it (here with a variable of its own).
+// Velt gets the shell's user's environment, not the updater's (which has a
+// variable of the starter's here).
 TEST_F(LaunchAsUserE2eTest, WithAnUnelevatedDesktopVeltStartsUnelevated) {
   SetEnvironmentVariableA("VELT_E2E_STARTER", "1");
   UpdateRun run = RunUpdate({}, {IDYES, IDYES});

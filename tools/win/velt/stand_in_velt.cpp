@@ -6,10 +6,9 @@
 // Every start appends one line to the record file:
 //   started elevated=<0|1> starter_variable=<0|1> profile=<0|1> cwd=<current directory>
 //   args=<arguments joined by blanks>
-// (one line), where starter_variable tells whether VELT_E2E_STARTER is set (a
-// test sets it for the updater it starts) and profile whether USERPROFILE is.
-// and, when running, "quit" after WM_QUIT and "released" once the package file
-// is closed. Without --stay the program exits right after recording, so a launch
+// (one line; whether VELT_E2E_STARTER and USERPROFILE are set) and, when
+// running, "quit" after WM_QUIT and "released" once the package file is
+// closed. Without --stay the program exits right after recording, so a launch
 // by the updater (verb "open", no parameters) leaves no process behind.
 //
 // Options:
