@@ -24,7 +24,7 @@ extern bool IsAdmin;
 // may then replace.
 extern std::string UninstallEntryFolder;
 
-// Module start and end: reset the three values and let the held folder go.
+// Module start and end: reset the values and let the held folder go.
 void StartInstallEnvironment();
 void EndInstallEnvironment();
 
