@@ -101,9 +101,19 @@ VeltLaunchWay ChooseVeltLaunchWay() {
     return AsTheConsoleUser();
   const bool own_rights = platform::GetProcessElevation() == platform::Elevation::kNone;
   const uint32_t shell = platform::GetShellProcessId();
+  if (shell == 0 && !own_rights)
+    return Nothing("there is no desktop shell to take the user's token from");
   if (shell == 0) {
-    return own_rights ? ThroughTheShell()
-                      : Nothing("there is no desktop shell to take the user's token from");
+    // No desktop serves this token (the built-in Administrator over remote
+    // PowerShell, a deployment tool's user in session 0): its rights are an
+    // administrator's, not the user's at the screen.
+    Log(
+        {"no desktop shell in the updater's session and its token is not split: "
+         "Velt may start only as the user at the console"});
+    VeltLaunchWay way = AsTheConsoleUser();
+    // Outside the services' session 0 a desktop shows the box.
+    way.tell_user = way.tell_user || own_facts.session != 0;
+    return way;
   }
   ScopedHandle token = platform::OpenProcessTokenForLaunch(shell);
   TokenFacts facts;

@@ -26,6 +26,8 @@ struct VeltLaunchWay {
 // - with no more than the user's own rights: through the shell, unless the
 //   desktop shell runs as another user (the updater started as the built-in
 //   Administrator for the user at the screen): then with the shell's token;
+//   with no desktop shell in its session, as a service account does (a box
+//   only outside session 0, where a desktop may show it);
 // - elevated above its user's rights, or when that cannot be told: only with
 //   the desktop shell's token.
 // A token passes when it is not elevated, its integrity level is at most

@@ -59,11 +59,19 @@ void LaunchVelt() {
       return;
     }
     if (way.kind == VeltLaunchWay::kToken) {
-      if (platform::CreateProcessWithToken(
-              way.token.Get(), program, platform::GetCurrentDirectory(), platform::kSwShowNormal)) {
+      // The user's own environment (TEMP, the profile folders), never this
+      // process's, which may be SYSTEM's.
+      platform::ScopedEnvironmentBlock environment =
+          platform::CreateEnvironmentBlock(way.token.Get());
+      if (!environment.IsValid()) {
+        LogFailure({"the environment of the user's token"}, platform::GetLastError());
+      } else if (platform::CreateProcessWithToken(way.token.Get(), program,
+                                                  platform::GetCurrentDirectory(),
+                                                  platform::kSwShowNormal, environment.Get())) {
         return;
+      } else {
+        LogFailure({"starting Velt with the user's token"}, platform::GetLastError());
       }
-      LogFailure({"starting Velt with the user's token"}, platform::GetLastError());
     }
     tell_user = way.tell_user;
   }

@@ -18,7 +18,8 @@ void AskVeltToQuit();
 
 // Makes ProductFolder the current directory (a failure is ignored) and starts
 // ProductFolder + ProductName + ".exe" with no parameters in it; does not wait.
-// Whose rights it gets, ChooseVeltLaunchWay (launch_token.h) decides. When it
+// Whose rights it gets, ChooseVeltLaunchWay (launch_token.h) decides; started
+// with a token, it gets that token's user's environment. When it
 // may not start, its start fails, or the held folder is no longer at
 // ProductFolder, nothing is started and the bilingual box says so (but where
 // nobody is logged on at the console to see it).

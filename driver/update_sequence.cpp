@@ -36,8 +36,9 @@ bool AskYesNo(const std::string& caption, const std::string& text) {
                                 static_cast<uint16_t>(LanguageId & 0xFFFF)) == platform::kIdYes;
 }
 
-// "TheLastRunFolder" of the per-user settings wins over every folder found so far.
-void ApplyLastRunFolder() {
+// "TheLastRunFolder" of the per-user settings wins over every folder found so
+// far. True when it did.
+bool ApplyLastRunFolder() {
   platform::KeyCloser closer(Registry());
   OpenSettingsKey();
   if (Registry().ValueExists("TheLastRunFolder")) {
@@ -45,7 +46,9 @@ void ApplyLastRunFolder() {
     AddTrailingBackslash(folder);
     ProductFolder = folder;
     Log({"installation folder ", folder, " from the per-user TheLastRunFolder, which wins"});
+    return true;
   }
+  return false;
 }
 
 // "filecantopen" for the data file, or the built-in text where the language
@@ -163,7 +166,7 @@ int RunUpdate() {
   SetProgramNames();
   if (!GatherEnvironment())
     return kExitNoRegistryAccess;
-  ApplyLastRunFolder();
+  const bool last_run_folder = ApplyLastRunFolder();
   // From here on, every step works in the folder resolved and held now.
   if (!HoldProductFolder() || !platform::FileExists(ProductFolder + "velt.exe")) {
     Log({"no installation folder to hold, or no velt.exe in ", ProductFolder});
@@ -171,6 +174,13 @@ int RunUpdate() {
         "There's no Velt installed.\r\nPlease install the program first.",
         "Нет установленной программы \"Вельт\"!\r\nПожалуйста, сначала установите её.");
     return kExitNoInstallation;
+  }
+  // A program of the user's may lead every run elsewhere: the run goes there,
+  // and the log shows an administrator what the uninstall entry names.
+  if (last_run_folder && !UninstallEntryFolder.empty() &&
+      !HeldFolderReachedBy(UninstallEntryFolder)) {
+    Log({"TheLastRunFolder leads to another folder than the uninstall entry, which names ",
+         UninstallEntryFolder, ": this run updates and measures ", ProductFolder});
   }
   if (!LoadLanguage())
     return kExitLanguageFailed;

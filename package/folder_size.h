@@ -13,7 +13,10 @@ namespace velt {
 // its parent's handle, never by path. Hidden and system files count. Links
 // and mount points (reparse points) are never entered, as listed nor as
 // opened, so the walk always ends; a folder that cannot be opened or listed
-// adds nothing. -1 when `folder` is invalid or not a folder.
+// adds nothing. The walk is bounded: folders more than 128 levels below
+// `folder` are left out, and after 10 seconds it stops; the size then counts
+// what was walked, and the run log says so. -1 when `folder` is invalid or
+// not a folder.
 int32_t GetFolderSizeKB(platform::RawHandle folder);
 
 }  // namespace velt

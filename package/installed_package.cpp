@@ -35,14 +35,19 @@ bool ReachesAnotherFile(platform::RawHandle folder,
   return !platform::SameAsciiText(reached, folder_path + name);
 }
 
-// Whether the open `file`, whose attributes are `attributes`, is a link rather
+// Whether the open `file`, of which `information` tells, is a link rather
 // than `name` itself in `folder`: the system reports a link (as Windows does,
-// opened without following it), or it reaches another file.
+// opened without following it), it is a file with another name besides (a
+// hard link, whose other name may be anyone's file), or it reaches another
+// file.
 bool IsALink(platform::RawHandle folder,
              platform::RawHandle file,
              const std::string& name,
-             uint32_t attributes) {
-  return (attributes & platform::kAttrReparsePoint) != 0 || ReachesAnotherFile(folder, file, name);
+             const platform::FileInformation& information) {
+  const uint32_t attributes = information.attributes;
+  return (attributes & platform::kAttrReparsePoint) != 0 ||
+         ((attributes & platform::kAttrDirectory) == 0 && information.links > 1) ||
+         ReachesAnotherFile(folder, file, name);
 }
 
 // Reads the header's version into `*version` (as a byte of 0 when the file
@@ -76,12 +81,12 @@ bool ReadOnce(platform::RawHandle folder,
     *error = platform::GetLastError();
     return false;
   }
-  uint32_t attributes = 0;
-  if (!platform::GetFileAttributesByHandle(file.Get(), &attributes)) {
+  platform::FileInformation information;
+  if (!platform::GetFileInformation(file.Get(), &information)) {
     *error = platform::GetLastError();
     return false;
   }
-  if (IsALink(folder, file.Get(), name, attributes)) {
+  if (IsALink(folder, file.Get(), name, information)) {
     *error = platform::kErrorStoppedOnSymlink;
     return false;
   }
@@ -98,17 +103,17 @@ InstalledPackage FindInstalledPackage(platform::RawHandle folder, const std::str
   const std::string name = LastComponent(path);
   platform::ScopedHandle examined = platform::OpenInFolder(
       folder, name, platform::InFolderAccess::kExamine, platform::FileShare::kRead);
-  uint32_t attributes = 0;
   if (!examined.IsValid()) {
     return platform::IsNotFoundError(platform::GetLastError()) ? InstalledPackage::kNone
                                                                : InstalledPackage::kFile;
   }
-  if (!platform::GetFileAttributesByHandle(examined.Get(), &attributes))
+  platform::FileInformation information;
+  if (!platform::GetFileInformation(examined.Get(), &information))
     return InstalledPackage::kFile;
-  if (IsALink(folder, examined.Get(), name, attributes))
+  if (IsALink(folder, examined.Get(), name, information))
     return InstalledPackage::kLink;
-  return (attributes & platform::kAttrDirectory) != 0 ? InstalledPackage::kNone
-                                                      : InstalledPackage::kFile;
+  return (information.attributes & platform::kAttrDirectory) != 0 ? InstalledPackage::kNone
+                                                                  : InstalledPackage::kFile;
 }
 
 bool ReadInstalledVersion(platform::RawHandle folder,

@@ -14,7 +14,7 @@ namespace velt {
 // What has the data file's name in the installation folder.
 enum class InstalledPackage {
   kNone,  // nothing (the system says it is not found), or a folder
-  kLink,  // a link: never followed, so its version is not read
+  kLink,  // a link, or a file of more than one name: its version is not read
   kFile,  // a file, also one that cannot be examined: it is tested like any other
 };
 // Looks at `path`'s last component in the folder open as `folder`.

@@ -17,6 +17,9 @@
 namespace velt {
 namespace {
 
+// The data file must be no link, nor a file with another name besides.
+constexpr InstallFolder::Names kOneName = InstallFolder::Names::kNoOtherName;
+
 // Bytes handed to one WriteFile call; the data come straight from the resource.
 constexpr uint32_t kWriteChunk = 1u << 20;
 
@@ -97,7 +100,7 @@ InstallOutcome ReplaceInFolder(const InstallFolder& folder,
   uint32_t error = 0;
   bool seen_held = false;  // the last refusal came from a holder, not the rename
   for (int attempt = 1; attempt <= kPackageAttempts; ++attempt) {
-    if (!folder.StillReached() || !folder.NameIsNoLink(name)) {
+    if (!folder.StillReached() || !folder.NameIsNoLink(name, kOneName)) {
       Log({"replacing ", destination, ": it or its folder is a link, or cannot be examined"});
       return {};
     }
@@ -128,7 +131,7 @@ InstallOutcome InstallBytes(const InstallFolder& folder,
                             const std::string& name,
                             const uint8_t* data,
                             uint32_t size) {
-  if (!folder.StillReached() || !folder.NameIsNoLink(name)) {
+  if (!folder.StillReached() || !folder.NameIsNoLink(name, kOneName)) {
     Log({"installing into ", folder.path(), ": the folder is no longer the one held, or ", name,
          " is a link, or either cannot be examined"});
     return {};

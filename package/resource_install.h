@@ -30,10 +30,10 @@ struct InstallOutcome {
 // (InstallFolder::StillReached). Only refusals that waiting may clear
 // (platform::RefusalMayClear) are waited out, within the retry budget. When
 // the old file stays held, nothing is shown; on any other failure (resource
-// missing, a link at the name, the folder no longer reached by its path,
-// short write, flush or replacement failing) it shows the bilingual "Can't
-// install file <folder><file_name>" box. Either way it deletes the file it
-// created and leaves the old one as it was.
+// missing, a link or a file of more than one name at the name, the folder no
+// longer reached by its path, short write, flush or replacement failing) it
+// shows the bilingual "Can't install file <folder><file_name>" box. Either
+// way it deletes the file it created and leaves the old one as it was.
 InstallOutcome InstallResourceFile(const std::string& name,
                                    const std::string& type,
                                    const InstallFolder& folder,

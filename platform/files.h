@@ -87,12 +87,13 @@ ScopedHandle HoldFolder(const std::string& path);
 bool GetFileAttributesByHandle(RawHandle handle, uint32_t* attributes);
 // What GetFileInformationByHandle tells of an open file or folder. The volume's
 // serial number and the index on it name one file or folder, whatever path
-// reaches it.
+// reaches it; `links` (nNumberOfLinks) counts a file's names, its hard links.
 struct FileInformation {
   uint32_t attributes = 0;
   uint64_t size = 0;
   uint32_t volume = 0;
   uint64_t index = 0;
+  uint32_t links = 1;
 };
 bool GetFileInformation(RawHandle handle, FileInformation* information);
 // True when both handles reach the same file or folder; false when either

@@ -70,15 +70,28 @@ uint32_t GetShellProcessId();
 // The token of process `process_id`, duplicated as a primary token to start a
 // program with; invalid when it cannot be had.
 ScopedHandle OpenProcessTokenForLaunch(uint32_t process_id);
+// DestroyEnvironmentBlock of a block CreateEnvironmentBlock made.
+bool DestroyEnvironmentBlock(RawHandle block);
+struct EnvironmentBlockTraits : RawHandleTraits {
+  static void Close(RawHandle block) { DestroyEnvironmentBlock(block); }
+};
+using ScopedEnvironmentBlock = ScopedGeneric<EnvironmentBlockTraits>;
+// CreateEnvironmentBlock (userenv.dll, loaded from the system folder) of
+// `token`, inheriting nothing of this process's: the variables a logon of the
+// token's user gives (the system's and the user's own, its profile folders
+// and TEMP), in UTF-16. Invalid when it cannot be made.
+ScopedEnvironmentBlock CreateEnvironmentBlock(RawHandle token);
 // Starts `application` with `token`, as the token's user, on the interactive
 // desktop "winsta0\\default" of the token's session, with no parameters (its
-// command line is the quoted path) in `directory`: CreateProcessAsUserA, or
+// command line is the quoted path) in `directory` and with the environment
+// block `environment` (CreateEnvironmentBlock's): CreateProcessAsUserA, or
 // CreateProcessWithTokenW where this process lacks the privilege for the
 // former. Does not wait.
 bool CreateProcessWithToken(RawHandle token,
                             const std::string& application,
                             const std::string& directory,
-                            int show_window);
+                            int show_window,
+                            RawHandle environment);
 
 // What decides whether a token may start a program for the desktop's user.
 struct TokenFacts {

@@ -1,10 +1,10 @@
 #include "startup/gather_environment.h"
 
 #include "deployment/run_log.h"
-#include "startup/uninstall_entry.h"
 #include "platform/system.h"
 #include "startup/install_environment.h"
 #include "startup/startup_settings.h"
+#include "startup/uninstall_entry.h"
 #include "startup/update_constants.h"
 
 namespace velt {
@@ -61,13 +61,18 @@ bool GatherEnvironment() {
   std::string source = "ProgramFilesDir (no uninstall entry names a folder)";
   const std::string entry = UninstallKeyPath + ProductName;
   const std::string wow64_entry = Wow64UninstallPath(UninstallKeyPath) + ProductName;
+  bool from_entry = true;
   if (ReadUninstallFolder(entry, &folder)) {
     source = "the uninstall entry HKLM\\" + entry;
   } else if (ReadUninstallFolder(wow64_entry, &folder)) {
     source = "the uninstall entry HKLM\\" + wow64_entry;
+  } else {
+    from_entry = false;
   }
   ProductFolder = folder;
   AddTrailingBackslash(ProductFolder);
+  if (from_entry)
+    UninstallEntryFolder = ProductFolder;
   Log({"installation folder ", ProductFolder, " from ", source});
   return true;
 }

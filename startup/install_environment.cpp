@@ -1,10 +1,13 @@
 #include "startup/install_environment.h"
 
+#include "platform/files.h"
+
 namespace velt {
 
 std::string ProductFolder;
 std::string UninstallKeyPath;
 bool IsAdmin = true;
+std::string UninstallEntryFolder;
 
 namespace {
 
@@ -16,6 +19,7 @@ void StartInstallEnvironment() {
   Held = InstallFolder();
   ProductFolder.clear();
   UninstallKeyPath.clear();
+  UninstallEntryFolder.clear();
   IsAdmin = true;
 }
 
@@ -43,6 +47,11 @@ bool ProductFolderStillHeld() {
 
 const InstallFolder& HeldProductFolder() {
   return Held;
+}
+
+bool HeldFolderReachedBy(const std::string& folder) {
+  platform::ScopedHandle other = platform::HoldFolder(folder);
+  return other.IsValid() && platform::SameFileObject(other.Get(), Held.handle());
 }
 
 }  // namespace velt

@@ -19,8 +19,12 @@ namespace velt {
 extern std::string ProductFolder;     // ends with a backslash once gathered (unless empty)
 extern std::string UninstallKeyPath;  // "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\"
 extern bool IsAdmin;
+// The folder Velt's uninstall entry names, with a trailing backslash; empty
+// when no entry names one. Set with ProductFolder, which "TheLastRunFolder"
+// may then replace.
+extern std::string UninstallEntryFolder;
 
-// Module start and end: reset the three values and let the held folder go.
+// Module start and end: reset the values and let the held folder go.
 void StartInstallEnvironment();
 void EndInstallEnvironment();
 
@@ -37,5 +41,7 @@ bool HoldProductFolder();
 bool ProductFolderStillHeld();
 // The held folder; its handle is invalid while none is held.
 const InstallFolder& HeldProductFolder();
+// True when `folder` reaches the held folder itself (links followed).
+bool HeldFolderReachedBy(const std::string& folder);
 
 }  // namespace velt

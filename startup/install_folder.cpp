@@ -70,7 +70,7 @@ bool InstallFolder::StillReached() const {
          !IsLink(information.attributes) && platform::SameFileObject(examined.Get(), handle_.Get());
 }
 
-bool InstallFolder::NameIsNoLink(const std::string& name) const {
+bool InstallFolder::NameIsNoLink(const std::string& name, Names names) const {
   const std::string path = path_ + name;
   const uint32_t attributes = platform::GetFileAttributes(path);
   if (attributes == platform::kInvalidFileAttributes) {
@@ -80,9 +80,14 @@ bool InstallFolder::NameIsNoLink(const std::string& name) const {
     return false;
   platform::ScopedHandle examined = platform::OpenForExamination(path);
   uint32_t examined_attributes = 0;
-  return examined.IsValid() &&
-         platform::GetFileAttributesByHandle(examined.Get(), &examined_attributes) &&
-         !IsLink(examined_attributes) && Holds(examined.Get(), name);
+  if (!examined.IsValid() ||
+      !platform::GetFileAttributesByHandle(examined.Get(), &examined_attributes) ||
+      IsLink(examined_attributes) || !Holds(examined.Get(), name)) {
+    return false;
+  }
+  platform::FileInformation information;
+  return names == Names::kAny || (examined_attributes & platform::kAttrDirectory) != 0 ||
+         (platform::GetFileInformation(examined.Get(), &information) && information.links <= 1);
 }
 
 bool InstallFolder::Holds(platform::RawHandle file, const std::string& name) const {

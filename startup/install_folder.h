@@ -36,8 +36,10 @@ class InstallFolder {
   // index), and no link.
   bool StillReached() const;
   // True when nothing is called `name` in the folder, or a file that is no link
-  // and really lies in this folder.
-  bool NameIsNoLink(const std::string& name) const;
+  // and really lies in this folder; with kNoOtherName, and has no other name
+  // (a hard link's other name may be a file of anyone's).
+  enum class Names { kAny, kNoOtherName };
+  bool NameIsNoLink(const std::string& name, Names names = Names::kAny) const;
   // True when the open file `file` really lies in this folder as `name`. Where
   // the system cannot tell the path a handle reaches, the checks of the names
   // stand alone and this is true.

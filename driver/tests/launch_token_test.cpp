@@ -81,6 +81,7 @@ class LaunchTokenTest : public DeploymentTest {
       ASSERT_EQ(launches.size(), 1u);
       EXPECT_EQ(launches[0].file, std::string(kVeltFolder) + "Velt.exe");
       EXPECT_EQ(launches[0].as_user ? launches[0].token : launches[0].verb, c.started_with);
+      EXPECT_EQ(launches[0].environment, launches[0].as_user ? launches[0].token : "");
     }
     EXPECT_EQ(Boxes().size(), c.box ? 1u : 0u);
     if (c.box && !Boxes().empty()) {
@@ -216,7 +217,8 @@ TEST_F(LaunchTokenTest, AsSystemVeltStartsAsTheConsolesUserOrNotAtAll) {
 // With no split token the updater has its own user's rights, but that user
 // need not be the one at the screen: the built-in Administrator started for a
 // standard user starts Velt with the shell's (checked) token; the same user
-// as the shell starts it through the shell, as does a desktop without one.
+// as the shell starts it through the shell. A token no shell serves is a
+// service's: nothing starts, with a box only outside session 0.
 TEST_F(LaunchTokenTest, WithoutASplitVeltStartsAsTheShellsUserWhenThatIsAnother) {
   const TokenCase cases[] = {
       {"the built-in Administrator, a standard user's shell", ArrangeBuiltInAdministrator, "shell",
@@ -232,7 +234,14 @@ TEST_F(LaunchTokenTest, WithoutASplitVeltStartsAsTheShellsUserWhenThatIsAnother)
          ArrangeBuiltInAdministrator();
          fake::World().shell_process_id = 0;
        },
-       "open", false, ""},
+       "", true, "nobody is logged on at the console, or the token cannot be had"},
+      {"a deployment tool's user in session 0, no shell",
+       [] {
+         ArrangeBuiltInAdministrator();
+         fake::World().tokens["process"].session = 0;
+         fake::World().shell_process_id = 0;
+       },
+       "", false, "nobody is logged on at the console, or the token cannot be had"},
       {"the built-in Administrator, another user's elevated window as the shell",
        [] {
          ArrangeBuiltInAdministrator();

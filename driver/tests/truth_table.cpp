@@ -76,7 +76,7 @@ const Truth kTruthTable[] = {
      {velt::kExitPackageLocked, velt::kExitInstallFailed},
      "the data file cannot be read"},
     {Phase::kVersionTest,
-     "GetFileAttributesByHandle",
+     "GetFileInformation",
      {velt::kExitInstallFailed},
      "the file opened cannot be told from a link"},
     {Phase::kRunLog,

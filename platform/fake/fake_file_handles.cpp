@@ -159,6 +159,7 @@ bool GetFileInformation(RawHandle handle, FileInformation* information) {
   information->size = entry ? entry->data.size() : 0;
   information->volume = static_cast<uint32_t>(open->path[0]);
   information->index = open->id;
+  information->links = entry ? entry->links : 1;
   return true;
 }
 

@@ -115,7 +115,7 @@ void SetLastError(uint32_t error) {
 bool CloseHandle(RawHandle handle) {
   auto it = World().handles.find(reinterpret_cast<uintptr_t>(handle));
   if (it == World().handles.end() || it->second.kind == FakeHandle::kFind ||
-      it->second.kind == FakeHandle::kNamespace) {
+      it->second.kind == FakeHandle::kNamespace || it->second.kind == FakeHandle::kEnvironment) {
     return Fail(6);  // ERROR_INVALID_HANDLE
   }
   FakeHandle closed = it->second;

@@ -60,6 +60,9 @@ struct FakeEntry {
   uint32_t attributes_error = 0;
   // Names this file or folder whatever path reaches it; kept by renames.
   uint64_t id = 0;
+  // The names the file has (AddHardLink); each name keeps its own copy of
+  // the data, which the program never writes in place.
+  uint32_t links = 1;
   // GetFileType: 1 a file on a disk, 2 a character device, 3 a pipe.
   uint32_t file_type = 1;
   // Reads never reach an end: every read fills the buffer with `data` over
@@ -107,7 +110,8 @@ struct LaunchRecord {
   int show = 0;
   std::string current_directory;  // the process's current directory at the call
   bool as_user = false;
-  std::string token;  // as_user: the token's name in FakeWorld::tokens
+  std::string token;        // as_user: the token's name in FakeWorld::tokens
+  std::string environment;  // as_user: the name of the token whose environment it got
 };
 
 struct ProcessRecord {
@@ -135,12 +139,13 @@ struct FakeHandle {
     kMutex,
     kNamespace,
     kToken,
-    kEvent
+    kEvent,
+    kEnvironment
   } kind = kFile;
   // Files and folders: the normalized path the handle really reaches (links
   // resolved); mappings and mutexes: the name; pipes: the pipe's id; tokens:
-  // the token's name in FakeWorld::tokens; processes: the program's
-  // normalized path.
+  // the token's name in FakeWorld::tokens (also for environment blocks: the
+  // token's they were made of); processes: the program's normalized path.
   std::string path;
   bool write = false;
   bool share_read = false;
@@ -154,6 +159,7 @@ struct FakeHandle {
   uint64_t id = 0;  // files and folders: the id of the entry opened (0: a drive root)
   std::vector<platform::FindData> listing;  // finds: remaining entries
   size_t next = 0;
+  std::vector<std::string> variables;  // environment blocks: "NAME=value"
 };
 
 struct FakeWorld {
@@ -236,9 +242,14 @@ struct FakeWorld {
   bool pipe_read_would_block = false;
   std::string system_directory = "C:\\Windows\\system32";
 
-  // This process's elevation and the desktop shell's process (0: no shell window).
+  // This process's elevation and the desktop shell's process (0: no shell
+  // window). By default the user's own shell runs, as on a Windows desktop.
   platform::Elevation process_elevation = platform::Elevation::kNone;
-  uint32_t shell_process_id = 0;
+  uint32_t shell_process_id = 4000;
+  // What CreateEnvironmentBlock gives a token of any user ("NAME=value"): the
+  // variables of a logon, none of this process's `environment`.
+  std::vector<std::string> logon_environment = {"USERPROFILE=C:\\Users\\Anna",
+                                                "TEMP=C:\\Users\\Anna\\AppData\\Local\\Temp"};
   // The process that started this one (0: none known) and the other
   // processes by id: when each was created (GetProcessTimes' units, as this
   // process's `process_created`) and its token's name in `tokens` (empty: its
@@ -341,6 +352,9 @@ void AddFile(const std::string& path, const std::string& data, uint32_t attribut
 // A symbolic link at `path` to `target` (a file or a folder); `attributes` as
 // the system reports the link (add kAttrReparsePoint for Windows' view).
 void AddLink(const std::string& path, const std::string& target, uint32_t attributes);
+// A hard link at `path` to the file `existing`: one more name of it, with its
+// identity and data.
+void AddHardLink(const std::string& path, const std::string& existing);
 // `normalized` with every link on its way replaced by its target; the last
 // component too when `follow_last`.
 std::string ResolvePath(const std::string& normalized, bool follow_last);

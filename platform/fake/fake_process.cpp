@@ -177,17 +177,39 @@ ScopedHandle OpenProcessTokenForLaunch(uint32_t process_id) {
   return ScopedHandle(NewHandle(FakeHandle::kToken, "shell"));
 }
 
+ScopedEnvironmentBlock CreateEnvironmentBlock(RawHandle token) {
+  FakeHandle* user = fake::LookupHandle(token, FakeHandle::kToken);
+  if (!user)
+    return (Fail(6), ScopedEnvironmentBlock());
+  if (fake::Faulted("CreateEnvironmentBlock", fake::kFaultsOfCalls))
+    return ScopedEnvironmentBlock();
+  FakeHandle block;
+  block.kind = FakeHandle::kEnvironment;
+  block.path = user->path;
+  block.variables = World().logon_environment;
+  return ScopedEnvironmentBlock(fake::NewHandle(block));
+}
+
+bool DestroyEnvironmentBlock(RawHandle block) {
+  if (!fake::LookupHandle(block, FakeHandle::kEnvironment))
+    return Fail(6);
+  World().handles.erase(reinterpret_cast<uintptr_t>(block));
+  return true;
+}
+
 bool CreateProcessWithToken(RawHandle token,
                             const std::string& application,
                             const std::string& directory,
-                            int show_window) {
+                            int show_window,
+                            RawHandle environment) {
   FakeHandle* used = fake::LookupHandle(token, FakeHandle::kToken);
-  if (!used)
+  FakeHandle* block = fake::LookupHandle(environment, FakeHandle::kEnvironment);
+  if (!used || !block)
     return Fail(6);
   if (fake::Faulted("CreateProcessWithToken", fake::kFaultsOfCalls, application))
     return false;
-  World().launches.push_back(
-      {"", application, "", directory, show_window, World().current_directory, true, used->path});
+  World().launches.push_back({"", application, "", directory, show_window,
+                              World().current_directory, true, used->path, block->path});
   return true;
 }
 

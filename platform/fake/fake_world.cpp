@@ -257,6 +257,14 @@ void AddLink(const std::string& path, const std::string& target, uint32_t attrib
   entry.link_target = NormalizePath(target);
 }
 
+void AddHardLink(const std::string& path, const std::string& existing) {
+  const FakeEntry file = *FindEntry(existing);
+  AddFile(path, file.data, file.attributes);
+  FakeEntry& entry = World().entries[NormalizePath(path)];
+  entry.id = file.id;
+  entry.links = FindEntry(existing)->links = file.links + 1;
+}
+
 void AddRegKey(const std::string& key, const std::string& view) {
   ++World().revision;
   std::string path = RegistryPath(key, view);

@@ -1,5 +1,5 @@
 // Starting a program as the desktop's user: this process's elevation, the
-// shell's process, and process creation with a token.
+// shell's process, the user's environment, and process creation with a token.
 #include <vector>
 
 #include "platform/process.h"
@@ -52,10 +52,26 @@ uint32_t GetShellProcessId() {
   return process_id;
 }
 
+ScopedEnvironmentBlock CreateEnvironmentBlock(RawHandle token) {
+  static auto create = LoadSystemFunction<BOOL(WINAPI*)(LPVOID*, HANDLE, BOOL)>(
+      "userenv.dll", "CreateEnvironmentBlock");
+  void* block = nullptr;
+  if (!create || !create(&block, token, FALSE))
+    return ScopedEnvironmentBlock();
+  return ScopedEnvironmentBlock(block);
+}
+
+bool DestroyEnvironmentBlock(RawHandle block) {
+  static auto destroy =
+      LoadSystemFunction<BOOL(WINAPI*)(LPVOID)>("userenv.dll", "DestroyEnvironmentBlock");
+  return destroy && destroy(block);
+}
+
 bool CreateProcessWithToken(RawHandle token,
                             const std::string& application,
                             const std::string& directory,
-                            int show_window) {
+                            int show_window,
+                            RawHandle environment) {
   std::string command_line = "\"" + application + "\"";
   std::vector<char> line(command_line.begin(), command_line.end());
   line.push_back('\0');
@@ -68,8 +84,8 @@ bool CreateProcessWithToken(RawHandle token,
   PROCESS_INFORMATION created;
   ZeroMemory(&created, sizeof(created));
   const char* folder = directory.empty() ? nullptr : directory.c_str();
-  if (::CreateProcessAsUserA(token, application.c_str(), line.data(), nullptr, nullptr, FALSE, 0,
-                             nullptr, folder, &startup, &created)) {
+  if (::CreateProcessAsUserA(token, application.c_str(), line.data(), nullptr, nullptr, FALSE,
+                             CREATE_UNICODE_ENVIRONMENT, environment, folder, &startup, &created)) {
     OwnProcessInformation(created);  // not waited for: closed at once
     return true;
   }
@@ -92,7 +108,8 @@ bool CreateProcessWithToken(RawHandle token,
   wide_startup.lpDesktop = WideInteractiveDesktop;
   wide_startup.dwFlags = STARTF_USESHOWWINDOW;
   wide_startup.wShowWindow = static_cast<WORD>(show_window);
-  if (!create_with_token(token, 0, wide_application.data(), wide_line.data(), 0, nullptr,
+  if (!create_with_token(token, 0, wide_application.data(), wide_line.data(),
+                         CREATE_UNICODE_ENVIRONMENT, environment,
                          directory.empty() ? nullptr : wide_directory.data(), &wide_startup,
                          &created)) {
     return false;

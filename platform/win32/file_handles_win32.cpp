@@ -83,6 +83,7 @@ bool GetFileInformation(RawHandle handle, FileInformation* information) {
   information->size = (static_cast<uint64_t>(raw.nFileSizeHigh) << 32) | raw.nFileSizeLow;
   information->volume = raw.dwVolumeSerialNumber;
   information->index = (static_cast<uint64_t>(raw.nFileIndexHigh) << 32) | raw.nFileIndexLow;
+  information->links = raw.nNumberOfLinks;
   return true;
 }
 

@@ -12,9 +12,11 @@
 namespace platform {
 namespace {
 
-// The access a token to start a program with needs (DuplicateTokenEx).
+// The access a token to start a program with needs (DuplicateTokenEx), and
+// CreateEnvironmentBlock of it (query, impersonate, duplicate).
 constexpr DWORD kLaunchTokenAccess = TOKEN_QUERY | TOKEN_DUPLICATE | TOKEN_ASSIGN_PRIMARY |
-                                     TOKEN_ADJUST_DEFAULT | TOKEN_ADJUST_SESSIONID;
+                                     TOKEN_ADJUST_DEFAULT | TOKEN_ADJUST_SESSIONID |
+                                     TOKEN_IMPERSONATE;
 
 // GetTokenInformation of a fixed-size class. A class the system does not know
 // (before Windows Vista: ERROR_INVALID_PARAMETER) leaves `*value` as it was.

@@ -67,4 +67,29 @@ inline bool UnixUnlink(const std::string& path) {
   return LinuxCall(10 /* unlink */, unix_path.c_str(), nullptr) == 0;
 }
 
+// Makes `depth` nested folders "d\\d\\...\\d" in `folder` (a Windows path),
+// or with `remove` removes them, from the deepest up, one component at a time
+// (mkdir(2), rmdir(2), chdir(2)), so that no path grows beyond Linux's limit.
+// The Unix working directory is restored. True on success.
+inline bool UnixNestedFolders(const std::string& folder, int depth, bool remove) {
+  char saved[4096] = {};
+  const std::string unix_folder = UnixPath(folder);
+  if (unix_folder.empty() ||
+      LinuxCall(183 /* getcwd */, saved, reinterpret_cast<char*>(sizeof(saved))) <= 0 ||
+      LinuxCall(12 /* chdir */, unix_folder.c_str(), nullptr) != 0) {
+    return false;
+  }
+  int level = 0;
+  while (level < depth - remove &&
+         (remove || LinuxCall(39 /* mkdir */, "d", reinterpret_cast<char*>(0700)) == 0) &&
+         LinuxCall(12, "d", nullptr) == 0) {
+    ++level;
+  }
+  bool done = level == depth - remove;
+  for (; remove && level >= 0; --level)
+    done =
+        LinuxCall(40 /* rmdir */, "d", nullptr) == 0 && LinuxCall(12, "..", nullptr) == 0 && done;
+  return LinuxCall(12, saved, nullptr) == 0 && done;
+}
+
 }  // namespace velt::test

@@ -69,6 +69,8 @@ std::string ShortPath(const std::string& path);
 // A symbolic link at `link` to `target` (which need not exist), as an
 // unelevated user could plant it; `folder` when the target is a folder.
 bool MakeLink(const std::string& link, const std::string& target, bool folder);
+// A hard link at `link` to the file `existing` (CreateHardLinkA).
+bool MakeHardLink(const std::string& link, const std::string& existing);
 
 // A key path below Software ("Software\VeltContract\<unique>"), deleted at the
 // end from HKCU and from both views of HKLM.
@@ -88,6 +90,9 @@ std::string ProcessTokenHolder(uint32_t process_id);
 std::string OwnTokenHolder();
 // This process's id.
 uint32_t OwnProcessId();
+// The variables of an environment block (CreateEnvironmentBlock's), each as
+// "NAME=value".
+std::vector<std::string> EnvironmentBlockVariables(void* block);
 
 // A kernel object made under `name` ("Global\\...") by a program of this
 // user before the guard: an event, or a mutex with default security (whose

@@ -35,6 +35,7 @@ class InFolderContract : public ContractTest {
 
 TEST_F(InFolderContract, OpensANameInTheFolderForWhatItIsFor) {
   PutFile(folder_ + "data.bin", "vtup+");
+  ASSERT_TRUE(MakeHardLink(folder_ + "second name.bin", folder_ + "data.bin"));
   PutFolder(folder_ + "sub");
   platform::ScopedHandle folder = platform::HoldFolder(folder_);
   ASSERT_TRUE(folder.IsValid());
@@ -54,6 +55,11 @@ TEST_F(InFolderContract, OpensANameInTheFolderForWhatItIsFor) {
   uint32_t attributes = 0;
   ASSERT_TRUE(platform::GetFileAttributesByHandle(sub.Get(), &attributes));
   EXPECT_NE(attributes & platform::kAttrDirectory, 0u);
+  platform::FileInformation file_names, folder_names;  // a file's names count its hard links
+  ASSERT_TRUE(platform::GetFileInformation(file.Get(), &file_names) &&
+              platform::GetFileInformation(sub.Get(), &folder_names));
+  EXPECT_EQ(file_names.links, 2u);
+  EXPECT_EQ(folder_names.links, 1u);
 
   struct Refused {
     const char* name;

@@ -140,6 +140,20 @@ TEST_F(ProcessContract, AProcessIsExaminedByItsIdItsCreationTimeAndItsToken) {
   EXPECT_LE(created, own);
 }
 
+// A program started with another process's token gets that user's
+// environment, as a logon makes it, not this process's.
+TEST_F(ProcessContract, AnEnvironmentBlockIsTheTokensUsersNotThisProcesss) {
+  SetEnvironment("VELT_CONTRACT_STARTER", "this process only");
+  platform::ScopedHandle token = platform::OpenProcessTokenForLaunch(ProcessWithToken());
+  platform::ScopedEnvironmentBlock block = platform::CreateEnvironmentBlock(token.Get());
+  ASSERT_TRUE(block.IsValid()) << platform::GetLastError();
+  std::string names;
+  for (const std::string& variable : EnvironmentBlockVariables(block.Get()))
+    names.append(" ").append(platform::AsciiUppercase(variable.substr(0, variable.find('=') + 1)));
+  EXPECT_EQ(names.find(" VELT_CONTRACT_STARTER="), std::string::npos) << names;
+  EXPECT_NE(names.find(" USERPROFILE="), std::string::npos) << names;
+}
+
 TEST_F(ProcessContract, NoProcessGivesNoToken) {
   for (uint32_t id : {0u, 0xFFFFFFF0u}) {
     SCOPED_TRACE(id);

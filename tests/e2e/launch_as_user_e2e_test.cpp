@@ -38,12 +38,18 @@ class LaunchAsUserE2eTest : public UpdateE2eTest {
   }
 };
 
+// Velt gets the shell's user's environment, not the updater's (which has a
+// variable of the starter's here).
 TEST_F(LaunchAsUserE2eTest, WithAnUnelevatedDesktopVeltStartsUnelevated) {
+  SetEnvironmentVariableA("VELT_E2E_STARTER", "1");
   UpdateRun run = RunUpdate({}, {IDYES, IDYES});
+  SetEnvironmentVariableA("VELT_E2E_STARTER", nullptr);
   EXPECT_EQ(run.exit_code, kExitOk);
   ASSERT_TRUE(run.velt_launched);
   EXPECT_EQ(AsciiLower(run.velt_launch_cwd), AsciiLower(folder().substr(0, folder().size() - 1)));
   EXPECT_NE(run.velt_launch_record.find("args=\r\n"), std::string::npos) << run.velt_launch_record;
+  EXPECT_NE(run.velt_launch_record.find(" starter_variable=0 profile=1 "), std::string::npos)
+      << run.velt_launch_record;
   EXPECT_FALSE(run.velt_launch_elevated);
 }
 

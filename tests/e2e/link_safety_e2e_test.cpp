@@ -80,6 +80,20 @@ TEST_F(LinkSafetyE2eTest, ALinkAtTheDataFilesNameIsNotReadForItsVersion) {
   EXPECT_EQ(ReadBinaryFile(pin), "PIN=7391");
 }
 
+// A hard link at the data file's name to a file of the user's: its fifth byte
+// is not read as the installed version, and the link is not replaced.
+TEST_F(LinkSafetyE2eTest, AHardLinkAtTheDataFilesNameIsNotReadNorReplaced) {
+  const std::string secret = root() + "secret.txt";
+  const std::string log = root() + "update.log";
+  ASSERT_TRUE(WriteBinaryFile(secret, "PASSWORD=hunter2"));
+  ASSERT_TRUE(DeleteFileA(PackagePath().c_str()));
+  ASSERT_TRUE(CreateHardLinkA(PackagePath().c_str(), secret.c_str(), nullptr));
+  UpdateRun run = RunUpdate({"modest", "/SUPPRESSMSGBOXES", "/LOG=" + log}, {});
+  EXPECT_EQ(run.exit_code, kExitInstallFailed);
+  EXPECT_NE(ReadBinaryFile(log).find(" installed=- "), std::string::npos) << ReadBinaryFile(log);
+  EXPECT_EQ(ReadPackage(), "PASSWORD=hunter2");
+}
+
 // The name the new file once had, predictable: a link there is never opened.
 TEST_F(LinkSafetyE2eTest, ALinkAtTheOldTemporaryNameIsNeverFollowed) {
   ASSERT_TRUE(velt::test::MakeUnixSymlink(PackagePath() + ".new", outside_ + "victim.dat"));

@@ -1,9 +1,11 @@
 // The package under the real updater: the carried sample written byte for byte,
-// the wait for a running Velt holding the package, the size recorded, and a
-// damaged installer refusing to write.
+// the wait for a running Velt holding the package, the size recorded (also of
+// a tree too deep to walk whole), and a damaged installer refusing to write.
+#include <cstdio>
 #include <string>
 
 #include "deployment/exit_codes.h"
+#include "tests/common/unix_symlink.h"
 #include "tests/e2e/e2e_files.h"
 #include "tests/e2e/e2e_harness.h"
 
@@ -53,6 +55,21 @@ TEST_F(PackageE2eTest, EstimatedSizeIsTheFolderSize) {
   ASSERT_TRUE(ReadEstimatedSize(&kib));
   EXPECT_EQ(kib, FolderBytes(folder()) / 1024);
   EXPECT_GE(kib, 18338960u / 1024);
+}
+
+// Folders 3,000 levels deep in a user-writable installation took over a
+// minute to measure, holding the single-copy guard: the run now ends within
+// the harness's 30 s.
+TEST_F(PackageE2eTest, AnInstallationThreeThousandFoldersDeepIsMeasuredInTime) {
+  const std::string log = root() + "update.log";
+  ASSERT_TRUE(velt::test::UnixNestedFolders(folder(), 3000, false));
+  const DWORD started = GetTickCount();
+  UpdateRun run = RunUpdate({"modest", "/LOG=" + log}, {}, 30000);
+  std::printf("[ figures  ] a silent run in an installation 3,000 folders deep took %lu ms\n",
+              GetTickCount() - started);
+  EXPECT_TRUE(velt::test::UnixNestedFolders(folder(), 3000, true));
+  EXPECT_EQ(run.exit_code, kExitOk);
+  EXPECT_NE(ReadBinaryFile(log).find("128 levels deep were left out\r\n"), std::string::npos);
 }
 
 TEST_F(PackageE2eTest, DamagedInstallerWritesNothing) {

@@ -125,6 +125,11 @@ bool MakeLink(const std::string& link, const std::string& target, bool folder) {
   return true;
 }
 
+bool MakeHardLink(const std::string& link, const std::string& existing) {
+  fake::AddHardLink(link, existing);
+  return true;
+}
+
 std::string NewKeyPath() {
   return "Software\\VeltContract\\Test" + std::to_string(++counter);
 }
@@ -166,6 +171,10 @@ std::string ProcessTokenHolder(uint32_t process_id) {
 
 std::string OwnTokenHolder() {
   return "S-1-5-21-1000, elevated";
+}
+
+std::vector<std::string> EnvironmentBlockVariables(void* block) {
+  return fake::LookupHandle(block, fake::FakeHandle::kEnvironment)->variables;
 }
 
 uint32_t OwnProcessId() {

@@ -157,6 +157,13 @@ uint32_t OwnProcessId() {
   return GetCurrentProcessId();
 }
 
+std::vector<std::string> EnvironmentBlockVariables(void* block) {
+  std::vector<std::string> variables;
+  for (const wchar_t* at = static_cast<const wchar_t*>(block); *at != L'\0'; at += wcslen(at) + 1)
+    variables.push_back(std::string(at, at + wcslen(at)));  // the names are ASCII
+  return variables;
+}
+
 bool HandleInheritable(void* handle) {
   DWORD flags = 0;
   return GetHandleInformation(handle, &flags) && (flags & HANDLE_FLAG_INHERIT) != 0;

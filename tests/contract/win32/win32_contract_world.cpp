@@ -172,6 +172,10 @@ bool MakeLink(const std::string& link, const std::string& target, bool folder) {
   return linked;
 }
 
+bool MakeHardLink(const std::string& link, const std::string& existing) {
+  return CreateHardLinkA(link.c_str(), existing.c_str(), nullptr) != FALSE;
+}
+
 std::string NewKeyPath() {
   made.keys.push_back("Software\\VeltContract\\" + Unique("Test"));
   return made.keys.back();

@@ -4,9 +4,11 @@
 // message loop on WM_QUIT.
 //
 // Every start appends one line to the record file:
-//   started elevated=<0|1> cwd=<current directory> args=<arguments joined by blanks>
-// and, when running, "quit" after WM_QUIT and "released" once the package file
-// is closed. Without --stay the program exits right after recording, so a launch
+//   started elevated=<0|1> starter_variable=<0|1> profile=<0|1> cwd=<current directory>
+//   args=<arguments joined by blanks>
+// (one line; whether VELT_E2E_STARTER and USERPROFILE are set) and, when
+// running, "quit" after WM_QUIT and "released" once the package file is
+// closed. Without --stay the program exits right after recording, so a launch
 // by the updater (verb "open", no parameters) leaves no process behind.
 //
 // Options:
@@ -139,7 +141,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
 
   Options options;
   bool valid = ParseOptions(args, &options);
+  const auto is_set = [](const char* name) {
+    return GetEnvironmentVariableA(name, nullptr, 0) > 0 ? "1" : "0";
+  };
   Record(options.record_path, "started elevated=" + std::to_string(velt::tools::Elevated()) +
+                                  " starter_variable=" + is_set("VELT_E2E_STARTER") +
+                                  " profile=" + is_set("USERPROFILE") +
                                   " cwd=" + CurrentDirectory() + " args=" + joined);
   if (!valid)
     return 2;
