@@ -121,10 +121,11 @@ TEST_F(RefusedRunTest, AnUnknownStarterOrANetworkPathGetsNoLogAndNothingIsTouche
     EXPECT_EQ(RunProgram(std::string("modest /SUPPRESSMSGBOXES /LOG=") + c.log),
               velt::kExitLogNotMade);
     for (const fake::FaultCall& call : fake::World().faults.calls) {
-      if (call.operation != "GetFullPathName")  // the path's text only
+      if (call.operation != "GetFullPathName") {  // the path's text only
         EXPECT_TRUE(call.subject.find("host") == std::string::npos &&
                     call.subject.rfind("n:", 0) != 0 && call.subject.rfind("c:\\logs", 0) != 0)
             << call.operation << " " << call.subject;
+      }
     }
     EXPECT_TRUE(fake::FilesBelow("C:\\Logs").empty() && fake::FilesBelow("N:\\Logs").empty());
     ExpectNothingDone();

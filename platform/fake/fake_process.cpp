@@ -104,7 +104,7 @@ intptr_t ShellExecute(const std::string& verb,
                       const std::string& directory,
                       int show) {
   World().launches.push_back(
-      {verb, file, parameters, directory, show, World().current_directory, false, ""});
+      {verb, file, parameters, directory, show, World().current_directory, false, "", ""});
   if (fake::Faulted("ShellExecute", fake::kFaultsOfCalls, file) || !ProgramExists(file))
     return 2;  // SE_ERR_FNF: below 32 is failure
   return 42;
