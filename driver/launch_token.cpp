@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "deployment/run_log.h"
+#include "package/log_starter.h"
 #include "platform/errors.h"
 #include "platform/process.h"
 
@@ -12,12 +13,6 @@ namespace {
 
 using platform::ScopedHandle;
 using platform::TokenFacts;
-
-// SYSTEM, LOCAL SERVICE, NETWORK SERVICE and the virtual service accounts.
-bool IsServiceAccount(const std::string& sid) {
-  return sid == "S-1-5-18" || sid == "S-1-5-19" || sid == "S-1-5-20" ||
-         sid.rfind("S-1-5-80-", 0) == 0;
-}
 
 VeltLaunchWay Nothing(std::string_view why, bool tell_user = true) {
   Log({"Velt is not started: ", why});
