@@ -142,10 +142,10 @@ InstallOutcome InstallBytes(const InstallFolder& folder,
   if (WriteAndFlush(temporary.Get(), data, size))
     outcome = ReplaceInFolder(folder, temporary.Get(), name);
   if (outcome.written) {
-    if (platform::CloseHandle(temporary.Release()))
-      return outcome;
-    LogFailure({"closing the new data file"}, platform::GetLastError());
-    return {};
+    // Flushed and renamed into place, the file is installed whatever its close says.
+    if (!platform::CloseHandle(temporary.Release()))
+      LogFailure({"closing the new data file, installed all the same"}, platform::GetLastError());
+    return outcome;
   }
   // Only the file created here goes, through its own handle.
   platform::SetDeleteOnClose(temporary.Get());

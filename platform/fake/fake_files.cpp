@@ -119,6 +119,9 @@ bool CloseHandle(RawHandle handle) {
     return Fail(6);  // ERROR_INVALID_HANDLE
   }
   FakeHandle closed = it->second;
+  // Counted like every fallible call; a planned failure comes after the close,
+  // as a deferred write error is reported: the handle is closed either way.
+  const uint32_t fault = fake::NextFault("CloseHandle", fake::kFaultError, closed.path);
   World().handles.erase(it);
   if (closed.kind == FakeHandle::kMapping) {
     auto mapping = World().open_mappings.find(closed.path);
@@ -132,9 +135,7 @@ bool CloseHandle(RawHandle handle) {
     if (!fake::OpenByThisProcess(closed.path))
       World().entries.erase(closed.path);
   }
-  if (closed.kind == FakeHandle::kFile && fake::IsFailing("CloseHandle"))
-    return Fail(kErrorAccessDenied);
-  return true;
+  return fault == 0 || Fail(fake::FaultError(fault));
 }
 
 uint32_t GetFileAttributes(const std::string& path) {

@@ -179,8 +179,8 @@ struct FakeWorld {
   int oplock_waits = 0;
   // Operations that fail with access denied on every call while named here
   // (e.g. "CreateFile", "ReadFile", "WriteFile"); see also `faults`. With
-  // "CloseHandle", closing a file's handle closes it and then fails, as a
-  // deferred write error is reported (not a counted call).
+  // "CloseHandle", closing a handle closes it and then fails, as a deferred
+  // write error is reported.
   std::vector<std::string> failing;
   // Counts every call of a fallible operation and fails the planned one.
   FaultPlan faults;
