@@ -71,6 +71,8 @@ ScopedHandle OpenFolder(const std::string& path);
 // everything and without following a link at its own name where the system
 // can tell. Invalid on failure.
 ScopedHandle OpenForExamination(const std::string& path);
+// The same, but following a link at its own name too, as HoldFolder does.
+ScopedHandle OpenForExaminationThroughLinks(const std::string& path);
 // Opens the folder `path` to hold it: links on the way and at its own name
 // are followed, and deletion is not shared, so that while the handle is open
 // the folder it reached cannot be renamed, moved or deleted. Invalid on failure.

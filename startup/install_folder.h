@@ -33,7 +33,8 @@ class InstallFolder {
   bool FinalPathKnown() const { return !final_path_.empty(); }
 
   // True while path() still reaches this very folder (same volume and file
-  // index), and no link.
+  // index), and no link; a folder held without a final path is reached
+  // through its name as the hold reached it, a link at the name followed.
   bool StillReached() const;
   // True when nothing is called `name` in the folder, or a file that is no link
   // and really lies in this folder.
@@ -49,7 +50,8 @@ class InstallFolder {
 
   platform::ScopedHandle handle_;
   std::string path_;
-  std::string final_path_;  // the path the handle reaches; empty when unknown
+  std::string final_path_;      // the path the handle reaches; empty when unknown
+  bool name_followed_ = false;  // held without a final path: path() as given, links followed
 };
 
 }  // namespace velt

@@ -89,12 +89,15 @@ ScopedHandle HoldFolder(const std::string& path) {
   return ScopedHandle(fake::NewHandle(handle));
 }
 
-ScopedHandle OpenForExamination(const std::string& path) {
+namespace {
+
+ScopedHandle Examine(const std::string& path, bool through_links) {
   if (fake::Faulted("OpenForExamination", fake::kFaultsOfOpens, fake::NormalizePath(path)))
     return ScopedHandle();
   if (fake::NamesAFileAsAFolder(path))
     return (Fail(fake::kErrorInvalidName), ScopedHandle());
-  const std::string reached = fake::ExaminedPath(path);
+  const std::string reached =
+      through_links ? fake::ResolvePath(fake::NormalizePath(path), true) : fake::ExaminedPath(path);
   if (reached.size() > 2 && World().entries.count(reached) == 0)
     return (Fail(kErrorFileNotFound), ScopedHandle());
   FakeHandle handle;
@@ -102,6 +105,16 @@ ScopedHandle OpenForExamination(const std::string& path) {
   handle.path = reached;
   handle.id = fake::EntryId(reached);
   return ScopedHandle(fake::NewHandle(handle));
+}
+
+}  // namespace
+
+ScopedHandle OpenForExamination(const std::string& path) {
+  return Examine(path, false);
+}
+
+ScopedHandle OpenForExaminationThroughLinks(const std::string& path) {
+  return Examine(path, true);
 }
 
 std::string GetFullPathName(const std::string& path) {

@@ -67,6 +67,13 @@ ScopedHandle OpenForExamination(const std::string& path) {
   return ScopedHandle(file);
 }
 
+ScopedHandle OpenForExaminationThroughLinks(const std::string& path) {
+  HANDLE file = ::CreateFileA(WithoutTrailingBackslash(path).c_str(), FILE_READ_ATTRIBUTES,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  return ScopedHandle(file);
+}
+
 bool GetFileAttributesByHandle(RawHandle handle, uint32_t* attributes) {
   BY_HANDLE_FILE_INFORMATION information;
   if (!::GetFileInformationByHandle(handle, &information))

@@ -260,6 +260,8 @@ TEST_F(FileHandlesContract, AnOpenOrHeldFolderCanNeitherBeMovedNorRemoved) {
     ASSERT_TRUE(platform::GetFinalPathNameByHandle(held.Get(), &reached));
     EXPECT_EQ(Lower(reached.substr(reached.size() - 7)), "\\folder") << reached;
     EXPECT_TRUE(platform::SameFileObject(held.Get(), platform::OpenForExamination(folder).Get()));
+    EXPECT_TRUE(platform::SameFileObject(
+        held.Get(), platform::OpenForExaminationThroughLinks(root_ + "via").Get()));
     EXPECT_FALSE(platform::SameFileObject(held.Get(), platform::OpenForExamination(root_).Get()));
     EXPECT_FALSE(MovedByAnotherProgram(folder, root_ + "moved"));
     EXPECT_FALSE(RemovedByAnotherProgram(folder));
