@@ -73,15 +73,20 @@ bool InstallFolder::StillReached() const {
          !IsLink(information.attributes) && platform::SameFileObject(examined.Get(), handle_.Get());
 }
 
-bool InstallFolder::NameIsNoLink(const std::string& name) const {
+bool InstallFolder::NameIsNoLink(const std::string& name, bool* being_deleted) const {
   const std::string path = path_ + name;
   const uint32_t attributes = platform::GetFileAttributes(path);
   if (attributes == platform::kInvalidFileAttributes) {
-    return platform::IsNotFoundError(platform::GetLastError());
+    const uint32_t error = platform::GetLastError();
+    if (being_deleted != nullptr)
+      *being_deleted = error == platform::kErrorDeletePending;
+    return platform::IsNotFoundError(error);
   }
   if (IsLink(attributes))
     return false;
   platform::ScopedHandle examined = platform::OpenForExamination(path);
+  if (!examined.IsValid() && being_deleted != nullptr)
+    *being_deleted = platform::GetLastError() == platform::kErrorDeletePending;
   uint32_t examined_attributes = 0;
   return examined.IsValid() &&
          platform::GetFileAttributesByHandle(examined.Get(), &examined_attributes) &&

@@ -37,8 +37,10 @@ class InstallFolder {
   // through its name as the hold reached it, a link at the name followed.
   bool StillReached() const;
   // True when nothing is called `name` in the folder, or a file that is no link
-  // and really lies in this folder.
-  bool NameIsNoLink(const std::string& name) const;
+  // and really lies in this folder. When false only because another process
+  // is deleting the file (kErrorDeletePending: Windows refuses its opens by
+  // name until it is gone), `*being_deleted` is set, if given.
+  bool NameIsNoLink(const std::string& name, bool* being_deleted = nullptr) const;
   // True when the open file `file` really lies in this folder as `name`. Where
   // the system cannot tell the path a handle reaches, the checks of the names
   // stand alone and this is true.

@@ -105,14 +105,27 @@ TEST_F(InstallTest, MissingResourceCreatesNoDestination) {
   EXPECT_EQ(fake::World().boxes.size(), 1u);
 }
 
+// Held by another process, or being deleted by one (gone once it closes the
+// file), for 2000 ms: 8 pauses of 256 ms.
 TEST_F(InstallTest, WaitsForDestinationReleasedWithinBudget) {
-  fake::AddFile(kDestination, kOldData);
-  fake::FindEntry(kDestination)->held_until_ms = 2000;
-  EXPECT_TRUE(Install());
-  EXPECT_EQ(fake::FileData(kDestination), payload_);
-  EXPECT_TRUE(fake::World().boxes.empty());
-  // 2000 ms need 8 pauses of 256 ms.
-  EXPECT_EQ(fake::World().sleeps, std::vector<uint32_t>(8, velt::kPackageRetryDelayMs));
+  for (bool delete_pending : {false, true}) {
+    SCOPED_TRACE(delete_pending ? "being deleted" : "held");
+    fake::World().sleeps.clear();
+    fake::AddFile(kDestination, kOldData);
+    const int64_t until = fake::World().now_ms + 2000;
+    fake::FindEntry(kDestination)->held_until_ms = delete_pending ? -1 : until;
+    fake::FindEntry(kDestination)->delete_pending = delete_pending;
+    fake::World().on_call = [&](const std::string&) {
+      if (delete_pending && fake::World().now_ms >= until && fake::FindEntry(kDestination) &&
+          fake::FindEntry(kDestination)->delete_pending) {
+        fake::World().entries.erase(fake::NormalizePath(kDestination));
+      }
+    };
+    EXPECT_TRUE(Install());
+    EXPECT_EQ(fake::FileData(kDestination), payload_);
+    EXPECT_TRUE(fake::World().boxes.empty());
+    EXPECT_EQ(fake::World().sleeps, std::vector<uint32_t>(8, velt::kPackageRetryDelayMs));
+  }
 }
 
 TEST_F(InstallTest, ReleaseOnLastAttemptStillSucceeds) {

@@ -100,6 +100,8 @@ ScopedHandle Examine(const std::string& path, bool through_links) {
       through_links ? fake::ResolvePath(fake::NormalizePath(path), true) : fake::ExaminedPath(path);
   if (reached.size() > 2 && World().entries.count(reached) == 0)
     return (Fail(kErrorFileNotFound), ScopedHandle());
+  if (fake::BeingDeleted(reached))
+    return (Fail(kErrorDeletePending), ScopedHandle());
   FakeHandle handle;
   handle.kind = FakeHandle::kExamine;
   handle.path = reached;

@@ -65,6 +65,19 @@ bool OpenByThisProcess(const std::string& path) {
   return false;
 }
 
+bool BeingDeleted(const std::string& path) {
+  auto it = World().entries.find(path);
+  if (it == World().entries.end())
+    return false;
+  if (it->second.delete_pending)
+    return true;
+  for (const auto& [id, handle] : World().handles) {
+    if (handle.kind == FakeHandle::kFile && handle.path == path && handle.delete_on_close)
+      return true;
+  }
+  return false;
+}
+
 bool ConflictsWithOpenHandles(const std::string& path, bool write, bool share_read) {
   for (const auto& [id, handle] : World().handles) {
     if (handle.kind != FakeHandle::kFile || handle.path != path)
@@ -157,8 +170,8 @@ uint32_t GetFileAttributes(const std::string& path) {
     Fail(kErrorFileNotFound);
     return kInvalidFileAttributes;
   }
-  if (it->second.attributes_error != 0) {
-    Fail(it->second.attributes_error);
+  if (it->second.attributes_error != 0 || fake::BeingDeleted(resolved)) {
+    Fail(it->second.attributes_error != 0 ? it->second.attributes_error : kErrorDeletePending);
     return kInvalidFileAttributes;
   }
   return it->second.attributes;
@@ -196,7 +209,7 @@ ScopedHandle CreateFile(const std::string& path,
                 fake::ConflictsWithOpenHandles(normalized, write, share_read))) {
     return (Fail(kErrorSharingViolation), ScopedHandle());
   }
-  if (entry && entry->delete_pending)
+  if (entry && fake::BeingDeleted(normalized))
     return (Fail(kErrorDeletePending), ScopedHandle());
   const bool deletes = access == FileAccess::kWriteDelete || access == FileAccess::kDelete;
   if (entry && (write || deletes) && (entry->attributes & kAttrReadOnly))

@@ -70,7 +70,9 @@ struct FakeEntry {
   // lacks itself, as its access list says.
   uint32_t denied_to_user = 0;
   uint32_t denied_to_process = 0;
-  // The file is being deleted: every open fails (kErrorDeletePending).
+  // Another process is deleting the file: every open by name, for its
+  // attributes too, fails (kErrorDeletePending), as while this process holds
+  // it open marked for deletion.
   bool delete_pending = false;
   // A power loss keeps no data written since the file's last flush: while
   // `unflushed`, `flushed_data` is what would remain of it.

@@ -195,10 +195,26 @@ TEST_F(FileHandlesContract, AResetKeepsTheThreadsLastError) {
   EXPECT_EQ(platform::GetLastError(), platform::kErrorDiskFull);
 }
 
+// Marked, the file is being deleted until its last handle closes: Windows
+// refuses every open of it by name, for its attributes too, with
+// STATUS_DELETE_PENDING, which it reports as access denied and the platform
+// tells apart.
 TEST_F(FileHandlesContract, DeleteOnCloseRemovesTheFileWhenItsHandleCloses) {
   ScopedHandle written = Written(dir_ + "new.tmp");
   ASSERT_TRUE(platform::SetDeleteOnClose(written.Get()));
-  EXPECT_TRUE(PathExists(dir_ + "new.tmp"));
+  const uint32_t attributes = platform::GetFileAttributes(dir_ + "new.tmp");
+  const uint32_t attributes_error = platform::GetLastError();
+  const bool examined = platform::OpenForExamination(dir_ + "new.tmp").IsValid();
+  const uint32_t examine_error = platform::GetLastError();
+  if (WineDiffers("a file marked for deletion still shows its attributes and opens by name")) {
+    EXPECT_NE(attributes, platform::kInvalidFileAttributes);
+    EXPECT_TRUE(examined);
+  } else {
+    EXPECT_EQ(attributes, platform::kInvalidFileAttributes);
+    EXPECT_EQ(attributes_error, platform::kErrorDeletePending);
+    EXPECT_FALSE(examined);
+    EXPECT_EQ(examine_error, platform::kErrorDeletePending);
+  }
   written.Reset();
   EXPECT_FALSE(PathExists(dir_ + "new.tmp"));
 }
