@@ -229,6 +229,9 @@ bool SetDeleteOnClose(RawHandle file) {
     return Fail(6);
   if (fake::Faulted("SetDeleteOnClose", fake::kFaultsOfCalls, open->path))
     return false;
+  const FakeEntry* entry = fake::FindEntry(open->path);
+  if (entry && (entry->attributes & kAttrReadOnly) != 0)
+    return Fail(kErrorAccessDenied);  // STATUS_CANNOT_DELETE
   open->delete_on_close = true;
   fake::Changed();
   return true;

@@ -71,7 +71,7 @@ ScopedHandle OpenInFolder(RawHandle folder,
     handle.kind = FakeHandle::kFolder;
   } else {
     const bool deletes = access == InFolderAccess::kDelete;
-    if (IsFolder(entry) || (deletes && (entry.attributes & kAttrReadOnly) != 0))
+    if (IsFolder(entry))
       return (Fail(kErrorAccessDenied), ScopedHandle());
     if ((entry.denied_to_process & (deletes ? kDelete : kFileReadData)) != 0)
       return (Fail(kErrorAccessDenied), ScopedHandle());

@@ -115,6 +115,17 @@ TEST_F(FileHandlesContract, RenameRefusesAHeldReadOnlyOrFolderTarget) {
   EXPECT_NE(platform::GetFileAttributes(dir_ + "folder.dat") & platform::kAttrDirectory, 0u);
   EXPECT_EQ(FileBytes(dir_ + "readonly.dat"), read_only_replaced ? "new" : "old");
   EXPECT_EQ(FileBytes(dir_ + "new.tmp"), read_only_replaced ? "<missing>" : "new");
+
+  // A read-only file opens for deletion alone; its mark for deletion is what
+  // is refused (STATUS_CANNOT_DELETE, reported as access denied).
+  PutFile(dir_ + "kept.dat", "kept");
+  SetAttributes(dir_ + "kept.dat", platform::kAttrReadOnly);
+  ScopedHandle kept = platform::OpenInFolder(folder.Get(), "kept.dat",
+                                             platform::InFolderAccess::kDelete, FileShare::kNone);
+  ASSERT_TRUE(kept.IsValid()) << platform::GetLastError();
+  const bool marked = platform::SetDeleteOnClose(kept.Get());
+  EXPECT_FALSE(marked);
+  EXPECT_EQ(platform::GetLastError(), platform::kErrorAccessDenied);
 }
 
 // A file opened relative to its folder's handle lies in that folder whatever
