@@ -173,7 +173,9 @@ TEST_F(InstallTest, RefusedReplacementOfAFreeDestinationFailsWithoutWaiting) {
 // A process that opens the old file just when it is replaced (an indexer, a
 // virus scanner, another updater's probe) refuses the rename with access
 // denied although the file looks free before and after: waited out within
-// the budget, and given up only when the budget is spent.
+// the budget, and given up only when the budget is spent: as a failed
+// installation (its box), or after sharing violations as a file held (the
+// caller's box).
 TEST_F(InstallTest, ReplacementRefusedWhileTheFileLooksFreeIsRetriedWithinBudget) {
   fake::AddFile(kDestination, kOldData);
   fake::FindEntry(kDestination)->renames_refused = 3;
@@ -182,12 +184,19 @@ TEST_F(InstallTest, ReplacementRefusedWhileTheFileLooksFreeIsRetriedWithinBudget
   EXPECT_TRUE(fake::World().boxes.empty());
   EXPECT_EQ(fake::World().sleeps, std::vector<uint32_t>(3, velt::kPackageRetryDelayMs));
 
-  fake::AddFile(kDestination, kOldData);
-  fake::FindEntry(kDestination)->renames_refused = velt::kPackageAttempts;
-  fake::World().sleeps.clear();
-  EXPECT_FALSE(Install());
-  ExpectFailureLeftOldFile();
-  EXPECT_EQ(fake::World().sleeps.size(), static_cast<size_t>(velt::kPackageAttempts));
+  for (uint32_t refusal : {platform::kErrorAccessDenied, platform::kErrorSharingViolation}) {
+    SCOPED_TRACE(refusal);
+    fake::World().boxes.clear();
+    fake::World().sleeps.clear();
+    fake::AddFile(kDestination, kOldData);
+    fake::FindEntry(kDestination)->renames_refused = velt::kPackageAttempts;
+    fake::FindEntry(kDestination)->rename_refusal = refusal;
+    const velt::InstallOutcome outcome = InstallResourceAt("vtup", "cok", kDestination);
+    EXPECT_FALSE(outcome.written);
+    EXPECT_EQ(outcome.held, refusal == platform::kErrorSharingViolation);
+    ExpectFailureLeftOldFile(!outcome.held);
+    EXPECT_EQ(fake::World().sleeps.size(), static_cast<size_t>(velt::kPackageAttempts));
+  }
 }
 
 TEST_F(InstallTest, ShortWriteOnFullDiskFails) {

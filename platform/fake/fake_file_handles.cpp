@@ -207,7 +207,7 @@ bool RenameFileByHandle(RawHandle file, RawHandle folder, const std::string& nam
     }
     if (old.renames_refused > 0) {
       --old.renames_refused;
-      return Fail(kErrorAccessDenied);
+      return Fail(old.rename_refusal);
     }
     if (fake::OpenByThisProcess(target))
       return Fail(kErrorAccessDenied);

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/errors.h"
 #include "platform/fake/fake_faults.h"
 #include "platform/fake/fake_tokens.h"
 #include "platform/files.h"
@@ -38,9 +39,11 @@ struct FakeEntry {
   // reaches this time (ms); -1: not held. Opens, replacements and deletions fail
   // with a sharing violation while held.
   int64_t held_until_ms = -1;
-  // The next this many renames over the entry fail with access denied while
-  // opens succeed: another process opened it just at those moments.
+  // The next this many renames over the entry fail with `rename_refusal`
+  // (access denied, or a sharing violation) while opens succeed: another
+  // process opened it just at those moments.
   int renames_refused = 0;
+  uint32_t rename_refusal = platform::kErrorAccessDenied;
   // Another process keeps the file open for reading, sharing everything, with
   // an opportunistic lock whose break it never acknowledges. An open by name
   // (CreateFile) would wait for ever: it is counted in `oplock_waits` and
