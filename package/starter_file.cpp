@@ -15,13 +15,15 @@ namespace {
 using platform::WithoutTrailingBackslash;
 
 // Whether the folder open as `folder` is the one `spelled` names, with no link
-// on the way: its final path is that path, whatever the letter case.
+// on the way: its final path is that path, whatever the letter case. Only a
+// system without final paths is taken at its word; any other failure, the
+// folder's own when it was opened included, refuses.
 bool ReachedAsSpelled(const InstallFolder& folder, const std::string& spelled) {
   std::string reached;
   if (!platform::GetFinalPathNameByHandle(folder.handle(), &reached))
     return platform::GetLastError() == platform::kErrorCallNotImplemented;
-  return platform::AsciiLowercase(WithoutTrailingBackslash(reached)) ==
-         platform::AsciiLowercase(WithoutTrailingBackslash(spelled));
+  return folder.FinalPathKnown() && platform::AsciiLowercase(WithoutTrailingBackslash(reached)) ==
+                                        platform::AsciiLowercase(WithoutTrailingBackslash(spelled));
 }
 
 // Whether `token` is granted every right in `desired` on `object`; false when
