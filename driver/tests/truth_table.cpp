@@ -8,9 +8,7 @@ namespace velt_test {
 namespace {
 
 // One pairing: a call of `operation` ("*": any) failing in `phase` may end the
-// run with any of `codes`, for the reason given; when `never_survived`, it
-// must, even where the scenario ends so without faults: a run that went on
-// would have taken an unchecked thing for a checked one.
+// run with any of `codes`, for the reason given; `never_survived`: it must.
 struct Truth {
   Phase phase;
   const char* operation;

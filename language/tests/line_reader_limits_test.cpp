@@ -115,20 +115,15 @@ TEST_F(LanguageLimitsTest, ALinkToAFileOutsideTheFolderIsFaulty) {
   EXPECT_TRUE(Boxes().empty());
 
   // The language folder itself a link to a folder outside, as either reports it.
-  for (uint32_t attributes :
-       {platform::kAttrDirectory | platform::kAttrReparsePoint, platform::kAttrDirectory}) {
-    SCOPED_TRACE(attributes);
-    velt::EndLanguage();
+  for (uint32_t attributes : {platform::kAttrReparsePoint, 0u}) {
     velt::StartLanguage();
     fake::World().boxes.clear();
     fake::World().entries.clear();
     fake::AddFile("C:\\Users\\Anna\\lang\\english.lng", MinimalFile("1033", "Planted"));
-    fake::AddDirectory("C:\\Program Files\\Velt");
     fake::AddLink(platform::WithoutTrailingBackslash(kLanguageFolder), "C:\\Users\\Anna\\lang",
-                  attributes);
-    EXPECT_FALSE(velt::LoadLanguage());
-    ASSERT_EQ(Boxes().size(), 1u);
-    EXPECT_EQ(Boxes()[0].text,
+                  attributes | platform::kAttrDirectory);
+    EXPECT_FALSE(velt::LoadLanguage()) << attributes;
+    EXPECT_EQ(Boxes().at(0).text,
               "Can't work with no english.lng file!\r\nPlease reinstall the program.");
   }
 }
