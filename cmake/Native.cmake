@@ -20,6 +20,8 @@ if(VELT_UNIT_TEST_FILTER)
 endif()
 add_executable(velt_unit_tests ${VELT_UNIT_TEST_SOURCES})
 target_link_libraries(velt_unit_tests PRIVATE velt_core velt_platform_fake GTest::gtest_main)
+# ISO C++ only, as errors: an unknown escape ("language\english.lng") fails the build.
+target_compile_options(velt_unit_tests PRIVATE -pedantic-errors)
 target_compile_definitions(velt_unit_tests PRIVATE
   VELT_SOURCE_DIR="${CMAKE_SOURCE_DIR}" VELT_BINARY_DIR="${CMAKE_BINARY_DIR}"
   VELT_PAYLOAD_FILE="${VELT_PAYLOAD_FILE}")

@@ -88,10 +88,11 @@ bool RefusalLasts(const std::string& path) {
 // Renames the written file over `name` in the folder, waiting for other
 // processes to let go of the old file within the retry budget. Right before
 // each attempt the folder and the old file must still be no links, and the
-// old file must be free: held, it is waited for; refused for good (this
-// process may not delete it), the replacement fails at once. Windows refuses
-// a rename over a file another process opened just then with access denied:
-// that is tried again, unless the old file is read-only or a folder.
+// old file must be free: held or being deleted, it is waited for; refused for
+// good (this process may not delete it), the replacement fails at once.
+// Windows refuses a rename over a file another process opened just then with
+// access denied: that is tried again, unless the old file is read-only or a
+// folder.
 InstallOutcome ReplaceInFolder(const InstallFolder& folder,
                                platform::RawHandle written,
                                const std::string& name) {
@@ -100,12 +101,16 @@ InstallOutcome ReplaceInFolder(const InstallFolder& folder,
   uint32_t error = 0;
   bool seen_held = false;  // the last refusal came from a holder, not the rename
   for (int attempt = 1; attempt <= kPackageAttempts; ++attempt) {
-    if (!folder.StillReached() || !folder.NameIsNoLink(name, kOneName)) {
-      Log({"replacing ", destination, ": it or its folder is a link, or cannot be examined"});
-      return {};
+    bool being_deleted = false;  // waited for as a holder
+    if (!folder.StillReached() || !folder.NameIsNoLink(name, kOneName, &being_deleted)) {
+      if (!being_deleted) {
+        Log({"replacing ", destination, ": it or its folder is a link, or cannot be examined"});
+        return {};
+      }
+      error = platform::kErrorDeletePending;
     }
     bool lasting = false;
-    seen_held = DestinationIsHeld(folder, name, &error, &lasting);
+    seen_held = being_deleted || DestinationIsHeld(folder, name, &error, &lasting);
     if (!seen_held) {
       if (!lasting && platform::RenameFileByHandle(written, folder.handle(), name))
         return {true, false};
@@ -131,7 +136,9 @@ InstallOutcome InstallBytes(const InstallFolder& folder,
                             const std::string& name,
                             const uint8_t* data,
                             uint32_t size) {
-  if (!folder.StillReached() || !folder.NameIsNoLink(name, kOneName)) {
+  bool being_deleted = false;  // looked at again before each replacement attempt
+  if (!folder.StillReached() ||
+      (!folder.NameIsNoLink(name, kOneName, &being_deleted) && !being_deleted)) {
     Log({"installing into ", folder.path(), ": the folder is no longer the one held, or ", name,
          " is a link, or either cannot be examined"});
     return {};
@@ -149,10 +156,10 @@ InstallOutcome InstallBytes(const InstallFolder& folder,
     std::string owner;
     platform::GetFileOwner(temporary.Get(), &owner);
     RemoveEarlierTemporaryFiles(folder, name, owner, true);
-    if (platform::CloseHandle(temporary.Release()))
-      return outcome;
-    LogFailure({"closing the new data file"}, platform::GetLastError());
-    return {};
+    // Flushed and renamed into place, the file is installed whatever its close says.
+    if (!platform::CloseHandle(temporary.Release()))
+      LogFailure({"closing the new data file, installed all the same"}, platform::GetLastError());
+    return outcome;
   }
   // Only the file created here goes, through its own handle.
   platform::SetDeleteOnClose(temporary.Get());

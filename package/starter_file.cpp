@@ -23,15 +23,17 @@ bool OnTheNetwork(const std::string& full) {
 
 // Whether the folder open as `folder` is the one `spelled` names, with no link
 // on the way: its final path is that path or its long form, whatever the
-// letter case.
+// letter case. Only a system without final paths is taken at its word; any
+// other failure, the folder's own when it was opened included, refuses.
 bool ReachedAsSpelled(const InstallFolder& folder, const std::string& spelled) {
   std::string reached;
   if (!platform::GetFinalPathNameByHandle(folder.handle(), &reached))
     return platform::GetLastError() == platform::kErrorCallNotImplemented;
   reached = WithoutTrailingBackslash(reached);
-  return platform::SameAsciiText(reached, WithoutTrailingBackslash(spelled)) ||
-         platform::SameAsciiText(reached,
-                                 WithoutTrailingBackslash(platform::GetLongPathName(spelled)));
+  return folder.FinalPathKnown() &&
+         (platform::SameAsciiText(reached, WithoutTrailingBackslash(spelled)) ||
+          platform::SameAsciiText(reached,
+                                  WithoutTrailingBackslash(platform::GetLongPathName(spelled))));
 }
 
 // Whether `token` is granted every right in `desired` on `object`; false when

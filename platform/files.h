@@ -30,7 +30,9 @@ enum class FileShare { kNone, kRead };
 // name already, so it never opens an existing file or follows a link.
 enum class FileDisposition { kOpenExisting, kCreateAlways, kCreateNew };
 
-// GetFileAttributesA; kInvalidFileAttributes when the path does not exist.
+// GetFileAttributesA; kInvalidFileAttributes when the path does not exist or
+// cannot be examined (GetLastError tells why; kErrorDeletePending as for
+// CreateFile).
 uint32_t GetFileAttributes(const std::string& path);
 // True when `path` exists and is not a directory.
 bool FileExists(const std::string& path);
@@ -77,8 +79,10 @@ bool DeleteFile(const std::string& path);
 ScopedHandle OpenFolder(const std::string& path);
 // Opens `path` only to examine it (its attributes and final path), sharing
 // everything and without following a link at its own name where the system
-// can tell. Invalid on failure.
+// can tell. Invalid on failure (kErrorDeletePending as for CreateFile).
 ScopedHandle OpenForExamination(const std::string& path);
+// The same, but following a link at its own name too, as HoldFolder does.
+ScopedHandle OpenForExaminationThroughLinks(const std::string& path);
 // Opens the folder `path` to hold it: links on the way and at its own name
 // are followed, and deletion is not shared, so that while the handle is open
 // the folder it reached cannot be renamed, moved or deleted. Invalid on failure.

@@ -24,6 +24,7 @@ void InstallFolder::Reset(const std::string& folder) {
   if (path_.back() != '\\')
     path_ += '\\';
   final_path_.clear();
+  name_followed_ = false;
 }
 
 bool InstallFolder::Open(const std::string& folder) {
@@ -52,6 +53,7 @@ bool InstallFolder::Hold(const std::string& folder) {
     path_ = final_path_.back() == '\\' ? final_path_ : final_path_ + '\\';
   } else {
     LogFailure({"the final path of ", path_, " (kept as found)"}, platform::GetLastError());
+    name_followed_ = true;  // the name may be a link the hold followed
   }
   handle_ = std::move(held);
   if (StillReached())
@@ -63,22 +65,28 @@ bool InstallFolder::Hold(const std::string& folder) {
 bool InstallFolder::StillReached() const {
   if (!handle_.IsValid())
     return false;
-  platform::ScopedHandle examined = platform::OpenForExamination(path_);
+  platform::ScopedHandle examined = name_followed_ ? platform::OpenForExaminationThroughLinks(path_)
+                                                   : platform::OpenForExamination(path_);
   platform::FileInformation information;
   return examined.IsValid() && platform::GetFileInformation(examined.Get(), &information) &&
          (information.attributes & platform::kAttrDirectory) != 0 &&
          !IsLink(information.attributes) && platform::SameFileObject(examined.Get(), handle_.Get());
 }
 
-bool InstallFolder::NameIsNoLink(const std::string& name, Names names) const {
+bool InstallFolder::NameIsNoLink(const std::string& name, Names names, bool* being_deleted) const {
   const std::string path = path_ + name;
   const uint32_t attributes = platform::GetFileAttributes(path);
   if (attributes == platform::kInvalidFileAttributes) {
-    return platform::IsNotFoundError(platform::GetLastError());
+    const uint32_t error = platform::GetLastError();
+    if (being_deleted != nullptr)
+      *being_deleted = error == platform::kErrorDeletePending;
+    return platform::IsNotFoundError(error);
   }
   if (IsLink(attributes))
     return false;
   platform::ScopedHandle examined = platform::OpenForExamination(path);
+  if (!examined.IsValid() && being_deleted != nullptr)
+    *being_deleted = platform::GetLastError() == platform::kErrorDeletePending;
   uint32_t examined_attributes = 0;
   if (!examined.IsValid() ||
       !platform::GetFileAttributesByHandle(examined.Get(), &examined_attributes) ||

@@ -33,13 +33,19 @@ class InstallFolder {
   bool FinalPathKnown() const { return !final_path_.empty(); }
 
   // True while path() still reaches this very folder (same volume and file
-  // index), and no link.
+  // index), and no link; a folder held without a final path is reached
+  // through its name as the hold reached it, a link at the name followed.
   bool StillReached() const;
   // True when nothing is called `name` in the folder, or a file that is no link
   // and really lies in this folder; with kNoOtherName, and has no other name
-  // (a hard link's other name may be a file of anyone's).
+  // (a hard link's other name may be a file of anyone's). When false only
+  // because another process is deleting the file (kErrorDeletePending: Windows
+  // refuses its opens by name until it is gone), `*being_deleted` is set, if
+  // given.
   enum class Names { kAny, kNoOtherName };
-  bool NameIsNoLink(const std::string& name, Names names = Names::kAny) const;
+  bool NameIsNoLink(const std::string& name,
+                    Names names = Names::kAny,
+                    bool* being_deleted = nullptr) const;
   // True when the open file `file` really lies in this folder as `name`. Where
   // the system cannot tell the path a handle reaches, the checks of the names
   // stand alone and this is true.
@@ -51,7 +57,8 @@ class InstallFolder {
 
   platform::ScopedHandle handle_;
   std::string path_;
-  std::string final_path_;  // the path the handle reaches; empty when unknown
+  std::string final_path_;      // the path the handle reaches; empty when unknown
+  bool name_followed_ = false;  // held without a final path: path() as given, links followed
 };
 
 }  // namespace velt

@@ -125,18 +125,28 @@ TEST_F(HeldFolderTest, NamesInAnotherLetterCaseReachTheSameFiles) {
 }
 
 // Where Windows cannot give a final path (a volume no drive letter reaches, a
-// network path it cannot resolve), the folder found is still the installation:
-// its path stays its name, the held handle's identity the truth.
+// network path it cannot resolve, a system before Windows Vista), the folder
+// found is still the installation: its path stays its name, the held handle's
+// identity the truth; also when that name is a link to the folder.
 TEST_F(HeldFolderTest, AFolderWithoutAFinalPathIsStillTheOneFound) {
-  fake::World().no_final_path_below = {fake::NormalizePath("C:\\Program Files")};
-  EXPECT_EQ(Run("modest runapp"), velt::kExitOk);
-  EXPECT_EQ(velt::ProductFolder, kVeltFolder);
-  EXPECT_TRUE(Boxes().empty()) << Boxes()[0].text;
-  EXPECT_TRUE(Package() == BuiltPayload());
-  ASSERT_NE(EstimatedSize(), nullptr);
-  EXPECT_EQ(Dword(*EstimatedSize()), FolderKiB(kVeltFolder));
-  ASSERT_EQ(fake::World().launches.size(), 1u);
-  EXPECT_EQ(fake::World().launches[0].file, std::string(kVeltFolder) + "Velt.exe");
+  for (bool letterless : {true, false}) {
+    for (const char* found : {kVeltFolder, "C:\\Users\\Anna\\Velt link\\"}) {
+      SCOPED_TRACE(std::string(letterless ? "no drive letter, " : "before Vista, ") + found);
+      SetUp();
+      fake::World().no_final_path_below = {fake::NormalizePath("C:\\Program Files")};
+      fake::World().final_path_supported = letterless;
+      fake::AddLink("C:\\Users\\Anna\\Velt link", kVeltFolder, kFolderLink);
+      fake::SetRegString(kSettingsKey, "TheLastRunFolder", found);
+      EXPECT_EQ(Run("modest runapp"), velt::kExitOk);
+      EXPECT_EQ(velt::ProductFolder, found);
+      EXPECT_TRUE(Boxes().empty()) << Boxes()[0].text;
+      EXPECT_TRUE(Package() == BuiltPayload());
+      ASSERT_NE(EstimatedSize(), nullptr);
+      EXPECT_EQ(Dword(*EstimatedSize()), FolderKiB(kVeltFolder));
+      ASSERT_EQ(fake::World().launches.size(), 1u);
+      EXPECT_EQ(fake::World().launches[0].file, std::string(found) + "Velt.exe");
+    }
+  }
 }
 
 TEST_F(HeldFolderTest, ADriveRootStaysAValidFolder) {

@@ -209,6 +209,13 @@ TEST_F(LaunchTokenTest, AsSystemVeltStartsAsTheConsolesUserOrNotAtAll) {
          fake::World().tokens["process"].user = "S-1-5-19";
        },
        "", false, "nobody is logged on at the console"},
+      {"a virtual service account (NT SERVICE\\...), which may not ask either",
+       [] {
+         ArrangeSystemUpdater();
+         fake::World().tokens["process"].user =
+             "S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464";
+       },
+       "", false, "nobody is logged on at the console"},
   };
   for (const TokenCase& c : cases)
     Check(c);

@@ -287,6 +287,21 @@ TEST_F(RunLogTest, AShortWriteEndsTheStepLinesButNotTheLastLine) {
   EXPECT_EQ(cut, whole.substr(0, cut.size())) << "something followed the cut line";
   EXPECT_NE(cut.substr(cut.size() - 2), "\r\n") << "the short write cut no line";
   EXPECT_EQ(FinalLine(), "velt-update result=updated exit=0 installed=10 carried=11 holder=-");
+
+  // Broken once the installation is looked for, it still tells the box shown since.
+  SetUp();
+  fake::World().entries.erase(fake::NormalizePath(std::string(kVeltFolder) + "velt.exe"));
+  fake::World().on_call = [this](const std::string& operation) {
+    fake::FaultPlan& plan = fake::World().faults;
+    if (plan.fail_call < 0 && operation == "WriteFile" && Asked("HoldFolder"))
+      plan.fail_call = static_cast<int64_t>(plan.calls.size());
+  };
+  EXPECT_EQ(RunProgram(arguments), velt::kExitNoInstallation);
+  const std::string broken = fake::FileData(kLogPath);
+  EXPECT_NE(broken.find("error box: Velt update: There's no Velt installed.",
+                        broken.find("lines are missing")),
+            std::string::npos)
+      << broken;
 }
 
 }  // namespace

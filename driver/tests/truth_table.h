@@ -44,7 +44,8 @@ std::vector<Phase> PhasesOf(const std::vector<fake::FaultCall>& calls,
 
 // Whether a run whose call `operation` failed in `phase` may end with
 // `exit_code`: the code the scenario ends with when nothing fails
-// (`own_exit_code`: the fault was survived) or one the table pairs with it.
+// (`own_exit_code`: the fault was survived) or one the table pairs with it;
+// only the latter for a failure the table says no run survives.
 bool ExitCodeIsTruthful(Phase phase,
                         const std::string& operation,
                         int exit_code,

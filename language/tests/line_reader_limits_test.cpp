@@ -90,7 +90,8 @@ TEST_F(LanguageLimitsTest, DevicesPipesAndEndlessFilesAreFaultyWithoutStalling) 
 // A link in the language folder may lead to any file of the machine; its text
 // must not become the elevated updater's. Windows reports the link itself,
 // Wine shows the target: either way the file is faulty. A link to a file of
-// the same folder stays a language file.
+// the same folder stays a language file. A language folder that is itself a
+// link is none.
 TEST_F(LanguageLimitsTest, ALinkToAFileOutsideTheFolderIsFaulty) {
   fake::AddFile(kOutsideFile, MinimalFile("1031", "Planted"));
   for (uint32_t attributes : {kWineFileLink, kWindowsFileLink}) {
@@ -112,6 +113,19 @@ TEST_F(LanguageLimitsTest, ALinkToAFileOutsideTheFolderIsFaulty) {
   UseLocale(1031);
   ASSERT_TRUE(velt::LoadLanguage());
   EXPECT_TRUE(Boxes().empty());
+
+  // The language folder itself a link to a folder outside, as either reports it.
+  for (uint32_t attributes : {platform::kAttrReparsePoint, 0u}) {
+    velt::StartLanguage();
+    fake::World().boxes.clear();
+    fake::World().entries.clear();
+    fake::AddFile("C:\\Users\\Anna\\lang\\english.lng", MinimalFile("1033", "Planted"));
+    fake::AddLink(platform::WithoutTrailingBackslash(kLanguageFolder), "C:\\Users\\Anna\\lang",
+                  attributes | platform::kAttrDirectory);
+    EXPECT_FALSE(velt::LoadLanguage()) << attributes;
+    EXPECT_EQ(Boxes().at(0).text,
+              "Can't work with no english.lng file!\r\nPlease reinstall the program.");
+  }
 }
 
 }  // namespace

@@ -110,7 +110,7 @@ TEST_F(FolderSizeTest, AHeldFolderMadeAMountPointIsWalkedAsItselfNotItsTarget) {
 // path is not.
 TEST_F(FolderSizeTest, TheWalkFollowsTheHeldFolderNotItsPath) {
   fake::AddFile(At("velt.exe"), std::string(2048, 'v'));
-  fake::AddFile(At("language\english.lng"), std::string(1024, 'e'));
+  fake::AddFile(At("language\\english.lng"), std::string(1024, 'e'));
   platform::ScopedHandle folder = platform::HoldFolder(kRoot);
   ASSERT_TRUE(folder.IsValid());
   auto& entries = fake::World().entries;

@@ -90,19 +90,34 @@ ScopedHandle HoldFolder(const std::string& path) {
   return ScopedHandle(fake::NewHandle(handle));
 }
 
-ScopedHandle OpenForExamination(const std::string& path) {
+namespace {
+
+ScopedHandle Examine(const std::string& path, bool through_links) {
   if (fake::Faulted("OpenForExamination", fake::kFaultsOfOpens, fake::NormalizePath(path)))
     return ScopedHandle();
   if (fake::NamesAFileAsAFolder(path))
     return (Fail(fake::kErrorInvalidName), ScopedHandle());
-  const std::string reached = fake::ExaminedPath(path);
+  const std::string reached =
+      through_links ? fake::ResolvePath(fake::NormalizePath(path), true) : fake::ExaminedPath(path);
   if (reached.size() > 2 && World().entries.count(reached) == 0)
     return (Fail(kErrorFileNotFound), ScopedHandle());
+  if (fake::BeingDeleted(reached))
+    return (Fail(kErrorDeletePending), ScopedHandle());
   FakeHandle handle;
   handle.kind = FakeHandle::kExamine;
   handle.path = reached;
   handle.id = fake::EntryId(reached);
   return ScopedHandle(fake::NewHandle(handle));
+}
+
+}  // namespace
+
+ScopedHandle OpenForExamination(const std::string& path) {
+  return Examine(path, false);
+}
+
+ScopedHandle OpenForExaminationThroughLinks(const std::string& path) {
+  return Examine(path, true);
 }
 
 std::string GetFullPathName(const std::string& path) {
@@ -210,7 +225,7 @@ bool RenameFileByHandle(RawHandle file, RawHandle folder, const std::string& nam
     }
     if (old.renames_refused > 0) {
       --old.renames_refused;
-      return Fail(kErrorAccessDenied);
+      return Fail(old.rename_refusal);
     }
     if (fake::OpenByThisProcess(target))
       return Fail(kErrorAccessDenied);
@@ -232,6 +247,9 @@ bool SetDeleteOnClose(RawHandle file) {
     return Fail(6);
   if (fake::Faulted("SetDeleteOnClose", fake::kFaultsOfCalls, open->path))
     return false;
+  const FakeEntry* entry = fake::FindEntry(open->path);
+  if (entry && (entry->attributes & kAttrReadOnly) != 0)
+    return Fail(kErrorAccessDenied);  // STATUS_CANNOT_DELETE
   open->delete_on_close = true;
   fake::Changed();
   return true;

@@ -65,6 +65,19 @@ bool OpenByThisProcess(const std::string& path) {
   return false;
 }
 
+bool BeingDeleted(const std::string& path) {
+  auto it = World().entries.find(path);
+  if (it == World().entries.end())
+    return false;
+  if (it->second.delete_pending)
+    return true;
+  for (const auto& [id, handle] : World().handles) {
+    if (handle.kind == FakeHandle::kFile && handle.path == path && handle.delete_on_close)
+      return true;
+  }
+  return false;
+}
+
 bool ConflictsWithOpenHandles(const std::string& path, bool write, bool share_read) {
   for (const auto& [id, handle] : World().handles) {
     if (handle.kind != FakeHandle::kFile || handle.path != path)
@@ -119,6 +132,9 @@ bool CloseHandle(RawHandle handle) {
     return Fail(6);  // ERROR_INVALID_HANDLE
   }
   FakeHandle closed = it->second;
+  // Counted like every fallible call; a planned failure comes after the close,
+  // as a deferred write error is reported: the handle is closed either way.
+  const uint32_t fault = fake::NextFault("CloseHandle", fake::kFaultError, closed.path);
   World().handles.erase(it);
   if (closed.kind == FakeHandle::kMapping) {
     auto mapping = World().open_mappings.find(closed.path);
@@ -132,9 +148,7 @@ bool CloseHandle(RawHandle handle) {
     if (!fake::OpenByThisProcess(closed.path))
       World().entries.erase(closed.path);
   }
-  if (closed.kind == FakeHandle::kFile && fake::IsFailing("CloseHandle"))
-    return Fail(kErrorAccessDenied);
-  return true;
+  return fault == 0 || Fail(fake::FaultError(fault));
 }
 
 uint32_t GetFileAttributes(const std::string& path) {
@@ -156,8 +170,8 @@ uint32_t GetFileAttributes(const std::string& path) {
     Fail(kErrorFileNotFound);
     return kInvalidFileAttributes;
   }
-  if (it->second.attributes_error != 0) {
-    Fail(it->second.attributes_error);
+  if (it->second.attributes_error != 0 || fake::BeingDeleted(resolved)) {
+    Fail(it->second.attributes_error != 0 ? it->second.attributes_error : kErrorDeletePending);
     return kInvalidFileAttributes;
   }
   return it->second.attributes;
@@ -195,7 +209,7 @@ ScopedHandle CreateFile(const std::string& path,
                 fake::ConflictsWithOpenHandles(normalized, write, share_read))) {
     return (Fail(kErrorSharingViolation), ScopedHandle());
   }
-  if (entry && entry->delete_pending)
+  if (entry && fake::BeingDeleted(normalized))
     return (Fail(kErrorDeletePending), ScopedHandle());
   const bool deletes = access == FileAccess::kWriteDelete || access == FileAccess::kDelete;
   if (entry && (write || deletes) && (entry->attributes & kAttrReadOnly))

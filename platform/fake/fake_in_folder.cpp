@@ -58,6 +58,8 @@ ScopedHandle OpenInFolder(RawHandle folder,
   if (found == World().entries.end())
     return (Fail(kErrorFileNotFound), ScopedHandle());
   FakeEntry& entry = found->second;
+  if (fake::BeingDeleted(reached))
+    return (Fail(kErrorDeletePending), ScopedHandle());
   FakeHandle handle;
   handle.path = reached;
   handle.id = entry.id;
@@ -69,10 +71,8 @@ ScopedHandle OpenInFolder(RawHandle folder,
     handle.kind = FakeHandle::kFolder;
   } else {
     const bool deletes = access == InFolderAccess::kDelete;
-    if (IsFolder(entry) || (deletes && (entry.attributes & kAttrReadOnly) != 0))
+    if (IsFolder(entry))
       return (Fail(kErrorAccessDenied), ScopedHandle());
-    if (entry.delete_pending)
-      return (Fail(kErrorDeletePending), ScopedHandle());
     if ((entry.denied_to_process & (deletes ? kDelete : kFileReadData)) != 0)
       return (Fail(kErrorAccessDenied), ScopedHandle());
     const bool share_read = share == FileShare::kRead;

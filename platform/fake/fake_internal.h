@@ -30,6 +30,9 @@ std::string ParentPath(const std::string& normalized);
 bool HeldByOtherProcess(const FakeEntry& entry);
 // Whether a file or folder handle of this process reaches `path`.
 bool OpenByThisProcess(const std::string& path);
+// The file at `path` is being deleted: marked so, or by a handle of this
+// process that is still open. Every open by name fails (kErrorDeletePending).
+bool BeingDeleted(const std::string& path);
 // Whether an open of `path` for `write` with `share_read` conflicts with a
 // handle this process holds (no sharing of writes ever).
 bool ConflictsWithOpenHandles(const std::string& path, bool write, bool share_read);

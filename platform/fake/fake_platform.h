@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/errors.h"
 #include "platform/fake/fake_faults.h"
 #include "platform/fake/fake_tokens.h"
 #include "platform/files.h"
@@ -38,9 +39,11 @@ struct FakeEntry {
   // reaches this time (ms); -1: not held. Opens, replacements and deletions fail
   // with a sharing violation while held.
   int64_t held_until_ms = -1;
-  // The next this many renames over the entry fail with access denied while
-  // opens succeed: another process opened it just at those moments.
+  // The next this many renames over the entry fail with `rename_refusal`
+  // (access denied, or a sharing violation) while opens succeed: another
+  // process opened it just at those moments.
   int renames_refused = 0;
+  uint32_t rename_refusal = platform::kErrorAccessDenied;
   // Another process keeps the file open for reading, sharing everything, with
   // an opportunistic lock whose break it never acknowledges. An open by name
   // (CreateFile) would wait for ever: it is counted in `oplock_waits` and
@@ -79,7 +82,9 @@ struct FakeEntry {
   // The owner's SID, as GetFileOwner gives it: Administrators for what an
   // installer or this elevated process makes.
   std::string owner = "S-1-5-32-544";
-  // The file is being deleted: every open fails (kErrorDeletePending).
+  // Another process is deleting the file: every open by name, for its
+  // attributes too, fails (kErrorDeletePending), as while this process holds
+  // it open marked for deletion.
   bool delete_pending = false;
   // A power loss keeps no data written since the file's last flush: while
   // `unflushed`, `flushed_data` is what would remain of it.
@@ -196,8 +201,8 @@ struct FakeWorld {
   int oplock_waits = 0;
   // Operations that fail with access denied on every call while named here
   // (e.g. "CreateFile", "ReadFile", "WriteFile"); see also `faults`. With
-  // "CloseHandle", closing a file's handle closes it and then fails, as a
-  // deferred write error is reported (not a counted call).
+  // "CloseHandle", closing a handle closes it and then fails, as a deferred
+  // write error is reported.
   std::vector<std::string> failing;
   // Counts every call of a fallible operation and fails the planned one.
   FaultPlan faults;

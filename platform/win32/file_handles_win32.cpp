@@ -64,6 +64,17 @@ ScopedHandle OpenForExamination(const std::string& path) {
       ::CreateFileA(WithoutTrailingBackslash(path).c_str(), FILE_READ_ATTRIBUTES,
                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                     FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (file == INVALID_HANDLE_VALUE)
+    TellDeletePendingApart();
+  return ScopedHandle(file);
+}
+
+ScopedHandle OpenForExaminationThroughLinks(const std::string& path) {
+  HANDLE file = ::CreateFileA(WithoutTrailingBackslash(path).c_str(), FILE_READ_ATTRIBUTES,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (file == INVALID_HANDLE_VALUE)
+    TellDeletePendingApart();
   return ScopedHandle(file);
 }
 

@@ -8,15 +8,6 @@
 namespace platform {
 namespace {
 
-// Whether the system's own status of the last failure says the file is being
-// deleted (ntdll's RtlGetLastNtStatus, Windows XP and later).
-bool LastStatusIsDeletePending() {
-  using GetLastNtStatusFunction = LONG(NTAPI*)();
-  static auto last_status =
-      LoadedSystemFunction<GetLastNtStatusFunction>("ntdll.dll", "RtlGetLastNtStatus");
-  return last_status != nullptr && last_status() == kStatusDeletePending;
-}
-
 FindData ToFindData(const WIN32_FIND_DATAA& raw) {
   FindData data;
   data.name = raw.cFileName;
@@ -43,7 +34,10 @@ std::string GrownPath(Call call) {
 }  // namespace
 
 uint32_t GetFileAttributes(const std::string& path) {
-  return ::GetFileAttributesA(path.c_str());
+  const DWORD attributes = ::GetFileAttributesA(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES)
+    TellDeletePendingApart();
+  return attributes;
 }
 
 ScopedHandle CreateFile(const std::string& path,
@@ -65,10 +59,8 @@ ScopedHandle CreateFile(const std::string& path,
     creation = CREATE_NEW;
   HANDLE file = ::CreateFileA(path.c_str(), desired, share_mode, nullptr, creation,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE && ::GetLastError() == ERROR_ACCESS_DENIED &&
-      LastStatusIsDeletePending()) {
-    ::SetLastError(ERROR_DELETE_PENDING);
-  }
+  if (file == INVALID_HANDLE_VALUE)
+    TellDeletePendingApart();
   return ScopedHandle(file);
 }
 

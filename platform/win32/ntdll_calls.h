@@ -17,6 +17,19 @@ struct IoStatusBlock {
 
 constexpr LONG kStatusDeletePending = static_cast<LONG>(0xC0000056);
 
+// After a failure by name: access denied whose status (ntdll's
+// RtlGetLastNtStatus, Windows XP and later) says the file is being deleted
+// becomes ERROR_DELETE_PENDING.
+inline void TellDeletePendingApart() {
+  using GetLastNtStatusFunction = LONG(NTAPI*)();
+  static auto last_status =
+      LoadedSystemFunction<GetLastNtStatusFunction>("ntdll.dll", "RtlGetLastNtStatus");
+  if (::GetLastError() == ERROR_ACCESS_DENIED && last_status != nullptr &&
+      last_status() == kStatusDeletePending) {
+    ::SetLastError(ERROR_DELETE_PENDING);
+  }
+}
+
 // True for a success status; otherwise sets the thread's last error from
 // `status` (RtlNtStatusToDosError) and returns false. A file being deleted
 // gives ERROR_DELETE_PENDING, which the system's own mapping makes access
