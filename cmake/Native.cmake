@@ -32,7 +32,10 @@ gtest_discover_tests(velt_unit_tests DISCOVERY_TIMEOUT 60 PROPERTIES LABELS unit
 add_test(NAME layers.includes COMMAND bash ${CMAKE_SOURCE_DIR}/scripts/check-layers.sh)
 set_tests_properties(layers.includes PROPERTIES LABELS unit)
 
-# The README's exit codes, winget and Intune tables match deployment/exit_codes.h,
+# The exit codes, winget and Intune tables (docs/deployment.md, the README) match deployment/exit_codes.h,
 # and the end-to-end tests it names exist.
 add_test(NAME readme.exit_codes COMMAND bash ${CMAKE_SOURCE_DIR}/scripts/check-readme-exit-codes.sh)
 set_tests_properties(readme.exit_codes PROPERTIES LABELS unit)
+# The README's and the docs/ pages' links lead to files.
+add_test(NAME readme.links COMMAND bash ${CMAKE_SOURCE_DIR}/scripts/check-doc-links.sh)
+set_tests_properties(readme.links PROPERTIES LABELS unit)

@@ -36,7 +36,7 @@ add_test(NAME product.icon COMMAND ${VELT_PE_INSPECT} icon ${velt_product} 16 32
 add_test(NAME product.version_resource COMMAND ${VELT_PE_INSPECT} version ${velt_product}
   ${VELT_PAYLOAD_VERSION} Velt Kolm)
 # The bytes the program adds to its payload (prints them by section).
-# At most 250 KiB, within 8 KiB of what both toolchains give now (README, "The
+# At most 250 KiB, within 8 KiB of what both toolchains give now (docs/releasing.md, "The
 # product file"): 248,688 bytes with the sample from mingw-w64 GCC 12 (Debian
 # 12) and from GCC 14 (Debian 13) alike, once GCC 14's string instantiation is
 # the product's own (driver/entry/string_instantiations.cpp). The release-build
