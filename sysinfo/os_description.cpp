@@ -69,13 +69,12 @@ bool ReadWindowsVersion(std::string* product, std::string* service_pack) {
   if (v.platform_id != kPlatformNt)
     return false;
 
-  *product += NtVersionWords(facts);
-  if (!facts.extended) {
-    *product += ProductOptionsWords();
-  } else if (v.major == 6) {
-    ApplyNt6ProductName(facts, product);
+  if (facts.extended && v.major == 6) {
+    // The registry's name, where there is one, replaces the version words.
+    ApplyNt6ProductName(facts, product, /*add_version_words=*/true);
   } else {
-    *product += NtEditionWords(facts);
+    *product += NtVersionWords(facts);
+    *product += facts.extended ? NtEditionWords(facts) : ProductOptionsWords();
   }
 
   if (v.major == 4 && v.csd_version == "Service Pack 6" && HotfixQ246009Installed()) {
