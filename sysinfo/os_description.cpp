@@ -3,6 +3,7 @@
 #include <string>
 
 #include "platform/blank.h"
+#include "platform/phase/phase_marks.h"
 #include "platform/registry.h"
 #include "platform/system.h"
 #include "sysinfo/version_facts.h"
@@ -86,8 +87,11 @@ bool ReadWindowsVersion(std::string* product, std::string* service_pack) {
 }
 
 std::string DescribeWindows() {
+  VELT_PHASE_MARK("describe");
   std::string product, service_pack;
-  if (!ReadWindowsVersion(&product, &service_pack))
+  const bool read = ReadWindowsVersion(&product, &service_pack);
+  VELT_PHASE_MARK("describe_done");
+  if (!read)
     return "unknown";
   std::string description =
       platform::IsBlank(service_pack) ? product : product + " " + service_pack;
