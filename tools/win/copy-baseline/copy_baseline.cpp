@@ -1,13 +1,51 @@
 // copy-baseline SOURCE DESTINATION: the least a data-safe installer must do,
 // for the benchmark. Copies SOURCE over DESTINATION with CopyFileA, then flushes
 // the copy to disk. Exit code 0 on success, 1 on failure, 2 on usage errors.
+//
+// copy-baseline --floor: the private memory any program of this bitness pays
+// before it does anything, with the system DLLs a silent update loads (advapi32,
+// and with it sechost and ucrtbase, from the system folder as the updater
+// loads them; kernel32 and msvcrt as imported here). Reads one registry key,
+// copies nothing, and ends after 100 ms so the memory is sampled at rest.
 #include <windows.h>
 
 #include <cstdio>
+#include <cstring>
+
+namespace {
+
+using RegOpenKeyExAFunction = LONG(WINAPI*)(HKEY, LPCSTR, DWORD, REGSAM, PHKEY);
+using RegCloseKeyFunction = LONG(WINAPI*)(HKEY);
+
+int Floor() {
+  char advapi32[MAX_PATH];
+  const UINT length = GetSystemDirectoryA(advapi32, MAX_PATH - 16);
+  if (length == 0 || length >= MAX_PATH - 16)
+    return 1;
+  std::strcat(advapi32, "\\advapi32.dll");
+  HMODULE module = LoadLibraryA(advapi32);
+  auto open = reinterpret_cast<RegOpenKeyExAFunction>(
+      reinterpret_cast<void*>(GetProcAddress(module, "RegOpenKeyExA")));
+  auto close = reinterpret_cast<RegCloseKeyFunction>(
+      reinterpret_cast<void*>(GetProcAddress(module, "RegCloseKey")));
+  HKEY key = nullptr;
+  if (open == nullptr || close == nullptr ||
+      open(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion", 0,
+           KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) {
+    return 1;
+  }
+  close(key);
+  Sleep(100);
+  return 0;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
+  if (argc == 2 && std::strcmp(argv[1], "--floor") == 0)
+    return Floor();
   if (argc != 3) {
-    std::fprintf(stderr, "usage: copy-baseline SOURCE DESTINATION\n");
+    std::fprintf(stderr, "usage: copy-baseline SOURCE DESTINATION | copy-baseline --floor\n");
     return 2;
   }
   if (!CopyFileA(argv[1], argv[2], FALSE))
