@@ -99,6 +99,40 @@ phases() {
     }' "$2"
 }
 
+# The same for a breakdown run of the baseline: process creation to entry,
+# CopyFileA, flush, last mark to process end, total.
+baseline_phase_names=("process creation to entry" "CopyFileA" "flush" "last mark to process end"
+                      "total")
+baseline_phases() {
+  awk -v line="$1" '
+    BEGIN { n = split(line, pairs, " ")
+            for (i = 1; i <= n; i++) { split(pairs[i], kv, "="); run[kv[1]] = kv[2] } }
+    { mark[$1] = $2 }
+    END {
+      if (!("entry" in mark && "copied" in mark && "flushed" in mark)) exit 1
+      ms = 1000 / run["qpc_hz"]
+      printf "%.1f %.1f %.1f %.1f %.1f\n", (mark["entry"] - run["begin_qpc"]) * ms,
+        (mark["copied"] - mark["entry"]) * ms, (mark["flushed"] - mark["copied"]) * ms,
+        (run["end_qpc"] - mark["flushed"]) * ms, (run["end_qpc"] - run["begin_qpc"]) * ms
+    }' "$2"
+}
+
+# Prints the median of every column of the rows ($2...) under the names in the
+# array named $1.
+print_medians() {
+  local -n names=$1
+  shift
+  local i row column values
+  for i in "${!names[@]}"; do
+    column=()
+    for row in "$@"; do
+      read -ra values <<<"$row"
+      column+=("${values[$i]}")
+    done
+    printf '  %-30s %8.1f\n' "${names[$i]}" "$(median "${column[@]}")"
+  done
+}
+
 # Runs the benchmark under the Wine that VELT_WINE_ROOT names (empty: the
 # machine's own) in the prefix $1; prints the rounds and the figures, and the
 # summary line last ("summary: ...").
@@ -136,7 +170,7 @@ bench_wine() {
   }
 
   local updater_times=() baseline_times=() phase_rows=() peak=0 baseline_peak=0
-  local consoles=() load_before round u b m row p shown
+  local consoles=() baseline_rows=() load_before round u b m c row p shown
   load_before=$(load)
   for ((round = 1; round <= rounds; round++)); do
     fresh_install
@@ -152,6 +186,12 @@ bench_wine() {
     check_update "$m" "the breakdown updater" || return 1
     row=$(phases "$m" "$bench/phases.txt") || { echo "benchmark: incomplete phase marks" >&2; return 1; }
     phase_rows+=("$row")
+    rm -f "$bench/copy/vtup.cok" "$bench/phases.txt"
+    c=$(VELT_PHASE_FILE='C:\velt-bench\phases.txt' measure 'C:\velt-bench\copy-baseline.exe' \
+          'C:\velt-bench\source.cok' 'C:\velt-bench\copy\vtup.cok')
+    [ "$(echo "$c" | field exit)" = 0 ] || { echo "benchmark: baseline failed: $c" >&2; return 1; }
+    baseline_rows+=("$(baseline_phases "$c" "$bench/phases.txt")") || {
+      echo "benchmark: incomplete baseline marks" >&2; return 1; }
     [ "${row##* }" = - ] || consoles+=("${row##* }")
     updater_times+=("$(echo "$u" | field wall_ms)")
     baseline_times+=("$(echo "$b" | field wall_ms)")
@@ -189,20 +229,14 @@ bench_wine() {
   echo "updater above the floor:   $((peak - floor)) bytes = $(share $((peak - floor)))"
   echo "relocated by Wine's loader in the update's process: ${relocated:-none}"
   echo "breakdown, medians over $rounds runs of the breakdown build (ms):"
-  local column values
-  for i in "${!phase_names[@]}"; do
-    column=()
-    for row in "${phase_rows[@]}"; do
-      read -ra values <<<"$row"
-      column+=("${values[$i]}")
-    done
-    printf '  %-30s %8.1f\n' "${phase_names[$i]}" "$(median "${column[@]}")"
-  done
+  print_medians phase_names "${phase_rows[@]}"
   local asked="the description asked the console in ${#consoles[@]} of $rounds runs"
   if ((${#consoles[@]} > 0)); then
     asked+=" (cmd.exe /d /c ver, median $(median "${consoles[@]}") ms, inside the system description)"
   fi
   echo "  $asked"
+  echo "the baseline's breakdown, medians over $rounds more runs of it (ms):"
+  print_medians baseline_phase_names "${baseline_rows[@]}"
   rm -rf "$bench"
   echo "summary: updater $mu ms, baseline $mb ms, ratio $ratio; peak private $peak bytes = $(share "$peak") (floor $(share "$floor"), the updater's own $(share $((peak - floor)))); console in ${#consoles[@]} of $rounds; load $load_before-$load_after"
 }
