@@ -53,6 +53,10 @@ foreach(tool_dir IN LISTS VELT_TOOL_DIRS)
   list(APPEND VELT_TOOL_TARGETS ${tool_name})
 endforeach()
 
+# The benchmark's baseline is mapped from its file as the product is (page-sized
+# file alignment), so that their private memory compares.
+target_link_options(copy-baseline PRIVATE -Wl,--file-alignment=4096)
+
 # The product's own runtime throw helpers, in a program that provokes them.
 if(TARGET runtime-error-probe)
   target_sources(runtime-error-probe PRIVATE driver/entry/runtime_throw_helpers.cpp)

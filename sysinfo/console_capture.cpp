@@ -5,6 +5,7 @@
 
 #include "platform/files.h"
 #include "platform/handles.h"
+#include "platform/phase/phase_marks.h"
 #include "platform/process.h"
 #include "platform/system.h"
 #include "sysinfo/console_output.h"
@@ -39,6 +40,7 @@ std::string RunConsoleCommand(const std::string& command) {
   const std::string folder = SystemFolder();
   if (folder.empty())
     return std::string();
+  VELT_PHASE_MARK("console");
   const std::string interpreter = folder + "cmd.exe";
 
   std::string captured;
@@ -58,7 +60,9 @@ std::string RunConsoleCommand(const std::string& command) {
       platform::WaitForSingleObject(process.process.Get(), platform::kInfinite);
     }
   }
-  return platform::OemToChar(ConsoleOutputLines(captured));
+  const std::string output = platform::OemToChar(ConsoleOutputLines(captured));
+  VELT_PHASE_MARK("console_done");
+  return output;
 }
 
 }  // namespace velt

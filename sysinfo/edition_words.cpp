@@ -131,15 +131,18 @@ std::string ProductOptionsWords() {
   return "Unknown";
 }
 
-void ApplyNt6ProductName(const VersionFacts& facts, std::string* product) {
+void ApplyNt6ProductName(const VersionFacts& facts, std::string* product, bool add_version_words) {
   const platform::ScopedRegKey key =
       platform::OpenRegKey(platform::HkeyLocalMachine(), kCurrentVersionKey,
                            platform::kKeyAllAccess | platform::kKeyWow64_64Key);
   uint32_t type = platform::kRegNone;
   std::string data;
+  // One read decides both: the name, or the version words it would replace.
   if (key.IsValid() && platform::RegQueryValueEx(key.Get(), "ProductName", &type, &data) == 0 &&
       (type == platform::kRegSz || type == platform::kRegExpandSz)) {
     *product = UpToFirstNul(data);
+  } else if (add_version_words) {
+    *product += NtVersionWords(facts);
   }
   if (facts.architecture == platform::kArchitectureAmd64)
     *product += " 64-bit";

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "platform/blank.h"
+#include "platform/phase/phase_marks.h"
 #include "platform/registry.h"
 #include "platform/system.h"
 #include "sysinfo/version_facts.h"
@@ -69,13 +70,12 @@ bool ReadWindowsVersion(std::string* product, std::string* service_pack) {
   if (v.platform_id != kPlatformNt)
     return false;
 
-  *product += NtVersionWords(facts);
-  if (!facts.extended) {
-    *product += ProductOptionsWords();
-  } else if (v.major == 6) {
-    ApplyNt6ProductName(facts, product);
+  if (facts.extended && v.major == 6) {
+    // The registry's name, where there is one, replaces the version words.
+    ApplyNt6ProductName(facts, product, /*add_version_words=*/true);
   } else {
-    *product += NtEditionWords(facts);
+    *product += NtVersionWords(facts);
+    *product += facts.extended ? NtEditionWords(facts) : ProductOptionsWords();
   }
 
   if (v.major == 4 && v.csd_version == "Service Pack 6" && HotfixQ246009Installed()) {
@@ -87,8 +87,11 @@ bool ReadWindowsVersion(std::string* product, std::string* service_pack) {
 }
 
 std::string DescribeWindows() {
+  VELT_PHASE_MARK("describe");
   std::string product, service_pack;
-  if (!ReadWindowsVersion(&product, &service_pack))
+  const bool read = ReadWindowsVersion(&product, &service_pack);
+  VELT_PHASE_MARK("describe_done");
+  if (!read)
     return "unknown";
   std::string description =
       platform::IsBlank(service_pack) ? product : product + " " + service_pack;

@@ -55,8 +55,13 @@ std::string VerOutputWords(const std::string& ver_output, bool workstation, bool
 std::string NtEditionWords(const VersionFacts& facts);
 // NT edition words from the registry's product options (no extended record).
 std::string ProductOptionsWords();
-// NT 6: replaces `product` by the registry's product name when there is one,
-// then appends " 64-bit" (AMD64) or " 32-bit" (INTEL).
-void ApplyNt6ProductName(const VersionFacts& facts, std::string* product);
+// NT 6 (rule F): replaces `product` by the registry's product name when there
+// is one, then appends " 64-bit" (AMD64) or " 32-bit" (INTEL). With
+// `add_version_words`, table B's words (NtVersionWords) are appended first, and
+// asked for only where no name replaces them: for 6.2 they come from the
+// console (table C), which then is not started for words that would be lost.
+void ApplyNt6ProductName(const VersionFacts& facts,
+                         std::string* product,
+                         bool add_version_words = false);
 
 }  // namespace velt

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/fake/fake_platform.h"
+#include "platform/registry.h"
 #include "sysinfo/os_description.h"
 #include "sysinfo/tests/sysinfo_test_support.h"
 
@@ -71,13 +72,46 @@ TEST_F(DescribeWindowsTest, Nt6WithoutProductNameKeepsTwoBlanksAndSetsTheFlag) {
   EXPECT_FALSE(velt::Is64BitWindows);
 }
 
-TEST_F(DescribeWindowsTest, Version62ReportingWindows10UsesVerThenTheRegistryName) {
-  sysinfo_test::ArrangeInterpreter("\r\nMicrosoft Windows [Version 10.0.19045.3570]\r\n");
-  SetVersion(6, 2, 1, "", 9);
-  EXPECT_EQ(velt::DescribeWindows(), "Microsoft Windows 10  64-bit");
-  fake::SetRegString(kCurrentVersion, "ProductName", "Windows 10 Pro");
-  EXPECT_EQ(velt::DescribeWindows(), "Windows 10 Pro 64-bit");
-  EXPECT_EQ(fake::World().processes.size(), 2u);
+// Table C's words come from "ver" (the console); where rule F's name replaces
+// them the console is not started, and the description is the same as with it.
+TEST_F(DescribeWindowsTest, VerRunsOnlyWhereTheRegistryNameDoesNotReplaceItsWords) {
+  const std::string name("Windows 10 Pro\0x", 16);
+  struct Case {
+    uint32_t major, minor;
+    uint8_t type;
+    bool extended;
+    uint32_t name_type;  // ProductName's type; kRegNone: no value, 99: no key
+    const char* view;    // where the value is
+    std::string description;
+    bool ver;
+  } cases[] = {
+      {6, 2, 1, true, platform::kRegSz, "", "Windows 10 Pro 64-bit", false},
+      {6, 2, 3, true, platform::kRegExpandSz, "", "Windows 10 Pro 64-bit", false},
+      {6, 2, 1, true, platform::kRegNone, "", "Microsoft Windows 10  64-bit", true},
+      {6, 2, 3, true, 99, "", "Microsoft Windows Server 10  64-bit", true},
+      {6, 2, 1, true, platform::kRegBinary, "", "Microsoft Windows 10  64-bit", true},
+      {6, 2, 1, true, platform::kRegSz, "wow64_32", "Microsoft Windows 10  64-bit", true},
+      {6, 2, 1, false, platform::kRegSz, "", "Microsoft Windows Server 10 ", true},  // table E
+      {6, 1, 1, true, platform::kRegNone, "", "Microsoft Windows 7  64-bit", false},
+      {7, 0, 1, true, platform::kRegSz, "", "Microsoft Windows 10 Unknown Workstation", true},
+      {11, 0, 3, true, platform::kRegSz, "", "Microsoft Windows Server 10 Unknown Server", true},
+  };
+  for (const Case& c : cases) {
+    fake::ResetWorld();
+    sysinfo_test::ArrangeInterpreter("\r\nMicrosoft Windows [Version 10.0.19045.3570]\r\n");
+    fake::World().version_ex_works = c.extended;
+    SetVersion(c.major, c.minor, c.type, "", 9);
+    if (c.name_type != 99)
+      fake::AddRegKey(kCurrentVersion, c.view);
+    if (c.name_type != 99 && c.name_type != platform::kRegNone)
+      fake::SetRegValue(kCurrentVersion, "ProductName", c.name_type, name, c.view);
+    const bool is_64_bit = c.description.find(" 64") != std::string::npos;
+    velt::Is64BitWindows = !is_64_bit;
+    EXPECT_EQ(velt::DescribeWindows(), c.description) << c.major << "." << c.minor;
+    EXPECT_EQ(velt::Is64BitWindows, is_64_bit) << c.description;
+    EXPECT_EQ(fake::World().processes.size(), c.ver ? 1u : 0u) << c.description;
+    EXPECT_EQ(fake::OpenRegistryKeyCount(), 0);
+  }
 }
 
 TEST_F(DescribeWindowsTest, Version62WithUnusableVerOutput) {
