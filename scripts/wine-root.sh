@@ -20,6 +20,8 @@ set -uo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 # shellcheck source=apt-archive.sh
 . "$here/apt-archive.sh"
+# shellcheck source=mount-namespace.sh
+. "$here/mount-namespace.sh"
 
 cache="${VELT_ROOT_CACHE:-/var/cache/velt-update/roots}"
 # What the Windows-side suites need inside the root: Wine for 32-bit programs in
@@ -31,9 +33,10 @@ say() { echo "wine-root: $*" >&2; }
 # Runs `command...` inside `root` with /proc, /sys and /dev bound, in a mount
 # namespace of its own (nothing stays mounted).
 in_root() {
-  local root=$1
+  local root=$1 propagation
   shift
-  unshare --mount --propagation private /bin/sh -c '
+  propagation="$(velt_propagation)" || return 125
+  unshare --mount --propagation "$propagation" /bin/sh -c '
     root=$1; shift
     for folder in proc sys dev; do mount --rbind "/$folder" "$root/$folder" || exit 125; done
     exec chroot "$root" "$@"' in-root "$root" "$@"

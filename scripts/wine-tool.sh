@@ -33,7 +33,10 @@ fi
 # The inner shell binds the host's folders (recursively: a tmpfs mounted under
 # /tmp before this call is seen), then starts the tool in the root from the
 # same working directory.
-exec unshare --mount --propagation private /bin/sh -c '
+# shellcheck source=mount-namespace.sh
+. "$repo/scripts/mount-namespace.sh"
+propagation="$(velt_propagation)" || exit 125
+exec unshare --mount --propagation "$propagation" /bin/sh -c '
   root=$1 repo=$2 dir=$3 tool=$4
   shift 4
   for folder in proc sys dev tmp; do
