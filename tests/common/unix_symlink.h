@@ -70,26 +70,31 @@ inline bool UnixUnlink(const std::string& path) {
 // Makes `depth` nested folders "d\\d\\...\\d" in `folder` (a Windows path),
 // or with `remove` removes them, from the deepest up, one component at a time
 // (mkdir(2), rmdir(2), chdir(2)), so that no path grows beyond Linux's limit.
-// The Unix working directory is restored. True on success.
+// The Unix working directory is restored through a descriptor (fchdir(2)):
+// under QEMU in a Debian root, Wine's process may sit in a folder that its
+// path (getcwd(2): "(unreachable)...") does not lead back to. True on success.
 inline bool UnixNestedFolders(const std::string& folder, int depth, bool remove) {
-  char saved[4096] = {};
   const std::string unix_folder = UnixPath(folder);
-  if (unix_folder.empty() ||
-      LinuxCall(183 /* getcwd */, saved, reinterpret_cast<char*>(sizeof(saved))) <= 0 ||
-      LinuxCall(12 /* chdir */, unix_folder.c_str(), nullptr) != 0) {
+  const long saved =
+      LinuxCall(5 /* open */, ".", reinterpret_cast<char*>(0200000 /* O_DIRECTORY */));
+  if (saved < 0)
     return false;
-  }
   int level = 0;
-  while (level < depth - remove &&
+  const bool entered =
+      !unix_folder.empty() && LinuxCall(12 /* chdir */, unix_folder.c_str(), nullptr) == 0;
+  while (entered && level < depth - remove &&
          (remove || LinuxCall(39 /* mkdir */, "d", reinterpret_cast<char*>(0700)) == 0) &&
          LinuxCall(12, "d", nullptr) == 0) {
     ++level;
   }
-  bool done = level == depth - remove;
-  for (; remove && level >= 0; --level)
+  bool done = entered && level == depth - remove;
+  for (; entered && remove && level >= 0; --level)
     done =
         LinuxCall(40 /* rmdir */, "d", nullptr) == 0 && LinuxCall(12, "..", nullptr) == 0 && done;
-  return LinuxCall(12, saved, nullptr) == 0 && done;
+  const char* fd = reinterpret_cast<const char*>(saved);
+  done = LinuxCall(133 /* fchdir */, fd, nullptr) == 0 && done;
+  LinuxCall(6 /* close */, fd, nullptr);
+  return done;
 }
 
 }  // namespace velt::test

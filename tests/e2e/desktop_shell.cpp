@@ -111,12 +111,14 @@ bool ProcessElevated(DWORD id) {
 bool EnsureDesktopShell() {
   if (OwnDesktop == nullptr && test::SystemHasDesktopShell()) {
     GetDesktopWindow();  // Wine starts the desktop's explorer for it
-    for (int waited = 0; waited < 10000 && ShellWindowProcess() == 0; waited += 20)
+    // Seen once past 10 s under QEMU's emulation, with a lingering server.
+    for (int waited = 0; waited < 30000 && ShellWindowProcess() == 0; waited += 20)
       Sleep(20);
   }
   const DWORD shell = ShellWindowProcess();
   if (shell == 0 && OwnDesktop == nullptr && test::SystemHasDesktopShell()) {
-    ADD_FAILURE() << "the system's desktop shell does not show";
+    ADD_FAILURE() << "the system's desktop shell does not show within 30 s (desktop window "
+                  << GetDesktopWindow() << ", shell window " << GetShellWindow() << ")";
     return false;
   }
   if (shell == 0)
