@@ -1,6 +1,6 @@
 // The payload's checksum for the installer's self-check: XXH3-128 (xxHash 0.8,
 // whose XXH3 output is frozen since 0.8.0), computed in-process without any
-// system crypto. The only place that includes xxhash.h.
+// system crypto. payload_checksum*.cpp alone include xxhash.h.
 #pragma once
 
 #include <cstddef>

@@ -39,10 +39,16 @@ inline std::vector<ChecksumVector> ChecksumVectors() {
   };
 }
 
-// The checksum of `bytes` through velt::PayloadChecksum, as hex digits.
-inline std::string ChecksumHex(const std::string& bytes) {
+using ChecksumFunction = void (*)(const uint8_t*, size_t, uint8_t*);
+
+// The checksum of `bytes` (from `offset` bytes into a copy, to try unaligned
+// input) through `function`, as hex digits.
+inline std::string ChecksumHex(const std::string& bytes,
+                               ChecksumFunction function = velt::PayloadChecksum,
+                               size_t offset = 0) {
+  const std::string shifted = std::string(offset, '\0') + bytes;
   uint8_t checksum[velt::kPayloadChecksumSize];
-  velt::PayloadChecksum(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), checksum);
+  function(reinterpret_cast<const uint8_t*>(shifted.data()) + offset, bytes.size(), checksum);
   static const char kDigits[] = "0123456789abcdef";
   std::string hex;
   for (uint8_t byte : checksum) {
