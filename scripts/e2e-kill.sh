@@ -103,7 +103,25 @@ plan="$(awk -v spread="$spread" -v step="$after_step" '
     for (i = w_at_flush + 1; i <= w; i += step) print "write", i, "after"
     printf "# %d write, %d writev, %d fsync; %d data writes\n", w, v, f, d > "/dev/stderr"
   }' "$trace" 2>"$trace.counts")"
-[ -n "$plan" ] || { say "the reference run shows no data write or flush"; exit 1; }
+if [ -z "$plan" ]; then
+  # Under QEMU, Wine 10 restarts its first process through start.exe, which
+  # then runs the updater as a child (QEMU has put Wine's own loader at
+  # 0x400000, the executable's preferred base): the traced process is not the
+  # updater, and strace counts calls per process, so no kill can be aimed.
+  restore_old
+  strace -f -qq -o "$trace" -e trace=write "${wine[@]}" 'C:\velt-update.exe' modest \
+    </dev/null >/dev/null 2>&1
+  first="$(awk 'NR == 1 { print $1 }' "$trace")"
+  writer="$(awk '$2 ~ /^write\(/ { n = $0; sub(/.*, /, "", n); sub(/\).*/, "", n)
+                 if (n + 0 > 65536) { print $1; exit } }' "$trace")"
+  rm -f "$trace" "$trace.counts"
+  if [ -n "$writer" ] && [ "$writer" != "$first" ]; then
+    skip "this Wine ran the updater in a child of the traced process ($mode), so the" \
+      "kills cannot be aimed at its calls"
+  fi
+  say "the reference run shows no data write or flush"
+  exit 1
+fi
 say "$(tr -d '#' <"$trace.counts" | xargs) in a silent update ($mode)"
 rm -f "$trace" "$trace.counts"
 

@@ -45,6 +45,10 @@ run_tests() {
   status=${PIPESTATUS[0]}
   [ "$status" -eq 0 ] || failed=1
   summary+=("$label: $(grep -E 'tests passed|No tests were found' "$log" | tail -n 1)")
+  # ctest counts a skipped test among the passed ones: the summary names it.
+  local skipped
+  skipped=$(sed -n 's/^[[:space:]]*[0-9]* - \(.*\) (Skipped)$/\1/p' "$log" | paste -sd, -)
+  [ -z "$skipped" ] || summary[-1]+=", SKIPPED (see its output): $skipped"
   rm -f "$log"
   # Figures the tests print (the fault injection's runs, the product's kills).
   grep -h '\[ figures  \]' "build/$preset/Testing/Temporary/LastTest.log" 2>/dev/null
