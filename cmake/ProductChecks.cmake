@@ -36,13 +36,14 @@ add_test(NAME product.icon COMMAND ${VELT_PE_INSPECT} icon ${velt_product} 16 32
 add_test(NAME product.version_resource COMMAND ${VELT_PE_INSPECT} version ${velt_product}
   ${VELT_PAYLOAD_VERSION} Velt Kolm)
 # The bytes the program adds to its payload (prints them by section).
-# At most 250 KiB, within 8 KiB of what both toolchains give now (docs/releasing.md, "The
-# product file"): 248,688 bytes with the sample from mingw-w64 GCC 12 (Debian
-# 12) and from GCC 14 (Debian 13) alike, once GCC 14's string instantiation is
+# At most 260,000 bytes, within 8 KiB of what the toolchains give now (docs/releasing.md, "The
+# product file"): 252,784 bytes with the sample from mingw-w64 GCC 12 (Debian
+# 12) once the hash has its SSE2 path; GCC 14 (Debian 13) gave the same figure
+# as GCC 12 before it (248,688), once GCC 14's string instantiation is
 # the product's own (driver/entry/string_instantiations.cpp). The release-build
 # test's payload adds about 1.1 KB of resource padding; the resource section's
 # padding to 4 KiB makes the figure vary by up to a page with the payload's size.
-set(VELT_MAX_OVERHEAD 256000)
+set(VELT_MAX_OVERHEAD 260000)
 add_test(NAME product.overhead COMMAND ${VELT_PE_INSPECT} overhead ${velt_product}
   ${VELT_PAYLOAD_FILE} ${VELT_MAX_OVERHEAD})
 # A fresh build at another path gives the same bytes (about a minute).
