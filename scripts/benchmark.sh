@@ -264,6 +264,8 @@ for release in ${VELT_BENCH_WINES:-bookworm trixie}; do
     rm -f "$said"
     label="Wine $(bash "$repo/scripts/wine-root.sh" version "$root") (Debian $release root)"
   fi
+  # Under emulation every figure is QEMU's as much as the updater's.
+  label+=", $(VELT_WINE_ROOT="$root" bash "$repo/scripts/i386-support.sh" mode || true)"
   echo "=== $label"
   log=$(mktemp)
   set +e
