@@ -12,7 +12,8 @@
 #                            line says what was done. With VELT_EMULATE_I386=1 the
 #                            emulator is registered even where the kernel runs i386
 #                            code, and the registration is marked as made for a run.
-#   i386-support.sh release  remove the registration that a forced run made.
+#   i386-support.sh release  remove the registration that a forced run made, unless
+#                            the kernel refuses i386 programs (then it stays).
 #   i386-support.sh mode     print how 32-bit programs run now: "32-bit natively",
 #                            "32-bit under user-mode emulation (QEMU x.y.z)", or
 #                            "cannot run 32-bit programs: <reason>" (exit 1).
@@ -202,8 +203,15 @@ case "${1:-}" in
   mode) mode ;;
   release)
     if [ -f "$forced_mark" ]; then
-      unregister_ours
-      say "the emulator's registration made for this run was removed"
+      run_loader native
+      if [ $? -eq 1 ]; then
+        # This kernel refuses i386 programs: the machine needs the registration.
+        rm -f "$forced_mark"
+        say "the emulator's registration stays: this kernel does not run i386 programs itself"
+      else
+        unregister_ours
+        say "the emulator's registration made for this run was removed"
+      fi
     fi
     ;;
   *)
