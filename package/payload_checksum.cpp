@@ -26,17 +26,16 @@ bool ProcessorHasSse2() {
 void PayloadChecksumScalar(const uint8_t* data, size_t size, uint8_t checksum[16]) {
   Xxh3Canonical(data, size, checksum);
 }
+#endif
 
 void PayloadChecksum(const uint8_t* data, size_t size, uint8_t checksum[kPayloadChecksumSize]) {
-  if (ProcessorHasSse2())
+#if defined(__i386__)
+  if (ProcessorHasSse2()) {
     PayloadChecksumSse2(data, size, checksum);
-  else
-    PayloadChecksumScalar(data, size, checksum);
-}
-#else
-void PayloadChecksum(const uint8_t* data, size_t size, uint8_t checksum[kPayloadChecksumSize]) {
+    return;
+  }
+#endif
   Xxh3Canonical(data, size, checksum);
 }
-#endif
 
 }  // namespace velt

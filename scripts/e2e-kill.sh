@@ -78,6 +78,9 @@ left_over() {
 }
 update() { "${wine[@]}" 'C:\velt-update.exe' modest </dev/null >/dev/null 2>&1; }
 classes=write,writev,fsync
+# awk: the byte count of a traced write (its last argument); data writes are
+# those of more than 64 KiB.
+written='function written(line) { sub(/.*, /, "", line); sub(/\).*/, "", line); return line + 0 }'
 
 # The reference run: where each kind of call falls.
 restore_old
@@ -88,9 +91,8 @@ if [ $status -ne 0 ] || ! cmp -s "$folder/vtup.cok" "$payload"; then
   say "the reference run did not update (exit code $status)"
   exit 1
 fi
-plan="$(awk -v spread="$spread" -v step="$after_step" '
-  /^write\(/ { w++; n = $0; sub(/.*, /, "", n); sub(/\).*/, "", n);
-               if (n + 0 > 65536) { data[++d] = w } }
+plan="$(awk -v spread="$spread" -v step="$after_step" "$written"'
+  /^write\(/ { w++; if (written($0) > 65536) { data[++d] = w } }
   /^writev\(/ { v++ }
   /^fsync\(/ { f++; if (f == 1) { v_at_flush = v; w_at_flush = w } }
   END {
@@ -112,8 +114,8 @@ if [ -z "$plan" ]; then
   strace -f -qq -o "$trace" -e trace=write "${wine[@]}" 'C:\velt-update.exe' modest \
     </dev/null >/dev/null 2>&1
   first="$(awk 'NR == 1 { print $1 }' "$trace")"
-  writer="$(awk '$2 ~ /^write\(/ { n = $0; sub(/.*, /, "", n); sub(/\).*/, "", n)
-                 if (n + 0 > 65536) { print $1; exit } }' "$trace")"
+  writer="$(awk "$written"'
+    $2 ~ /^write\(/ && written($0) > 65536 { print $1; exit }' "$trace")"
   rm -f "$trace" "$trace.counts"
   if [ -n "$writer" ] && [ "$writer" != "$first" ]; then
     skip "this Wine ran the updater in a child of the traced process ($mode), so the" \
