@@ -269,7 +269,9 @@ for release in ${VELT_BENCH_WINES:-bookworm trixie}; do
   echo "=== $label"
   log=$(mktemp)
   set +e
-  (set -e; export VELT_WINE_ROOT="$root"; bench_wine "$prefix_base-$release") 2>&1 | tee "$log"
+  # A step that fails says which, rather than ending the Wine's rounds silently.
+  (set -eE; trap 'echo "benchmark: this step failed (exit $?): $BASH_COMMAND" >&2' ERR
+   export VELT_WINE_ROOT="$root"; bench_wine "$prefix_base-$release") 2>&1 | tee "$log"
   status=${PIPESTATUS[0]}
   set -e
   if [ "$status" -eq 3 ]; then
