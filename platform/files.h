@@ -87,19 +87,26 @@ ScopedHandle OpenForExaminationThroughLinks(const std::string& path);
 // are followed, and deletion is not shared, so that while the handle is open
 // the folder it reached cannot be renamed, moved or deleted. Invalid on failure.
 ScopedHandle HoldFolder(const std::string& path);
-// GetFileInformationByHandle: the attributes of the open file or folder.
+// The attributes of the open file or folder (NtQueryInformationFile: the same
+// as GetFileInformationByHandle tells, without asking the volume).
 bool GetFileAttributesByHandle(RawHandle handle, uint32_t* attributes);
-// What GetFileInformationByHandle tells of an open file or folder. The volume's
-// serial number and the index on it name one file or folder, whatever path
-// reaches it; `links` (nNumberOfLinks) counts a file's names, its hard links.
+// What GetFileInformationByHandle tells of an open file or folder but its
+// volume (read through NtQueryInformationFile, which asks nothing of the volume:
+// under Wine that is a round trip to its mount manager, another process).
+// `links` (nNumberOfLinks) counts a file's names, its hard links.
 struct FileInformation {
   uint32_t attributes = 0;
   uint64_t size = 0;
-  uint32_t volume = 0;
-  uint64_t index = 0;
   uint32_t links = 1;
 };
 bool GetFileInformation(RawHandle handle, FileInformation* information);
+// The volume's serial number and the index on it (GetFileInformationByHandle):
+// together they name one file or folder, whatever path reaches it.
+struct FileIdentity {
+  uint32_t volume = 0;
+  uint64_t index = 0;
+};
+bool GetFileIdentity(RawHandle handle, FileIdentity* identity);
 // True when both handles reach the same file or folder; false when either
 // cannot be examined.
 bool SameFileObject(RawHandle first, RawHandle second);

@@ -21,9 +21,9 @@ std::string WithoutTrailingBackslash(std::string path) {
 }
 
 bool SameFileObject(RawHandle first, RawHandle second) {
-  FileInformation one;
-  FileInformation other;
-  return GetFileInformation(first, &one) && GetFileInformation(second, &other) &&
+  FileIdentity one;
+  FileIdentity other;
+  return GetFileIdentity(first, &one) && GetFileIdentity(second, &other) &&
          one.volume == other.volume && one.index == other.index;
 }
 

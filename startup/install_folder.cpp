@@ -20,6 +20,7 @@ bool IsLink(uint32_t attributes) {
 
 void InstallFolder::Reset(const std::string& folder) {
   handle_.Reset();
+  identity_known_ = false;
   path_ = folder.empty() ? std::string(".") : WithoutTrailingBackslash(folder);
   if (path_.back() != '\\')
     path_ += '\\';
@@ -68,9 +69,18 @@ bool InstallFolder::StillReached() const {
   platform::ScopedHandle examined = name_followed_ ? platform::OpenForExaminationThroughLinks(path_)
                                                    : platform::OpenForExamination(path_);
   platform::FileInformation information;
-  return examined.IsValid() && platform::GetFileInformation(examined.Get(), &information) &&
-         (information.attributes & platform::kAttrDirectory) != 0 &&
-         !IsLink(information.attributes) && platform::SameFileObject(examined.Get(), handle_.Get());
+  platform::FileIdentity reached;
+  if (!examined.IsValid() || !platform::GetFileInformation(examined.Get(), &information) ||
+      (information.attributes & platform::kAttrDirectory) == 0 || IsLink(information.attributes) ||
+      !platform::GetFileIdentity(examined.Get(), &reached)) {
+    return false;
+  }
+  if (!identity_known_) {
+    identity_known_ = platform::GetFileIdentity(handle_.Get(), &identity_);
+    if (!identity_known_)
+      return false;
+  }
+  return reached.volume == identity_.volume && reached.index == identity_.index;
 }
 
 bool InstallFolder::NameIsNoLink(const std::string& name, Names names, bool* being_deleted) const {

@@ -8,6 +8,7 @@
 
 #include <string>
 
+#include "platform/files.h"
 #include "platform/handles.h"
 
 namespace velt {
@@ -56,6 +57,10 @@ class InstallFolder {
   void Reset(const std::string& folder);
 
   platform::ScopedHandle handle_;
+  // The held folder's volume and index, asked once: they cannot change while
+  // it is held. Valid only with `identity_known_`.
+  mutable platform::FileIdentity identity_;
+  mutable bool identity_known_ = false;
   std::string path_;
   std::string final_path_;      // the path the handle reaches; empty when unknown
   bool name_followed_ = false;  // held without a final path: path() as given, links followed

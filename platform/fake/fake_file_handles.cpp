@@ -172,9 +172,17 @@ bool GetFileInformation(RawHandle handle, FileInformation* information) {
     return Fail(1);  // ERROR_INVALID_FUNCTION: nothing on a disk answers
   information->attributes = entry ? entry->attributes : kAttrDirectory;
   information->size = entry ? entry->data.size() : 0;
-  information->volume = static_cast<uint32_t>(open->path[0]);
-  information->index = open->id;
   information->links = entry ? entry->links : 1;
+  return true;
+}
+
+// Counted as the same call: on Windows both are GetFileInformationByHandle's.
+bool GetFileIdentity(RawHandle handle, FileIdentity* identity) {
+  FileInformation information;
+  if (!GetFileInformation(handle, &information))
+    return false;
+  identity->volume = static_cast<uint32_t>(AnyFileHandle(handle)->path[0]);
+  identity->index = AnyFileHandle(handle)->id;
   return true;
 }
 

@@ -13,6 +13,40 @@ constexpr ULONG kFileRenameInformation = 10;
 constexpr ULONG kFileDispositionInformation = 13;
 
 using NtSetInformationFileFunction = LONG(NTAPI*)(HANDLE, IoStatusBlock*, void*, ULONG, ULONG);
+using NtQueryInformationFileFunction = LONG(NTAPI*)(HANDLE, IoStatusBlock*, void*, ULONG, ULONG);
+
+// The ntdll records of FileBasicInformation (times, attributes) and
+// FileStandardInformation (sizes, links).
+constexpr ULONG kFileBasicInformation = 4;
+constexpr ULONG kFileStandardInformation = 5;
+struct FileBasicRecord {
+  LARGE_INTEGER creation_time;
+  LARGE_INTEGER last_access_time;
+  LARGE_INTEGER last_write_time;
+  LARGE_INTEGER change_time;
+  ULONG attributes;
+};
+struct FileStandardRecord {
+  LARGE_INTEGER allocation_size;
+  LARGE_INTEGER end_of_file;
+  ULONG links;
+  BOOLEAN delete_pending;
+  BOOLEAN directory;
+};
+
+// NtQueryInformationFile, with its status turned into the thread's last error.
+// Unlike GetFileInformationByHandle it asks nothing of the volume, which under
+// Wine is a round trip to its mount manager, another process.
+bool QueryInformation(HANDLE file, void* information, ULONG size, ULONG information_class) {
+  static auto query_information =
+      LoadedSystemFunction<NtQueryInformationFileFunction>("ntdll.dll", "NtQueryInformationFile");
+  if (!query_information) {
+    ::SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
+    return false;
+  }
+  IoStatusBlock io = {};
+  return NtSucceeded(query_information(file, &io, information, size, information_class));
+}
 
 // NtSetInformationFile, with its status turned into the thread's last error.
 bool SetInformation(HANDLE file, void* information, ULONG size, ULONG information_class) {
@@ -79,22 +113,39 @@ ScopedHandle OpenForExaminationThroughLinks(const std::string& path) {
 }
 
 bool GetFileAttributesByHandle(RawHandle handle, uint32_t* attributes) {
-  BY_HANDLE_FILE_INFORMATION information;
-  if (!::GetFileInformationByHandle(handle, &information))
+  FileBasicRecord information = {};
+  if (!QueryInformation(handle, &information, sizeof information, kFileBasicInformation))
     return false;
-  *attributes = information.dwFileAttributes;
+  *attributes = information.attributes;
   return true;
 }
 
 bool GetFileInformation(RawHandle handle, FileInformation* information) {
+  // As GetFileInformationByHandle, whose volume query nothing but a disk answers.
+  ::SetLastError(NO_ERROR);
+  if (::GetFileType(handle) != FILE_TYPE_DISK) {
+    if (::GetLastError() == NO_ERROR)  // a handle, but not of a disk file
+      ::SetLastError(ERROR_INVALID_FUNCTION);
+    return false;
+  }
+  FileBasicRecord basic = {};
+  FileStandardRecord standard = {};
+  if (!QueryInformation(handle, &basic, sizeof basic, kFileBasicInformation) ||
+      !QueryInformation(handle, &standard, sizeof standard, kFileStandardInformation)) {
+    return false;
+  }
+  information->attributes = basic.attributes;
+  information->size = static_cast<uint64_t>(standard.end_of_file.QuadPart);
+  information->links = standard.links;
+  return true;
+}
+
+bool GetFileIdentity(RawHandle handle, FileIdentity* identity) {
   BY_HANDLE_FILE_INFORMATION raw;
   if (!::GetFileInformationByHandle(handle, &raw))
     return false;
-  information->attributes = raw.dwFileAttributes;
-  information->size = (static_cast<uint64_t>(raw.nFileSizeHigh) << 32) | raw.nFileSizeLow;
-  information->volume = raw.dwVolumeSerialNumber;
-  information->index = (static_cast<uint64_t>(raw.nFileIndexHigh) << 32) | raw.nFileIndexLow;
-  information->links = raw.nNumberOfLinks;
+  identity->volume = raw.dwVolumeSerialNumber;
+  identity->index = (static_cast<uint64_t>(raw.nFileIndexHigh) << 32) | raw.nFileIndexLow;
   return true;
 }
 

@@ -60,6 +60,9 @@ TEST_F(InFolderContract, OpensANameInTheFolderForWhatItIsFor) {
               platform::GetFileInformation(sub.Get(), &folder_names));
   EXPECT_EQ(file_names.links, 2u);
   EXPECT_EQ(folder_names.links, 1u);
+  EXPECT_EQ(file_names.size, 5u);
+  EXPECT_EQ(file_names.attributes & platform::kAttrDirectory, 0u);
+  EXPECT_NE(folder_names.attributes & platform::kAttrDirectory, 0u);
 
   struct Refused {
     const char* name;
