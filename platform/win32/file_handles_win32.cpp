@@ -12,8 +12,8 @@ namespace {
 constexpr ULONG kFileRenameInformation = 10;
 constexpr ULONG kFileDispositionInformation = 13;
 
-using NtSetInformationFileFunction = LONG(NTAPI*)(HANDLE, IoStatusBlock*, void*, ULONG, ULONG);
-using NtQueryInformationFileFunction = LONG(NTAPI*)(HANDLE, IoStatusBlock*, void*, ULONG, ULONG);
+// NtQueryInformationFile and NtSetInformationFile.
+using NtInformationFileFunction = LONG(NTAPI*)(HANDLE, IoStatusBlock*, void*, ULONG, ULONG);
 
 // The ntdll records of FileBasicInformation (times, attributes) and
 // FileStandardInformation (sizes, links).
@@ -34,30 +34,35 @@ struct FileStandardRecord {
   BOOLEAN directory;
 };
 
-// NtQueryInformationFile, with its status turned into the thread's last error.
-// Unlike GetFileInformationByHandle it asks nothing of the volume, which under
-// Wine is a round trip to its mount manager, another process.
-bool QueryInformation(HANDLE file, void* information, ULONG size, ULONG information_class) {
-  static auto query_information =
-      LoadedSystemFunction<NtQueryInformationFileFunction>("ntdll.dll", "NtQueryInformationFile");
-  if (!query_information) {
+// `function` (one of ntdll's, null when missing) on `file`, with its status
+// turned into the thread's last error.
+bool CallInformationFunction(NtInformationFileFunction function,
+                             HANDLE file,
+                             void* information,
+                             ULONG size,
+                             ULONG information_class) {
+  if (!function) {
     ::SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
     return false;
   }
   IoStatusBlock io = {};
-  return NtSucceeded(query_information(file, &io, information, size, information_class));
+  return NtSucceeded(function(file, &io, information, size, information_class));
 }
 
-// NtSetInformationFile, with its status turned into the thread's last error.
+// NtQueryInformationFile. Unlike GetFileInformationByHandle it asks nothing of
+// the volume, which under Wine is a round trip to its mount manager, another
+// process.
+bool QueryInformation(HANDLE file, void* information, ULONG size, ULONG information_class) {
+  static auto query_information =
+      LoadedSystemFunction<NtInformationFileFunction>("ntdll.dll", "NtQueryInformationFile");
+  return CallInformationFunction(query_information, file, information, size, information_class);
+}
+
+// NtSetInformationFile.
 bool SetInformation(HANDLE file, void* information, ULONG size, ULONG information_class) {
   static auto set_information =
-      LoadedSystemFunction<NtSetInformationFileFunction>("ntdll.dll", "NtSetInformationFile");
-  if (!set_information) {
-    ::SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
-    return false;
-  }
-  IoStatusBlock io = {};
-  return NtSucceeded(set_information(file, &io, information, size, information_class));
+      LoadedSystemFunction<NtInformationFileFunction>("ntdll.dll", "NtSetInformationFile");
+  return CallInformationFunction(set_information, file, information, size, information_class);
 }
 
 // One component of a path (at most MAX_PATH characters) in UTF-16 from the
