@@ -51,7 +51,7 @@ const InstallFolder& HeldProductFolder() {
 
 bool HeldFolderReachedBy(const std::string& folder) {
   platform::ScopedHandle other = platform::HoldFolder(folder);
-  return other.IsValid() && platform::SameFileObject(other.Get(), Held.handle());
+  return other.IsValid() && Held.IsThisFolder(other.Get());
 }
 
 }  // namespace velt

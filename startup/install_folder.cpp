@@ -39,8 +39,7 @@ bool InstallFolder::Open(const std::string& folder) {
   std::string final_path;
   if (platform::GetFinalPathNameByHandle(opened.Get(), &final_path))
     final_path_ = WithoutTrailingBackslash(final_path);
-  handle_ = std::move(opened);
-  return StillReached();
+  return Take(std::move(opened)) && StillReached();
 }
 
 bool InstallFolder::Hold(const std::string& folder) {
@@ -56,11 +55,16 @@ bool InstallFolder::Hold(const std::string& folder) {
     LogFailure({"the final path of ", path_, " (kept as found)"}, platform::GetLastError());
     name_followed_ = true;  // the name may be a link the hold followed
   }
-  handle_ = std::move(held);
-  if (StillReached())
+  if (Take(std::move(held)) && StillReached())
     return true;
   handle_.Reset();
   return false;
+}
+
+bool InstallFolder::Take(platform::ScopedHandle opened) {
+  handle_ = std::move(opened);
+  identity_known_ = platform::GetFileIdentity(handle_.Get(), &identity_);
+  return identity_known_;
 }
 
 bool InstallFolder::StillReached() const {
@@ -69,18 +73,15 @@ bool InstallFolder::StillReached() const {
   platform::ScopedHandle examined = name_followed_ ? platform::OpenForExaminationThroughLinks(path_)
                                                    : platform::OpenForExamination(path_);
   platform::FileInformation information;
-  platform::FileIdentity reached;
-  if (!examined.IsValid() || !platform::GetFileInformation(examined.Get(), &information) ||
-      (information.attributes & platform::kAttrDirectory) == 0 || IsLink(information.attributes) ||
-      !platform::GetFileIdentity(examined.Get(), &reached)) {
-    return false;
-  }
-  if (!identity_known_) {
-    identity_known_ = platform::GetFileIdentity(handle_.Get(), &identity_);
-    if (!identity_known_)
-      return false;
-  }
-  return reached.volume == identity_.volume && reached.index == identity_.index;
+  return examined.IsValid() && platform::GetFileInformation(examined.Get(), &information) &&
+         (information.attributes & platform::kAttrDirectory) != 0 &&
+         !IsLink(information.attributes) && IsThisFolder(examined.Get());
+}
+
+bool InstallFolder::IsThisFolder(platform::RawHandle other) const {
+  platform::FileIdentity identity;
+  return handle_.IsValid() && identity_known_ && platform::GetFileIdentity(other, &identity) &&
+         identity.volume == identity_.volume && identity.index == identity_.index;
 }
 
 bool InstallFolder::NameIsNoLink(const std::string& name, Names names, bool* being_deleted) const {

@@ -37,6 +37,8 @@ class InstallFolder {
   // index), and no link; a folder held without a final path is reached
   // through its name as the hold reached it, a link at the name followed.
   bool StillReached() const;
+  // True when the open `other` is this very folder (same volume and file index).
+  bool IsThisFolder(platform::RawHandle other) const;
   // True when nothing is called `name` in the folder, or a file that is no link
   // and really lies in this folder; with kNoOtherName, and has no other name
   // (a hard link's other name may be a file of anyone's). When false only
@@ -55,12 +57,13 @@ class InstallFolder {
  private:
   // Forgets what was held; `folder` becomes path(), with a trailing backslash.
   void Reset(const std::string& folder);
+  // Takes `opened` as the folder and asks its identity, once: it cannot change
+  // while the handle is open. False when the identity cannot be had.
+  bool Take(platform::ScopedHandle opened);
 
   platform::ScopedHandle handle_;
-  // The held folder's volume and index, asked once: they cannot change while
-  // it is held. Valid only with `identity_known_`.
-  mutable platform::FileIdentity identity_;
-  mutable bool identity_known_ = false;
+  platform::FileIdentity identity_;  // handle_'s, where Take succeeded
+  bool identity_known_ = false;
   std::string path_;
   std::string final_path_;      // the path the handle reaches; empty when unknown
   bool name_followed_ = false;  // held without a final path: path() as given, links followed

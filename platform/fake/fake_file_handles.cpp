@@ -181,8 +181,9 @@ bool GetFileIdentity(RawHandle handle, FileIdentity* identity) {
   FileInformation information;
   if (!GetFileInformation(handle, &information))
     return false;
-  identity->volume = static_cast<uint32_t>(AnyFileHandle(handle)->path[0]);
-  identity->index = AnyFileHandle(handle)->id;
+  const FakeHandle* open = AnyFileHandle(handle);  // there: the information was had
+  identity->volume = static_cast<uint32_t>(open->path[0]);
+  identity->index = open->id;
   return true;
 }
 

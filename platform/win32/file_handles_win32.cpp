@@ -128,7 +128,7 @@ bool GetFileAttributesByHandle(RawHandle handle, uint32_t* attributes) {
 bool GetFileInformation(RawHandle handle, FileInformation* information) {
   // As GetFileInformationByHandle, whose volume query nothing but a disk answers.
   ::SetLastError(NO_ERROR);
-  if (::GetFileType(handle) != FILE_TYPE_DISK) {
+  if (!IsDiskFile(handle)) {
     if (::GetLastError() == NO_ERROR)  // a handle, but not of a disk file
       ::SetLastError(ERROR_INVALID_FUNCTION);
     return false;
